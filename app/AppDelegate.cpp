@@ -1,0 +1,118 @@
+#include "app/AppDelegate.h"
+
+#include "app/SettingsStore.h"
+#include "app/WallpaperView.h"
+#include "platform/Log.h"
+#include "shared/ViewURLProvider.h"
+
+#include <type_traits>
+#include <variant>
+
+AppDelegate::AppDelegate(platform::Platform& platform) : AppDelegate(platform, SettingsStore::shared()) {}
+
+AppDelegate::AppDelegate(platform::Platform& platform, SettingsStore& settings)
+    : platform_(platform), settings_(settings) {}
+
+AppDelegate::~AppDelegate() { platform_.notificationCenter().removeObserver(this); }
+
+void AppDelegate::applicationDidFinishLaunching() {
+    platform::systemLog("App did finish launching");
+
+    settings_.load();
+    const bool firstLaunch = !settings_.firstLaunchDone();
+    if (firstLaunch) {
+        // A refused login item must not stop the launch; the settings window can retry.
+        (void)platform_.loginItem().registerItem();
+        // Recorded before anything is shown, so a crash later never repeats first-launch work.
+        settings_.markFirstLaunchDone();
+    }
+
+    if (!buildWallpaperWindow()) {
+        return;
+    }
+    buildWallpaperWebView();
+    loadWallpaper(settings_.selectedViewID());
+
+    platform_.notificationCenter().addObserver(
+        this, selectWallpaperNotification,
+        [weak = anchor_.weak()](const platform::Notification& notification) {
+            if (auto* self = weak.lock()) {
+                self->handleWallpaperChange(notification);
+            }
+        });
+}
+
+bool AppDelegate::buildWallpaperWindow() {
+    const auto screen = platform_.mainScreenFrame();
+    if (!screen) {
+        platform::systemLog("❌ No main screen to show the wallpaper on; quitting.");
+        platform_.application().terminate(1);
+        return false;
+    }
+    window_ = platform_.makeBorderlessWindow(*screen);
+    window_->setLevel(platform::WindowLevel::desktop);
+    window_->setOpaque(true);
+    window_->setBackgroundColor(platform::Color::black);
+    window_->setCollectionBehavior(platform::CollectionBehavior::desktopPlacement);
+    window_->setIgnoresMouseEvents(true);
+    window_->makeKeyAndOrderFront();
+    return true;
+}
+
+void AppDelegate::buildWallpaperWebView() {
+    const auto frame = platform_.mainScreenFrame().value_or(platform::Rect{});
+    webView_ = platform_.makeWebView(frame, platform::WebViewConfiguration{});
+    webView_->setDrawsBackground(false);
+    webView_->setWantsLayer(true);
+    webView_->setAutoresizingMask(platform::AutoresizingMask::widthSizable |
+                                  platform::AutoresizingMask::heightSizable);
+    if (window_->hasContentView()) {
+        window_->addSubview(*webView_);
+    }
+}
+
+void AppDelegate::applicationWillTerminate() {
+    // Every setting is written when it changes; nothing is left to save at quit.
+}
+
+void AppDelegate::loadWallpaper(const std::string& viewID) {
+    const auto result = ViewURLProvider::url(viewID, /*darkened=*/true, platform_.mainBundle());
+    if (!result) {
+        platform::systemLog("⚠️ No URL available for view: " + viewID);
+        return;
+    }
+    std::visit(
+        [this](const auto& page) {
+            using Page = std::decay_t<decltype(page)>;
+            if constexpr (std::is_same_v<Page, ViewURLProvider::LocalPage>) {
+                webView_->loadFileURL(page.fileURL, page.accessURL);
+            } else {
+                webView_->load(page);
+            }
+        },
+        *result);
+}
+
+void AppDelegate::handleWallpaperChange(const platform::Notification& notification) {
+    const auto* view = std::any_cast<WallpaperView>(&notification.object);
+    if (view == nullptr) {
+        return;
+    }
+    settings_.saveSelectedView(view->id);
+    loadWallpaper(view->id);
+}
+
+void AppDelegate::toggleWallpaper() {
+    wallpaperVisible_ = !wallpaperVisible_;
+    if (window_) {
+        if (wallpaperVisible_) {
+            window_->orderFrontRegardless();
+        } else {
+            window_->orderOut();
+        }
+    }
+}
+
+std::string AppDelegate::wallpaperMenuTitle() const {
+    return wallpaperVisible_ ? "Hide Wallpaper" : "Show Wallpaper";
+}

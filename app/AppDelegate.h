@@ -1,0 +1,47 @@
+#pragma once
+
+#include "platform/Application.h"
+#include "platform/NotificationCenter.h"
+#include "platform/Platform.h"
+#include "platform/WeakAnchor.h"
+
+#include <memory>
+#include <string>
+
+class SettingsStore;
+
+// The application's hub: it builds the wallpaper at launch and owns every
+// long-lived piece of the user interface for the life of the process.
+class AppDelegate : public platform::ApplicationDelegate {
+public:
+    explicit AppDelegate(platform::Platform& platform);
+    AppDelegate(platform::Platform& platform, SettingsStore& settings);
+    ~AppDelegate() override;
+
+    void applicationDidFinishLaunching() override;
+    void applicationWillTerminate() override;
+
+    void loadWallpaper(const std::string& viewID);
+    void handleWallpaperChange(const platform::Notification& notification);
+    void toggleWallpaper();
+
+    bool wallpaperVisible() const { return wallpaperVisible_; }
+    // The title the show/hide menu item carries in the current state.
+    std::string wallpaperMenuTitle() const;
+
+    platform::Window* window() const { return window_.get(); }
+    platform::WebView* webView() const { return webView_.get(); }
+
+private:
+    bool buildWallpaperWindow();
+    void buildWallpaperWebView();
+
+    platform::Platform& platform_;
+    SettingsStore& settings_;
+
+    std::unique_ptr<platform::Window> window_;
+    std::unique_ptr<platform::WebView> webView_;
+    bool wallpaperVisible_ = true;
+
+    platform::WeakAnchor<AppDelegate> anchor_{this};
+};

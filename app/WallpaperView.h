@@ -1,0 +1,22 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+// One live view of the catalogue. Travels whole, by value, as the object of
+// "SelectWallpaper".
+struct WallpaperView {
+    std::string id;
+    std::string title;
+    std::string description;
+    std::string imageName;
+    std::optional<bool> isComingSoon;
+
+    friend bool operator==(const WallpaperView&, const WallpaperView&) = default;
+};
+
+// The view shown wherever no choice is known.
+inline constexpr const char* defaultViewID = "crypto_bubbles";
+
+// The notification that announces the user's choice of a live view.
+inline constexpr const char* selectWallpaperNotification = "SelectWallpaper";

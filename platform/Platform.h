@@ -1,0 +1,37 @@
+#pragma once
+
+#include "platform/Application.h"
+#include "platform/Bundle.h"
+#include "platform/LoginItem.h"
+#include "platform/MainQueue.h"
+#include "platform/NotificationCenter.h"
+#include "platform/Rect.h"
+#include "platform/WebView.h"
+#include "platform/Window.h"
+
+#include <memory>
+#include <optional>
+
+namespace platform {
+
+// Everything the application's classes need of the desktop, in one place, so that
+// the same logic runs on the real desktop and on the recording fake.
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // The frame of the main screen, or nothing when no screen is connected.
+    virtual std::optional<Rect> mainScreenFrame() = 0;
+
+    // A borderless window covering `contentRect`, not yet shown.
+    virtual std::unique_ptr<Window> makeBorderlessWindow(const Rect& contentRect) = 0;
+    virtual std::unique_ptr<WebView> makeWebView(const Rect& frame, const WebViewConfiguration& configuration) = 0;
+
+    virtual LoginItem& loginItem() = 0;
+    virtual MainQueue& mainQueue() = 0;
+    virtual Application& application() = 0;
+    virtual NotificationCenter& notificationCenter() = 0;
+    virtual const Bundle& mainBundle() = 0;
+};
+
+}  // namespace platform

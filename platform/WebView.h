@@ -1,0 +1,72 @@
+#pragma once
+
+#include "platform/Rect.h"
+#include "platform/URLRequest.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace platform {
+
+struct WebViewConfiguration {
+    // Keep the page off screen until it has fully rendered once.
+    bool suppressesIncrementalRendering = false;
+    // Cookies, caches and storage in memory only, gone with the web view.
+    bool nonPersistentDataStore = false;
+};
+
+// A load error as the web engine reports it.
+struct WebError {
+    std::string domain;
+    int code = 0;
+    std::string localizedDescription;
+    std::string failingURL;
+
+    // The full description: domain, code and user information.
+    std::string description() const;
+};
+
+// Receives the outcome of the web view's main-frame loads.
+class NavigationDelegate {
+public:
+    virtual ~NavigationDelegate() = default;
+    virtual void webViewDidFinish() = 0;
+    virtual void webViewDidFail(const WebError& error) = 0;
+    virtual void webViewDidFailProvisionalNavigation(const WebError& error) = 0;
+};
+
+// Autoresizing mask bits: follow the superview's width and height.
+namespace AutoresizingMask {
+inline constexpr unsigned widthSizable = 2;
+inline constexpr unsigned heightSizable = 16;
+}  // namespace AutoresizingMask
+
+class WebView {
+public:
+    virtual ~WebView() = default;
+
+    virtual Rect frame() const = 0;
+    virtual void setDrawsBackground(bool draws) = 0;
+    virtual void setWantsLayer(bool wants) = 0;
+    virtual void setLayerBackgroundColorBlack() = 0;
+    virtual void setAutoresizingMask(unsigned mask) = 0;
+    virtual void setNavigationDelegate(NavigationDelegate* delegate) = 0;
+    virtual void clearUIDelegate() = 0;
+
+    virtual void load(const URLRequest& request) = 0;
+    // Loads a local page, letting it read only what lies in the access folder.
+    virtual void loadFileURL(const std::string& fileURL, const std::string& accessURL) = 0;
+    virtual void stopLoading() = 0;
+
+    using JavaScriptCompletion = std::function<void(const std::optional<WebError>& error)>;
+    virtual void evaluateJavaScript(const std::string& script, JavaScriptCompletion completion) = 0;
+
+    // Engine-private switches that exist on some engines only.
+    virtual bool respondsToSelector(const std::string& selector) const = 0;
+    virtual void performSelector(const std::string& selector, bool argument) = 0;
+
+    virtual void removeFromSuperview() = 0;
+};
+
+}  // namespace platform

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cstdint>
+
+namespace platform {
+
+class WebView;
+
+enum class WindowLevel {
+    normal,
+    desktop,  // below the desktop icons and every ordinary window
+};
+
+// Which workspaces a window joins and how the window switcher treats it.
+namespace CollectionBehavior {
+inline constexpr std::uint32_t canJoinAllSpaces = 0x1;
+inline constexpr std::uint32_t stationary = 0x10;
+inline constexpr std::uint32_t ignoresCycle = 0x40;
+inline constexpr std::uint32_t desktopPlacement = canJoinAllSpaces | stationary | ignoresCycle;
+}  // namespace CollectionBehavior
+
+enum class Color { black, clear };
+
+// A top-level window. Attribute setters take effect when the window is next
+// ordered in, so they are set before it is shown.
+class Window {
+public:
+    virtual ~Window() = default;
+
+    virtual void setLevel(WindowLevel level) = 0;
+    virtual void setOpaque(bool opaque) = 0;
+    virtual void setBackgroundColor(Color color) = 0;
+    virtual void setCollectionBehavior(std::uint32_t behavior) = 0;
+    virtual void setIgnoresMouseEvents(bool ignores) = 0;
+
+    // Whether the window has a content area that can hold views.
+    virtual bool hasContentView() const = 0;
+    virtual void addSubview(WebView& view) = 0;
+
+    virtual void makeKeyAndOrderFront() = 0;
+    virtual void orderFrontRegardless() = 0;
+    virtual void orderOut() = 0;
+    virtual bool isVisible() const = 0;
+};
+
+}  // namespace platform

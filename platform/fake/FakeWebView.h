@@ -1,0 +1,53 @@
+#pragma once
+
+#include "platform/WebView.h"
+#include "platform/fake/CallRecord.h"
+
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace platform::fake {
+
+class FakeWebView : public WebView {
+public:
+    FakeWebView(CallRecord& record, Rect frame, WebViewConfiguration configuration);
+
+    Rect frame() const override { return frame_; }
+    void setDrawsBackground(bool draws) override;
+    void setWantsLayer(bool wants) override;
+    void setLayerBackgroundColorBlack() override;
+    void setAutoresizingMask(unsigned mask) override;
+    void setNavigationDelegate(NavigationDelegate* delegate) override;
+    void clearUIDelegate() override;
+    void load(const URLRequest& request) override;
+    void loadFileURL(const std::string& fileURL, const std::string& accessURL) override;
+    void stopLoading() override;
+    void evaluateJavaScript(const std::string& script, JavaScriptCompletion completion) override;
+    bool respondsToSelector(const std::string& selector) const override;
+    void performSelector(const std::string& selector, bool argument) override;
+    void removeFromSuperview() override;
+
+    const WebViewConfiguration& configuration() const { return configuration_; }
+    NavigationDelegate* navigationDelegate() const { return delegate_; }
+
+    // Drives the engine's side: the delegate hears of a finished or failed load.
+    void finishLoad();
+    void failLoad(const WebError& error);
+    void failProvisionalLoad(const WebError& error);
+
+    // The error the next evaluations complete with (nothing: they succeed).
+    std::optional<WebError> nextJavaScriptError;
+    // Selectors this engine claims to understand.
+    std::set<std::string> knownSelectors;
+    std::vector<std::string> loadedURLs;
+
+private:
+    CallRecord& record_;
+    Rect frame_;
+    WebViewConfiguration configuration_;
+    NavigationDelegate* delegate_ = nullptr;
+};
+
+}  // namespace platform::fake

@@ -1,0 +1,46 @@
+#include "platform/fake/FakeWindow.h"
+
+#include <sstream>
+
+namespace platform::fake {
+
+void FakeWindow::setLevel(WindowLevel level) {
+    record_.add(name_ + ".setLevel " + (level == WindowLevel::desktop ? "desktop" : "normal"));
+}
+
+void FakeWindow::setOpaque(bool opaque) { record_.add(name_ + ".setOpaque " + (opaque ? "true" : "false")); }
+
+void FakeWindow::setBackgroundColor(Color color) {
+    record_.add(name_ + ".setBackgroundColor " + (color == Color::black ? "black" : "clear"));
+}
+
+void FakeWindow::setCollectionBehavior(std::uint32_t behavior) {
+    std::ostringstream text;
+    text << name_ << ".setCollectionBehavior 0x" << std::hex << behavior;
+    record_.add(text.str());
+}
+
+void FakeWindow::setIgnoresMouseEvents(bool ignores) {
+    record_.add(name_ + ".setIgnoresMouseEvents " + (ignores ? "true" : "false"));
+}
+
+void FakeWindow::addSubview(WebView&) { record_.add(name_ + ".addSubview webView"); }
+
+void FakeWindow::makeKeyAndOrderFront() { orderIn("makeKeyAndOrderFront"); }
+
+void FakeWindow::orderFrontRegardless() { orderIn("orderFrontRegardless"); }
+
+void FakeWindow::orderIn(const char* how) {
+    record_.add(name_ + "." + how);
+    visible_ = true;
+    if (onOrderIn) {
+        onOrderIn();
+    }
+}
+
+void FakeWindow::orderOut() {
+    record_.add(name_ + ".orderOut");
+    visible_ = false;
+}
+
+}  // namespace platform::fake

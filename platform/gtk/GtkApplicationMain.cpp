@@ -1,0 +1,97 @@
+#include "platform/ApplicationMain.h"
+
+#include "platform/Log.h"
+#include "platform/gtk/GtkPlatform.h"
+#include "platform/linux/ExecutablePath.h"
+#include "platform/linux/SingleInstanceLock.h"
+
+#include <glib-unix.h>
+#include <gtk-layer-shell/gtk-layer-shell.h>
+#include <gtk/gtk.h>
+#ifdef GDK_WINDOWING_WAYLAND
+#include <gdk/gdkwayland.h>
+#endif
+
+#include <unistd.h>
+
+#include <cstdlib>
+
+namespace platform {
+
+namespace {
+
+constexpr const char* applicationBundleName = "Tavelo Live Wallpaper.app";
+constexpr const char* xwaylandRetryVariable = "TAVELO_XWAYLAND_RETRY";
+
+// A Wayland compositor without layer-shell has no background layer to offer: the
+// X11 path through XWayland is the way onto the desktop there.
+[[noreturn]] void restartThroughXWayland(char** argv) {
+    setenv("GDK_BACKEND", "x11", 1);
+    setenv(xwaylandRetryVariable, "1", 1);
+    const auto self = runningExecutablePath();
+    execv(self.c_str(), argv);
+    systemLog("❌ Could not restart through XWayland.");
+    std::exit(1);
+}
+
+bool waylandWithoutLayerShell() {
+#ifdef GDK_WINDOWING_WAYLAND
+    return GDK_IS_WAYLAND_DISPLAY(gdk_display_get_default()) && !gtk_layer_is_supported();
+#else
+    return false;
+#endif
+}
+
+gboolean onTerminationSignal(gpointer application) {
+    static_cast<Application*>(application)->terminate(0);
+    return G_SOURCE_CONTINUE;
+}
+
+}  // namespace
+
+int applicationMain(int argc, char** argv, const DelegateFactory& makeDelegate) {
+    g_set_prgname("tavelo-live-wallpaper");
+    g_set_application_name("Tavelo Live Wallpaper");
+    if (!gtk_init_check(&argc, &argv)) {
+        systemLog("❌ Cannot open a display: set DISPLAY or WAYLAND_DISPLAY to a running desktop.");
+        return 1;
+    }
+    if (waylandWithoutLayerShell() && std::getenv(xwaylandRetryVariable) == nullptr) {
+        restartThroughXWayland(argv);
+    }
+
+    SingleInstanceLock lock(gdk_display_get_name(gdk_display_get_default()));
+    if (!lock.acquired()) {
+        systemLog("⚠️ Tavelo Live Wallpaper is already running on this display.");
+        return 0;
+    }
+
+    const auto bundle = Bundle::locate(runningExecutablePath(), applicationBundleName);
+    if (!bundle) {
+        systemLog(std::string("❌ Cannot find ") + applicationBundleName + " next to " +
+                  runningExecutablePath().string());
+        return 1;
+    }
+
+    gtk::GtkPlatform platform(*bundle);
+    auto delegate = makeDelegate(platform);
+
+    g_unix_signal_add(SIGTERM, onTerminationSignal, &platform.application());
+    g_unix_signal_add(SIGINT, onTerminationSignal, &platform.application());
+    g_unix_signal_add(SIGHUP, onTerminationSignal, &platform.application());
+    g_idle_add_full(
+        G_PRIORITY_HIGH_IDLE,
+        [](gpointer data) -> gboolean {
+            static_cast<ApplicationDelegate*>(data)->applicationDidFinishLaunching();
+            return G_SOURCE_REMOVE;
+        },
+        delegate.get(), nullptr);
+
+    gtk_main();
+
+    delegate->applicationWillTerminate();
+    delegate.reset();
+    return platform.applicationObject().exitStatus();
+}
+
+}  // namespace platform

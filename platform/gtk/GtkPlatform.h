@@ -1,0 +1,42 @@
+#pragma once
+
+#include "platform/Platform.h"
+#include "platform/gtk/GtkMainQueue.h"
+#include "platform/linux/XdgAutostartLoginItem.h"
+
+namespace platform::gtk {
+
+class GtkApplicationObject : public Application {
+public:
+    void terminate(int status) override;
+    void activateIgnoringOtherApps() override {}
+    int exitStatus() const { return exitStatus_; }
+
+private:
+    int exitStatus_ = 0;
+};
+
+// The real desktop: GTK 3, WebKitGTK, and freedesktop conventions.
+class GtkPlatform : public Platform {
+public:
+    explicit GtkPlatform(Bundle mainBundle);
+
+    std::optional<Rect> mainScreenFrame() override;
+    std::unique_ptr<Window> makeBorderlessWindow(const Rect& contentRect) override;
+    std::unique_ptr<WebView> makeWebView(const Rect& frame, const WebViewConfiguration& configuration) override;
+    LoginItem& loginItem() override { return loginItem_; }
+    MainQueue& mainQueue() override { return mainQueue_; }
+    Application& application() override { return application_; }
+    NotificationCenter& notificationCenter() override { return NotificationCenter::defaultCenter(); }
+    const Bundle& mainBundle() override { return bundle_; }
+
+    GtkApplicationObject& applicationObject() { return application_; }
+
+private:
+    Bundle bundle_;
+    XdgAutostartLoginItem loginItem_;
+    GtkMainQueue mainQueue_;
+    GtkApplicationObject application_;
+};
+
+}  // namespace platform::gtk

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "platform/Rect.h"
+#include "platform/Window.h"
+#include "platform/gtk/GObjectPtr.h"
+
+#include <gtk/gtk.h>
+
+namespace platform::gtk {
+
+// A borderless top-level GTK window. At the desktop level it becomes the desktop
+// layer of the session: a DESKTOP-type window kept below everything on X11, or
+// the background layer of a layer-shell compositor on Wayland.
+class GtkPlatformWindow : public Window {
+public:
+    explicit GtkPlatformWindow(const Rect& contentRect);
+    ~GtkPlatformWindow() override;
+
+    void setLevel(WindowLevel level) override;
+    void setOpaque(bool opaque) override;
+    void setBackgroundColor(Color color) override;
+    void setCollectionBehavior(std::uint32_t behavior) override;
+    void setIgnoresMouseEvents(bool ignores) override;
+    bool hasContentView() const override { return true; }
+    void addSubview(WebView& view) override;
+    void makeKeyAndOrderFront() override;
+    void orderFrontRegardless() override;
+    void orderOut() override;
+    bool isVisible() const override;
+
+    GtkWindow* gtkWindow() const { return GTK_WINDOW(window_.get()); }
+
+private:
+    static void onMap(GtkWidget* widget, gpointer self);
+    void applyInputShape();
+    void useLayerShellBackground();
+
+    GObjectPtr<GtkWidget> window_;
+    GObjectPtr<GtkCssProvider> css_;
+    Rect contentRect_;
+    bool ignoresMouseEvents_ = false;
+};
+
+}  // namespace platform::gtk

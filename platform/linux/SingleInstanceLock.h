@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+
+namespace platform {
+
+// Held for the life of the process by the one instance that shows a wallpaper on
+// a display; a second instance finds it taken.
+class SingleInstanceLock {
+public:
+    explicit SingleInstanceLock(const std::string& displayName);
+    ~SingleInstanceLock();
+    SingleInstanceLock(const SingleInstanceLock&) = delete;
+    SingleInstanceLock& operator=(const SingleInstanceLock&) = delete;
+
+    bool acquired() const { return acquired_; }
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+    int fd_ = -1;
+    bool acquired_ = false;
+};
+
+}  // namespace platform

@@ -1,0 +1,65 @@
+#include "shared/BoundedFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace {
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+}  // namespace
+
+std::optional<std::string> readBoundedFile(const std::filesystem::path& path, std::size_t maxBytes) {
+    // Look before opening: opening some devices has side effects.
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        return std::nullopt;
+    }
+    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    if (file.get() < 0) {
+        return std::nullopt;
+    }
+    // The path may have been swapped between the two looks.
+    if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode) ||
+        static_cast<std::size_t>(info.st_size) > maxBytes) {
+        return std::nullopt;
+    }
+    std::string bytes;
+    bytes.resize(maxBytes + 1);
+    std::size_t total = 0;
+    while (total < bytes.size()) {
+        const ssize_t count = ::read(file.get(), bytes.data() + total, bytes.size() - total);
+        if (count < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return std::nullopt;
+        }
+        if (count == 0) {
+            break;
+        }
+        total += static_cast<std::size_t>(count);
+    }
+    if (total > maxBytes) {
+        return std::nullopt;  // it grew while being read
+    }
+    bytes.resize(total);
+    return bytes;
+}

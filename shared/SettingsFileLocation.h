@@ -1,0 +1,8 @@
+#pragma once
+
+#include <filesystem>
+
+// Where the application keeps its settings, relative to the user's home folder.
+// The application writes this file and the screen saver reads it: both must agree.
+inline const std::filesystem::path settingsFileRelativePath{
+    "Library/Application Support/Tavelo Live Wallpaper/config.json"};
