@@ -1,0 +1,27 @@
+# The two commands a newcomer needs: `make run` and `make test`.
+BUILD_DIR ?= build
+# Development and test builds serve the view site from this checkout on loopback.
+SITE_PORT ?= 47831
+SITE_ORIGIN ?= http://127.0.0.1:$(SITE_PORT)
+JOBS ?= $(shell nproc)
+
+.PHONY: run test deps build bench clean
+
+deps:
+	@bash scripts/install-deps.sh
+
+build: deps
+	@cmake -S . -B $(BUILD_DIR) -DTAVELO_VIEW_SITE_ORIGIN=$(SITE_ORIGIN) -DBUILD_TESTING=ON >/dev/null
+	@cmake --build $(BUILD_DIR) -j$(JOBS)
+
+run: build
+	@SITE_PORT=$(SITE_PORT) BUILD_DIR=$(BUILD_DIR) bash scripts/run.sh
+
+test: build
+	@BUILD_DIR=$(BUILD_DIR) bash scripts/test.sh
+
+bench: build
+	@BUILD_DIR=$(BUILD_DIR) bash bench/startup-and-cost.sh
+
+clean:
+	rm -rf $(BUILD_DIR)

@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# Starts the application built against the loopback view site, serving site/ from
+# this checkout. With no display at all, it runs on a virtual display of its own
+# and writes screenshots of the desktop it shows instead.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+BUILD_DIR=${BUILD_DIR:-build}
+SITE_PORT=${SITE_PORT:-47831}
+APP="$BUILD_DIR/bin/tavelo-live-wallpaper"
+SHOTS="$PWD/screenshots"
+pids=()
+cleanup() { for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done; }
+trap cleanup EXIT
+trap 'exit 0' INT TERM
+
+if [[ -f scripts/serve-site.mjs ]] && ! curl -fsS -o /dev/null "http://127.0.0.1:$SITE_PORT/" 2>/dev/null; then
+  node scripts/serve-site.mjs --root site --port "$SITE_PORT" --host 127.0.0.1 >/dev/null &
+  pids+=($!)
+fi
+
+if [[ -n "${DISPLAY:-}" || -n "${WAYLAND_DISPLAY:-}" ]]; then
+  "$APP" &
+  pids+=($!)
+  wait "${pids[-1]}"
+  exit $?
+fi
+
+echo "No display found: running on a virtual 1920x1080 desktop."
+export NO_AT_BRIDGE=1
+exec {fd}<> <(:)
+Xvfb -displayfd "$fd" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+pids+=($!)
+read -t 10 -u "$fd" number || { echo "❌ Xvfb did not start" >&2; exit 1; }
+export DISPLAY=":$number"
+openbox --sm-disable >/dev/null 2>&1 &
+pids+=($!)
+if command -v dbus-run-session >/dev/null && [[ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ]]; then
+  dbus-run-session -- "$APP" &
+else
+  "$APP" &
+fi
+app=$!
+pids+=($app)
+
+mkdir -p "$SHOTS"
+shoot() {
+  local file="$SHOTS/desktop-$1.png"
+  import -window root "$file" 2>/dev/null && echo "🖼 Screenshot of the virtual desktop: $file"
+}
+sleep 4 && shoot first
+sleep 8 && shoot settled
+echo "Running on $DISPLAY; a new screenshot every minute in $SHOTS (Ctrl+C to stop)."
+end=$((SECONDS + ${TAVELO_RUN_SECONDS:-31536000}))
+while kill -0 "$app" 2>/dev/null && ((SECONDS < end)); do
+  remaining=$((end - SECONDS))
+  sleep $((remaining < 60 ? (remaining > 0 ? remaining : 1) : 60)) & wait $! || true
+  kill -0 "$app" 2>/dev/null && shoot latest
+done
