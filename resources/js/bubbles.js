@@ -516,10 +516,10 @@ async function fetchText(url, timeoutMs = 15e3) {
 }
 
 // The note that says data is not live. Only its text changes, once a minute at most.
-function statusNote(element) {
+function statusNote(element, staleAfterMs = 10 * 60e3) {
   let state = { kind: 'sample', updatedAt: NaN };
   const render = () => {
-    const text = statusText({ ...state, now: Date.now(), online: navigator.onLine !== false });
+    const text = statusText({ ...state, staleAfterMs, now: Date.now(), online: navigator.onLine !== false });
     if (element.textContent !== text) element.textContent = text;
     element.hidden = text === '';
   };
