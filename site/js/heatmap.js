@@ -284,7 +284,8 @@ function parseRetryAfter(value, nowMs = Date.now()) {
   let ms;
   if (/^\d+(\.\d+)?$/.test(s)) ms = Number(s) * 1000;
   else {
-    const at = Date.parse(s);
+    // Only an HTTP date (it has a weekday or month name): Date.parse takes "-5" as a year.
+    const at = /[a-z]{3}/i.test(s) ? Date.parse(s) : NaN;
     if (!Number.isFinite(at)) return null;
     ms = at - nowMs;
   }
