@@ -1,0 +1,193 @@
+// Crypto chart: BTC/USDT candlesticks. History over REST first, then live klines over a
+// websocket. Two layers: the candles and axes, redrawn when the data changes (at most
+// every couple of seconds), and the last-price marker.
+import { formatPrice, formatPercent } from '../lib/format.mjs';
+import { klinesUrl, klineStreamUrl, parseKlines, parseKlineMessage, mergeCandle, makeCandle } from '../lib/binance.mjs';
+import { niceTicks, timeTicks, formatTimeTick, linear } from '../lib/scale.mjs';
+import { Poller, backoffDelay } from '../lib/retry.mjs';
+import { theme, rgb } from '../lib/palette.mjs';
+import { pageFlags, fetchText, statusNote, sharpCanvas, onFontsReady, FONT } from './common.mjs';
+
+const SYMBOL = 'BTCUSDT';
+const INTERVAL = '15m';
+const INTERVAL_MS = 15 * 60e3;
+const MAX_CANDLES = 160;
+
+const flags = pageFlags();
+const colors = theme(flags.darkened);
+document.documentElement.classList.toggle('darkened', flags.darkened);
+const redrawEveryMs = flags.darkened || flags.reducedMotion ? 5e3 : 2e3;
+
+const note = statusNote(document.getElementById('status'), 3 * 60e3);
+const priceEl = document.getElementById('price');
+const changeEl = document.getElementById('change');
+const canvas = document.getElementById('stage');
+let candles = [];
+let lastDraw = 0;
+let drawTimer = null;
+
+const surface = sharpCanvas(canvas, () => draw());
+const ctx = surface.ctx;
+
+function requestDraw() {
+  const wait = Math.max(0, lastDraw + redrawEveryMs - Date.now());
+  if (drawTimer === null) drawTimer = setTimeout(() => { drawTimer = null; draw(); }, wait);
+}
+
+function draw() {
+  lastDraw = Date.now();
+  const { width, height, dpr } = surface.size;
+  ctx.setTransform(1, 0, 0, 1, 0, 0);
+  ctx.clearRect(0, 0, canvas.width, canvas.height);
+  ctx.setTransform(dpr, 0, 0, dpr, 0, 0);
+  if (candles.length < 2) return;
+
+  const small = width < 700;
+  const fontSize = small ? 10 : Math.round(Math.min(15, Math.max(11, width / 150)));
+  const pad = { left: small ? 12 : Math.round(width * 0.035), right: small ? 58 : Math.round(fontSize * 7.5),
+    top: small ? 78 : Math.round(height * 0.2), bottom: small ? 26 : Math.round(fontSize * 3.6) };
+  const plot = { x: pad.left, y: pad.top, w: width - pad.left - pad.right, h: height - pad.top - pad.bottom };
+  if (plot.w < 40 || plot.h < 40) return;
+
+  const visibleCount = Math.max(20, Math.min(candles.length, Math.floor(plot.w / (small ? 5 : 9))));
+  const shown = candles.slice(-visibleCount);
+  let lo = Infinity; let hi = -Infinity;
+  for (const c of shown) { lo = Math.min(lo, c.l); hi = Math.max(hi, c.h); }
+  const margin = (hi - lo) * 0.08 || hi * 0.01;
+  lo -= margin; hi += margin;
+  const y = linear(lo, hi, plot.y + plot.h, plot.y);
+  const slot = plot.w / visibleCount;
+  const x = (i) => plot.x + slot * (i + 0.5);
+
+  ctx.font = `400 ${fontSize}px ${FONT}`;
+  ctx.lineWidth = 1;
+  // Price grid and axis labels on the right.
+  ctx.textAlign = 'left'; ctx.textBaseline = 'middle';
+  for (const v of niceTicks(lo, hi, small ? 4 : 6)) {
+    const yy = Math.round(y(v)) + 0.5;
+    ctx.strokeStyle = rgb(colors.grid);
+    ctx.beginPath(); ctx.moveTo(plot.x, yy); ctx.lineTo(plot.x + plot.w, yy); ctx.stroke();
+    ctx.fillStyle = rgb(colors.muted);
+    ctx.fillText(formatPrice(v).replace(/\.00$/, ''), plot.x + plot.w + 10, yy);
+  }
+  // Time axis below.
+  const { ticks, stepMs } = timeTicks(shown[0].t, shown[shown.length - 1].t, small ? 3 : 7);
+  ctx.textAlign = 'center'; ctx.textBaseline = 'top';
+  for (const t of ticks) {
+    const i = (t - shown[0].t) / INTERVAL_MS;
+    const xx = Math.round(x(i)) + 0.5;
+    ctx.strokeStyle = rgb(colors.grid);
+    ctx.beginPath(); ctx.moveTo(xx, plot.y); ctx.lineTo(xx, plot.y + plot.h); ctx.stroke();
+    ctx.fillStyle = rgb(colors.muted);
+    ctx.fillText(formatTimeTick(t, stepMs), xx, plot.y + plot.h + fontSize * 0.8);
+  }
+  // Candles: wicks, then bodies, batched per colour.
+  const bodyW = Math.max(1, Math.min(14, slot * 0.64));
+  for (const up of [true, false]) {
+    const col = up ? colors.up : colors.down;
+    ctx.strokeStyle = rgb(col, flags.darkened ? 0.8 : 1);
+    ctx.fillStyle = rgb(col, flags.darkened ? 0.8 : 1);
+    ctx.beginPath();
+    shown.forEach((c, i) => {
+      if ((c.c >= c.o) !== up) return;
+      const xx = Math.round(x(i)) + 0.5;
+      ctx.moveTo(xx, y(c.h)); ctx.lineTo(xx, y(c.l));
+    });
+    ctx.stroke();
+    shown.forEach((c, i) => {
+      if ((c.c >= c.o) !== up) return;
+      const top = y(Math.max(c.o, c.c));
+      const h = Math.max(1, y(Math.min(c.o, c.c)) - top);
+      ctx.fillRect(Math.round(x(i) - bodyW / 2), top, Math.round(bodyW), h);
+    });
+  }
+  // Last price: dashed line and a tag on the axis.
+  const last = shown[shown.length - 1];
+  const ly = Math.round(y(last.c)) + 0.5;
+  const up = last.c >= shown[0].o;
+  const tagCol = last.c >= last.o ? colors.up : colors.down;
+  ctx.setLineDash([4, 4]);
+  ctx.strokeStyle = rgb(tagCol, 0.7);
+  ctx.beginPath(); ctx.moveTo(plot.x, ly); ctx.lineTo(plot.x + plot.w, ly); ctx.stroke();
+  ctx.setLineDash([]);
+  const label = formatPrice(last.c);
+  ctx.font = `600 ${fontSize}px ${FONT}`;
+  const tw = ctx.measureText(label).width + 12;
+  ctx.fillStyle = rgb(tagCol, flags.darkened ? 0.85 : 1);
+  ctx.fillRect(plot.x + plot.w + 4, ly - fontSize * 0.85, tw, fontSize * 1.7);
+  ctx.fillStyle = flags.darkened ? rgb(colors.text) : 'rgb(255,255,255)';
+  if (flags.darkened) ctx.fillStyle = rgb([235, 238, 242]);
+  ctx.textAlign = 'left'; ctx.textBaseline = 'middle';
+  ctx.fillText(label, plot.x + plot.w + 10, ly + 0.5);
+
+  priceEl.textContent = formatPrice(last.c);
+  const change = ((last.c - shown[0].o) / shown[0].o) * 100;
+  changeEl.textContent = `${formatPercent(change)} · ${Math.round((shown.length * INTERVAL_MS) / 3600e3)} h`;
+  changeEl.className = up ? 'up' : 'down';
+  canvas.dataset.drawnAt = String(lastDraw);
+  canvas.dataset.candles = String(shown.length);
+}
+
+function setCandles(next, kind, updatedAt) {
+  candles = next.slice(-MAX_CANDLES);
+  note.set(kind, updatedAt);
+  requestDraw();
+}
+
+// Shipped snapshot first, so the chart is there before any network answer.
+const snap = window.TAVELO_BTC_SNAPSHOT;
+if (snap && Array.isArray(snap.candles)) {
+  const list = snap.candles.map((c) => makeCandle(c.t, c.o, c.h, c.l, c.c, c.v)).filter(Boolean);
+  const at = Date.parse(snap.updatedAt);
+  candles = list.slice(-MAX_CANDLES);
+  note.set(snap.source === 'sample' ? 'sample' : 'snapshot', at);
+  draw();
+}
+
+let socket = null;
+let socketFailures = 0;
+let socketTimer = null;
+
+function openSocket() {
+  if (socket || typeof WebSocket !== 'function') return;
+  socketTimer = null;
+  let ws;
+  try { ws = new WebSocket(klineStreamUrl(SYMBOL, INTERVAL)); } catch (e) { return scheduleSocket(); }
+  socket = ws;
+  ws.onmessage = (event) => {
+    const update = parseKlineMessage(typeof event.data === 'string' ? event.data : '');
+    if (!update) return;
+    socketFailures = 0;
+    candles = mergeCandle(candles, update.candle, MAX_CANDLES);
+    note.set('live', Date.now());
+    requestDraw();
+  };
+  ws.onclose = () => { socket = null; scheduleSocket(); };
+  ws.onerror = () => {};
+}
+
+function scheduleSocket() {
+  if (socketTimer !== null) return;
+  socketTimer = setTimeout(openSocket, backoffDelay(socketFailures++, { baseMs: 5e3, maxMs: 5 * 60e3 }));
+}
+
+// History: once at start, and again after an outage to fill the gap.
+const history = new Poller({
+  intervalMs: 30 * 60e3,
+  minIntervalMs: 20e3,
+  baseBackoffMs: 20e3,
+  task: async () => {
+    const res = await fetchText(klinesUrl(SYMBOL, INTERVAL, MAX_CANDLES));
+    const parsed = parseKlines(res.status, res.text);
+    if (!parsed.ok) return { ok: false, retryAfterMs: res.retryAfterMs };
+    setCandles(parsed.candles, 'live', Date.now());
+    openSocket();
+    return { ok: true };
+  },
+});
+history.start(800);
+window.addEventListener('online', () => {
+  history.poke();
+  if (!socket) { socketFailures = 0; clearTimeout(socketTimer); socketTimer = null; openSocket(); }
+});
+onFontsReady(() => draw());

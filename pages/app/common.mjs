@@ -1,0 +1,88 @@
+// Browser-side plumbing shared by the pages: query flags, the status note, guarded
+// storage, network reads with a timeout, and a canvas that stays sharp at any pixel ratio.
+import { statusText } from '../lib/format.mjs';
+import { parseRetryAfter } from '../lib/retry.mjs';
+
+export function pageFlags(location = window.location) {
+  const params = new URLSearchParams(location.search || '');
+  const reduced = typeof matchMedia === 'function' && matchMedia('(prefers-reduced-motion: reduce)').matches;
+  return { darkened: params.get('darkened') === '1', reducedMotion: reduced || params.get('motion') === '0', params };
+}
+
+// Storage may be missing, throw (file:// or privacy settings) or vanish after the run:
+// every use is optional.
+export const cache = {
+  get(key) {
+    try {
+      const raw = window.localStorage && window.localStorage.getItem(key);
+      return raw ? JSON.parse(raw) : null;
+    } catch (e) { return null; }
+  },
+  set(key, value) {
+    try { if (window.localStorage) window.localStorage.setItem(key, JSON.stringify(value)); } catch (e) { /* optional */ }
+  },
+};
+
+// Returns { status, text, retryAfterMs }; a network failure is status 0, never a throw.
+export async function fetchText(url, timeoutMs = 15e3) {
+  const controller = typeof AbortController === 'function' ? new AbortController() : null;
+  const timer = setTimeout(() => controller && controller.abort(), timeoutMs);
+  try {
+    const res = await fetch(url, { signal: controller ? controller.signal : undefined, cache: 'no-store', credentials: 'omit' });
+    const text = await res.text();
+    return { status: res.status, text, retryAfterMs: parseRetryAfter(res.headers.get('Retry-After')) };
+  } catch (e) {
+    return { status: 0, text: '', retryAfterMs: null };
+  } finally {
+    clearTimeout(timer);
+  }
+}
+
+// The note that says data is not live. Only its text changes, once a minute at most.
+export function statusNote(element, staleAfterMs = 10 * 60e3) {
+  let state = { kind: 'sample', updatedAt: NaN };
+  const render = () => {
+    const text = statusText({ ...state, staleAfterMs, now: Date.now(), online: navigator.onLine !== false });
+    if (element.textContent !== text) element.textContent = text;
+    element.hidden = text === '';
+  };
+  setInterval(render, 30e3);
+  window.addEventListener('online', render);
+  window.addEventListener('offline', render);
+  return {
+    set(kind, updatedAt) { state = { kind, updatedAt }; render(); },
+    render,
+  };
+}
+
+// A canvas backed at the device pixel ratio; onResize is called with CSS sizes after a
+// real change only (coalesced), so a page redraws once per resize, not per event. The
+// first measurement happens here and does not call onResize: the page draws itself.
+export function sharpCanvas(canvas, onResize) {
+  const ctx = canvas.getContext('2d');
+  let size = { width: 0, height: 0, dpr: 1 };
+  let pending = null;
+  const measure = (initial) => {
+    pending = null;
+    const dpr = Math.min(3, window.devicePixelRatio || 1);
+    const width = Math.max(1, Math.round(canvas.clientWidth || window.innerWidth));
+    const height = Math.max(1, Math.round(canvas.clientHeight || window.innerHeight));
+    if (width === size.width && height === size.height && dpr === size.dpr) return;
+    size = { width, height, dpr };
+    canvas.width = Math.round(width * dpr);
+    canvas.height = Math.round(height * dpr);
+    if (initial !== true) onResize(size);
+  };
+  window.addEventListener('resize', () => { if (pending === null) pending = setTimeout(measure, 120); });
+  measure(true);
+  return { ctx, get size() { return size; }, remeasure: measure };
+}
+
+// Canvas text does not make the browser fetch a web font, so ask for the faces the page
+// draws with and redraw once they are there (the first frame uses the fallback font).
+export function onFontsReady(callback, faces = ['400 16px Inter', '600 16px Inter', '700 16px Inter']) {
+  if (!document.fonts || typeof document.fonts.load !== 'function') return;
+  Promise.all(faces.map((f) => document.fonts.load(f))).then(callback, () => {});
+}
+
+export const FONT = '"Inter", "Cantarell", "DejaVu Sans", system-ui, sans-serif';

@@ -1,0 +1,62 @@
+// Binance public market data: kline history over REST, live klines over a websocket.
+import { readJson, finiteNumber } from './response.mjs';
+
+export const BINANCE_REST_HOST = 'api.binance.com';
+export const BINANCE_WS_HOST = 'stream.binance.com';
+
+export function klinesUrl(symbol = 'BTCUSDT', interval = '15m', limit = 160) {
+  return `https://${BINANCE_REST_HOST}/api/v3/klines?symbol=${symbol}&interval=${interval}&limit=${limit}`;
+}
+
+export function klineStreamUrl(symbol = 'BTCUSDT', interval = '15m') {
+  return `wss://${BINANCE_WS_HOST}:9443/ws/${symbol.toLowerCase()}@kline_${interval}`;
+}
+
+export function makeCandle(t, o, h, l, c, v) {
+  const candle = { t: finiteNumber(t), o: finiteNumber(o), h: finiteNumber(h), l: finiteNumber(l), c: finiteNumber(c), v: finiteNumber(v) ?? 0 };
+  if ([candle.t, candle.o, candle.h, candle.l, candle.c].some((x) => x === null)) return null;
+  if (candle.o <= 0 || candle.c <= 0 || candle.l <= 0) return null;
+  if (candle.h < Math.max(candle.o, candle.c, candle.l) || candle.l > Math.min(candle.o, candle.c)) return null;
+  return candle;
+}
+
+export function parseKlines(status, text) {
+  const read = readJson(status, text);
+  if (!read.ok) return read;
+  const json = read.json;
+  if (!Array.isArray(json)) {
+    // {"code":-1003,"msg":"Too many requests..."} is Binance's rate-limit answer.
+    const code = json && json.code;
+    return { ok: false, error: code === -1003 || code === -1015 ? 'rate-limited' : 'malformed' };
+  }
+  if (json.length === 0) return { ok: false, error: 'empty' };
+  const candles = [];
+  for (const row of json) {
+    if (!Array.isArray(row) || row.length < 6) continue;
+    const candle = makeCandle(row[0], row[1], row[2], row[3], row[4], row[5]);
+    if (candle && (candles.length === 0 || candle.t > candles[candles.length - 1].t)) candles.push(candle);
+  }
+  if (candles.length === 0) return { ok: false, error: 'malformed' };
+  return { ok: true, candles };
+}
+
+// One websocket message: { candle, closed } or null for anything else.
+export function parseKlineMessage(text) {
+  let msg;
+  try { msg = JSON.parse(text); } catch (e) { return null; }
+  const k = msg && msg.e === 'kline' ? msg.k : null;
+  if (!k || typeof k !== 'object') return null;
+  const candle = makeCandle(k.t, k.o, k.h, k.l, k.c, k.v);
+  return candle ? { candle, closed: k.x === true } : null;
+}
+
+// Adds or updates the newest candle; the series never grows beyond max.
+export function mergeCandle(candles, candle, max = 500) {
+  if (!candle) return candles;
+  const last = candles[candles.length - 1];
+  let next;
+  if (!last || candle.t > last.t) next = candles.concat([candle]);
+  else if (candle.t === last.t) next = candles.slice(0, -1).concat([candle]);
+  else return candles;
+  return next.length > max ? next.slice(next.length - max) : next;
+}

@@ -1,0 +1,68 @@
+// Number, time and staleness formatting shared by every page. Pure functions, so the
+// pages and the tests agree on exactly what a user reads.
+
+export const MINUS = '\u2212';
+
+function fixed(value, digits) {
+  return value.toLocaleString('en-US', { minimumFractionDigits: digits, maximumFractionDigits: digits });
+}
+
+// "+3.4%", "−0.8%", "+128%": the sign is always shown, big moves lose their decimals.
+export function formatPercent(value) {
+  if (typeof value !== 'number' || !Number.isFinite(value)) return '—';
+  const abs = Math.abs(value);
+  const digits = abs >= 100 ? 0 : 1;
+  const rounded = Number(abs.toFixed(digits));
+  if (rounded === 0) return (0).toFixed(digits) + '%';
+  return (value > 0 ? '+' : MINUS) + fixed(rounded, digits) + '%';
+}
+
+// Prices from 100,000 down to fractions of a cent, always with a readable precision.
+export function formatPrice(value) {
+  if (typeof value !== 'number' || !Number.isFinite(value)) return '—';
+  const abs = Math.abs(value);
+  let digits;
+  if (abs >= 1000) digits = 2;
+  else if (abs >= 1) digits = abs >= 100 ? 2 : 3;
+  else if (abs === 0) digits = 2;
+  else digits = Math.min(8, Math.max(4, 3 - Math.floor(Math.log10(abs))));
+  const text = fixed(abs, digits);
+  return (value < 0 ? MINUS : '') + text;
+}
+
+// Market capitalisations: "3.42T", "512B", "18.7M".
+export function formatCompact(value) {
+  if (typeof value !== 'number' || !Number.isFinite(value)) return '—';
+  const abs = Math.abs(value);
+  const units = [[1e12, 'T'], [1e9, 'B'], [1e6, 'M'], [1e3, 'K']];
+  for (const [size, unit] of units) {
+    if (abs >= size) {
+      const n = abs / size;
+      const digits = n >= 100 ? 0 : n >= 10 ? 1 : 2;
+      return (value < 0 ? MINUS : '') + Number(n.toFixed(digits)) + unit;
+    }
+  }
+  return (value < 0 ? MINUS : '') + String(Math.round(abs));
+}
+
+export function formatAge(ms) {
+  if (typeof ms !== 'number' || !Number.isFinite(ms) || ms < 45e3) return 'just now';
+  const minutes = Math.round(ms / 60e3);
+  if (minutes < 60) return `${Math.max(1, minutes)} min ago`;
+  const hours = Math.floor(ms / 3600e3);
+  if (hours < 24) return `${hours} h ago`;
+  const days = Math.floor(ms / 86400e3);
+  return days === 1 ? '1 day ago' : `${days} days ago`;
+}
+
+// The small note that tells the user the data is not live. Empty when it is.
+//   kind: 'live' (last refresh came from the source), 'snapshot' (shipped or cached data
+//   of real origin), 'sample' (made-up values on real names).
+export function statusText({ kind, updatedAt, now, online = true, staleAfterMs = 10 * 60e3 }) {
+  if (kind === 'sample') return online ? 'sample data' : 'offline · sample data';
+  const age = Number.isFinite(updatedAt) && Number.isFinite(now) ? now - updatedAt : NaN;
+  if (kind === 'live' && online && age < staleAfterMs) return '';
+  const prefix = online ? 'delayed' : 'offline';
+  if (!Number.isFinite(age)) return prefix;
+  return `${prefix} · updated ${formatAge(age)}`;
+}

@@ -1,0 +1,89 @@
+// Refresh scheduling for data sources: a regular interval when things work, exponential
+// backoff with jitter when they do not, the server's Retry-After when it asks for one,
+// and an immediate retry when the browser comes back online, never faster than the
+// source's rate limit allows.
+
+export function backoffDelay(attempt, { baseMs = 15e3, maxMs = 10 * 60e3, random = Math.random } = {}) {
+  const raw = Math.min(maxMs, baseMs * 2 ** Math.max(0, attempt));
+  return Math.round(Math.min(maxMs, raw * (0.8 + 0.4 * random())));
+}
+
+// Retry-After is either delta-seconds or an HTTP date. Absurd values are capped at an hour.
+export function parseRetryAfter(value, nowMs = Date.now()) {
+  if (value === null || value === undefined) return null;
+  const s = String(value).trim();
+  if (s === '') return null;
+  let ms;
+  if (/^\d+(\.\d+)?$/.test(s)) ms = Number(s) * 1000;
+  else {
+    // Only an HTTP date (it has a weekday or month name): Date.parse takes "-5" as a year.
+    const at = /[a-z]{3}/i.test(s) ? Date.parse(s) : NaN;
+    if (!Number.isFinite(at)) return null;
+    ms = at - nowMs;
+  }
+  return Math.min(3600e3, Math.max(0, Math.round(ms)));
+}
+
+export class Poller {
+  // task() resolves to { ok: boolean, retryAfterMs?: number }; it must not throw, but a
+  // rejected promise counts as a failure.
+  constructor({ task, intervalMs, minIntervalMs = 0, baseBackoffMs = 15e3, maxBackoffMs = 10 * 60e3,
+                timers = globalThis, now = () => Date.now(), random = Math.random }) {
+    Object.assign(this, { task, intervalMs, minIntervalMs, baseBackoffMs, maxBackoffMs, timers, now, random });
+    this.failures = 0;
+    this.lastAttempt = -Infinity;
+    this.timer = null;
+    this.running = false;
+    this.inFlight = false;
+  }
+
+  start(delayMs = 0) {
+    this.running = true;
+    this.schedule(delayMs);
+  }
+
+  stop() {
+    this.running = false;
+    if (this.timer !== null) this.timers.clearTimeout(this.timer);
+    this.timer = null;
+  }
+
+  // "Try again now" (the online event): honoured at once unless that would break the
+  // source's rate limit, in which case it runs as soon as the limit allows.
+  poke() {
+    if (!this.running || this.inFlight) return;
+    const wait = Math.max(0, this.lastAttempt + this.minIntervalMs - this.now());
+    this.failures = 0;
+    this.schedule(wait);
+  }
+
+  schedule(delayMs) {
+    if (!this.running) return;
+    if (this.timer !== null) this.timers.clearTimeout(this.timer);
+    this.nextDelay = delayMs;
+    this.timer = this.timers.setTimeout(() => { this.timer = null; this.run(); }, delayMs);
+  }
+
+  async run() {
+    if (!this.running || this.inFlight) return;
+    this.inFlight = true;
+    this.lastAttempt = this.now();
+    let result;
+    try {
+      result = await this.task();
+    } catch (e) {
+      result = { ok: false };
+    }
+    this.inFlight = false;
+    if (!this.running) return;
+    if (result && result.ok) {
+      this.failures = 0;
+      this.schedule(Math.max(this.intervalMs, this.minIntervalMs));
+    } else {
+      const backoff = backoffDelay(this.failures, { baseMs: this.baseBackoffMs, maxMs: this.maxBackoffMs, random: this.random });
+      this.failures += 1;
+      const asked = result && Number.isFinite(result.retryAfterMs) ? result.retryAfterMs : 0;
+      this.schedule(Math.max(backoff, asked, this.minIntervalMs));
+    }
+  }
+}
