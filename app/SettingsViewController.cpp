@@ -1,14 +1,14 @@
 #include "app/SettingsViewController.h"
 
-#include "app/Catalogue.h"
 #include "app/SettingsStore.h"
 #include "platform/Log.h"
 #include "shared/ViewSite.h"
 
 #include <boost/url/parse.hpp>
 
-SettingsViewController::SettingsViewController(platform::Platform& platform, SettingsStore& settings)
-    : platform_(platform), settings_(settings) {}
+SettingsViewController::SettingsViewController(platform::Platform& platform, SettingsStore& settings,
+                                               CatalogueSource catalogue)
+    : platform_(platform), settings_(settings), catalogue_(std::move(catalogue)) {}
 
 platform::ContentView& SettingsViewController::view() {
     if (!view_) {
@@ -25,7 +25,7 @@ void SettingsViewController::viewDidLoad() {
     buildUI();
 }
 
-void SettingsViewController::loadItems() { items_ = wallpaperCatalogue(); }
+void SettingsViewController::loadItems() { items_ = catalogue_(); }
 
 std::unique_ptr<platform::Label> SettingsViewController::makeLabel(const std::string& text, double size, bool bold) {
     return platform_.widgets().makeLabel(text, platform::Font{size, bold});

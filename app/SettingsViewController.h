@@ -1,10 +1,12 @@
 #pragma once
 
+#include "app/Catalogue.h"
 #include "app/WallpaperCardView.h"
 #include "app/WallpaperView.h"
 #include "platform/Platform.h"
 #include "platform/WeakAnchor.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,7 +22,12 @@ public:
     static constexpr int gridRows = 2;
     static constexpr int gridColumns = 2;
 
-    SettingsViewController(platform::Platform& platform, SettingsStore& settings);
+    using CatalogueSource = std::function<std::vector<WallpaperView>()>;
+
+    // `catalogue` supplies the entries the grid shows (the application's catalogue
+    // unless a test offers another).
+    SettingsViewController(platform::Platform& platform, SettingsStore& settings,
+                           CatalogueSource catalogue = wallpaperCatalogue);
 
     // The content view, loaded (and the grid built) on first use.
     platform::ContentView& view();
@@ -53,6 +60,7 @@ private:
 
     platform::Platform& platform_;
     SettingsStore& settings_;
+    CatalogueSource catalogue_;
 
     std::vector<WallpaperView> items_;
     std::vector<std::unique_ptr<WallpaperCardView>> cardViews_;

@@ -35,7 +35,8 @@ void WallpaperCardView::setup() {
 
 platform::CardFrames WallpaperCardView::layout(double w, double h) {
     const platform::Rect bounds{0, 0, w, h};
-    const double previewHeight = 0.55 * h;
+    // 55 % of the height, computed as h * 55 / 100 so that whole sizes give exact frames.
+    const double previewHeight = h * 55.0 / 100.0;
     return {
         .container = bounds,
         .preview = {8, h - previewHeight - 8, w - 16, previewHeight},
