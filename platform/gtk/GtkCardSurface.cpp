@@ -92,8 +92,7 @@ void GtkCardSurface::fixSize(double width, double height) {
 
 void GtkCardSurface::setTitle(const std::string& text) {
     title_ = text;
-    // Screen readers and tooltips get the whole title even when the card cuts it.
-    gtk_widget_set_tooltip_text(eventBox_.get(), text.c_str());
+    // Screen readers get the whole title even when the card cuts it.
     atk_object_set_name(gtk_widget_get_accessible(eventBox_.get()), text.c_str());
     gtk_widget_queue_draw(canvas_.get());
 }

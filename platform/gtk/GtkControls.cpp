@@ -64,6 +64,7 @@ void GtkTextLabel::setTextColor(TextColor color) {
 
 GtkCheckboxControl::GtkCheckboxControl(const std::string& title)
     : widget_(retainFloating(gtk_check_button_new_with_label(title.c_str()))) {
+    gtk_style_context_add_class(gtk_widget_get_style_context(widget_.get()), "tavelo-compact");
     g_signal_connect(widget_.get(), "toggled", G_CALLBACK(&GtkCheckboxControl::onToggled), this);
 }
 
@@ -89,6 +90,7 @@ GtkLinkButtonControl::GtkLinkButtonControl(const std::string& title, Font font)
     : widget_(retainFloating(gtk_link_button_new_with_label(title.c_str(), title.c_str()))) {
     // The owner decides what a click opens; the button only looks like a link.
     gtk_widget_set_has_tooltip(widget_.get(), FALSE);
+    gtk_style_context_add_class(gtk_widget_get_style_context(widget_.get()), "tavelo-inline-link");
     gtk_widget_set_valign(widget_.get(), GTK_ALIGN_CENTER);
     if (GtkWidget* label = gtk_bin_get_child(GTK_BIN(widget_.get())); GTK_IS_LABEL(label)) {
         applyFont(GTK_LABEL(label), font);
