@@ -48,7 +48,8 @@ private:
     std::unique_ptr<platform::Window> window_;
     std::unique_ptr<platform::WebView> webView_;
     bool wallpaperVisible_ = true;
-    // The window goes before its content, as a window releases its content view controller.
+    // Declared after its controller so that the window is destroyed first, before the
+    // content it shows.
     std::unique_ptr<SettingsViewController> settingsViewController_;
     std::unique_ptr<platform::TitledWindow> settingsWindow_;
 
