@@ -1,6 +1,7 @@
 #include "app/AppDelegate.h"
 
 #include "app/SettingsStore.h"
+#include "app/SettingsViewController.h"
 #include "app/WallpaperView.h"
 #include "platform/Log.h"
 #include "shared/ViewURLProvider.h"
@@ -40,6 +41,8 @@ void AppDelegate::applicationDidFinishLaunching() {
                 self->handleWallpaperChange(notification);
             }
         });
+
+    createSettingsWindow();
 }
 
 bool AppDelegate::buildWallpaperWindow() {

@@ -9,6 +9,7 @@
 #include <string>
 
 class SettingsStore;
+class SettingsViewController;
 
 // The application's hub: it builds the wallpaper at launch and owns every
 // long-lived piece of the user interface for the life of the process.
@@ -31,6 +32,11 @@ public:
 
     platform::Window* window() const { return window_.get(); }
     platform::WebView* webView() const { return webView_.get(); }
+    platform::TitledWindow* settingsWindow() const { return settingsWindow_.get(); }
+    SettingsViewController* settingsViewController() const { return settingsViewController_.get(); }
+
+    // Builds the settings window once, hidden, with its grid already laid out.
+    void createSettingsWindow();
 
 private:
     bool buildWallpaperWindow();
@@ -42,6 +48,10 @@ private:
     std::unique_ptr<platform::Window> window_;
     std::unique_ptr<platform::WebView> webView_;
     bool wallpaperVisible_ = true;
+    // Declared after its controller so that the window is destroyed first, before the
+    // content it shows.
+    std::unique_ptr<SettingsViewController> settingsViewController_;
+    std::unique_ptr<platform::TitledWindow> settingsWindow_;
 
     platform::WeakAnchor<AppDelegate> anchor_{this};
 };

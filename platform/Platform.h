@@ -7,7 +7,9 @@
 #include "platform/NotificationCenter.h"
 #include "platform/Rect.h"
 #include "platform/WebView.h"
+#include "platform/WidgetFactory.h"
 #include "platform/Window.h"
+#include "platform/Workspace.h"
 
 #include <memory>
 #include <optional>
@@ -32,6 +34,10 @@ public:
     virtual Application& application() = 0;
     virtual NotificationCenter& notificationCenter() = 0;
     virtual const Bundle& mainBundle() = 0;
+
+    // The controls of the settings window, and the desktop's URL handlers.
+    virtual WidgetFactory& widgets() = 0;
+    virtual Workspace& workspace() = 0;
 };
 
 }  // namespace platform

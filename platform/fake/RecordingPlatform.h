@@ -5,6 +5,7 @@
 #include "platform/fake/FakeLoginItem.h"
 #include "platform/fake/FakeMainQueue.h"
 #include "platform/fake/FakeWebView.h"
+#include "platform/fake/FakeWidgets.h"
 #include "platform/fake/FakeWindow.h"
 
 #include <filesystem>
@@ -40,6 +41,8 @@ public:
     Application& application() override { return application_; }
     NotificationCenter& notificationCenter() override { return notificationCenter_; }
     const Bundle& mainBundle() override { return bundle_; }
+    WidgetFactory& widgets() override { return widgets_; }
+    Workspace& workspace() override { return workspace_; }
 
     CallRecord record;
     std::optional<Rect> screenFrame = Rect{0, 0, 1920, 1080};
@@ -48,6 +51,8 @@ public:
     FakeApplication application_{record};
     NotificationCenter notificationCenter_;
     Bundle bundle_;
+    FakeWidgetFactory widgets_{record};
+    FakeWorkspace workspace_{record};
 
     // The windows and web views made so far (owned by whoever asked for them).
     std::vector<FakeWindow*> windows;

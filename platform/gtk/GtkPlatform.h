@@ -2,6 +2,8 @@
 
 #include "platform/Platform.h"
 #include "platform/gtk/GtkMainQueue.h"
+#include "platform/gtk/GtkWidgetFactory.h"
+#include "platform/gtk/GtkWorkspace.h"
 #include "platform/linux/XdgAutostartLoginItem.h"
 
 namespace platform::gtk {
@@ -29,6 +31,8 @@ public:
     Application& application() override { return application_; }
     NotificationCenter& notificationCenter() override { return NotificationCenter::defaultCenter(); }
     const Bundle& mainBundle() override { return bundle_; }
+    WidgetFactory& widgets() override { return widgets_; }
+    Workspace& workspace() override { return workspace_; }
 
     GtkApplicationObject& applicationObject() { return application_; }
 
@@ -37,6 +41,8 @@ private:
     XdgAutostartLoginItem loginItem_;
     GtkMainQueue mainQueue_;
     GtkApplicationObject application_;
+    GtkWidgetFactory widgets_;
+    GtkWorkspace workspace_;
 };
 
 }  // namespace platform::gtk

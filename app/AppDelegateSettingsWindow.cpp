@@ -1,0 +1,17 @@
+#include "app/AppDelegate.h"
+#include "app/SettingsViewController.h"
+
+void AppDelegate::createSettingsWindow() {
+    auto controller = std::make_unique<SettingsViewController>(platform_, settings_);
+    auto window = platform_.widgets().makeTitledWindow();
+    // Giving the window its content loads the controller's view and builds the grid now.
+    window->setContentView(controller->view());
+    window->setTitle("Tavelo Settings");
+    window->setStyleMask(platform::WindowStyle::titled | platform::WindowStyle::closable |
+                         platform::WindowStyle::miniaturizable);
+    window->setContentSize(SettingsViewController::viewFrame.width, SettingsViewController::viewFrame.height);
+    window->setReleasedWhenClosed(false);
+    window->center();
+    settingsWindow_ = std::move(window);
+    settingsViewController_ = std::move(controller);
+}

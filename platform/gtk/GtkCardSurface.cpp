@@ -1,0 +1,346 @@
+#include "platform/gtk/GtkCardSurface.h"
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+namespace platform::gtk {
+
+namespace {
+
+struct LayoutUnref {
+    void operator()(PangoLayout* layout) const { g_object_unref(layout); }
+};
+struct FontDescriptionFree {
+    void operator()(PangoFontDescription* description) const { pango_font_description_free(description); }
+};
+
+void roundedRect(cairo_t* cr, double x, double y, double w, double h, double radius) {
+    radius = std::max(0.0, std::min({radius, w / 2, h / 2}));
+    cairo_new_sub_path(cr);
+    cairo_arc(cr, x + w - radius, y + radius, radius, -M_PI / 2, 0);
+    cairo_arc(cr, x + w - radius, y + h - radius, radius, 0, M_PI / 2);
+    cairo_arc(cr, x + radius, y + h - radius, radius, M_PI / 2, M_PI);
+    cairo_arc(cr, x + radius, y + radius, radius, M_PI, 3 * M_PI / 2);
+    cairo_close_path(cr);
+}
+
+double easeInEaseOut(double t) { return t < 0.5 ? 2 * t * t : 1 - std::pow(-2 * t + 2, 2) / 2; }
+
+}  // namespace
+
+GtkCardSurface::GtkCardSurface(const Rect& frame)
+    : eventBox_(retainFloating(gtk_event_box_new())), canvas_(retainFloating(gtk_drawing_area_new())) {
+    // The box only catches the pointer; the canvas draws, with no window of its own
+    // so that it may draw beyond its allocation.
+    gtk_event_box_set_visible_window(GTK_EVENT_BOX(eventBox_.get()), FALSE);
+    gtk_event_box_set_above_child(GTK_EVENT_BOX(eventBox_.get()), TRUE);
+    gtk_widget_add_events(eventBox_.get(),
+                          GDK_ENTER_NOTIFY_MASK | GDK_LEAVE_NOTIFY_MASK | GDK_BUTTON_PRESS_MASK |
+                              GDK_BUTTON_RELEASE_MASK);
+    gtk_widget_set_has_window(canvas_.get(), FALSE);
+    gtk_container_add(GTK_CONTAINER(eventBox_.get()), canvas_.get());
+    gtk_widget_show(canvas_.get());
+    gtk_widget_set_size_request(eventBox_.get(), static_cast<int>(std::lround(frame.width)),
+                                static_cast<int>(std::lround(frame.height)));
+
+    g_signal_connect_after(canvas_.get(), "size-allocate", G_CALLBACK(&GtkCardSurface::onSizeAllocate), this);
+    g_signal_connect(canvas_.get(), "draw", G_CALLBACK(&GtkCardSurface::onDraw), this);
+    g_signal_connect(eventBox_.get(), "enter-notify-event", G_CALLBACK(&GtkCardSurface::onEnter), this);
+    g_signal_connect(eventBox_.get(), "leave-notify-event", G_CALLBACK(&GtkCardSurface::onLeave), this);
+    g_signal_connect(eventBox_.get(), "button-press-event", G_CALLBACK(&GtkCardSurface::onButtonPress), this);
+    g_signal_connect(eventBox_.get(), "button-release-event", G_CALLBACK(&GtkCardSurface::onButtonRelease), this);
+}
+
+GtkCardSurface::~GtkCardSurface() {
+    stopScaling();
+    g_signal_handlers_disconnect_by_data(canvas_.get(), this);
+    g_signal_handlers_disconnect_by_data(eventBox_.get(), this);
+}
+
+GdkRGBA GtkCardSurface::themeColor(const char* name, GdkRGBA fallback) const {
+    GdkRGBA color = fallback;
+    if (!gtk_style_context_lookup_color(gtk_widget_get_style_context(eventBox_.get()), name, &color)) {
+        return fallback;
+    }
+    return color;
+}
+
+GdkRGBA GtkCardSurface::textColor(TextColor color) const {
+    GdkRGBA text = themeColor("theme_fg_color", GdkRGBA{0.1, 0.1, 0.1, 1});
+    switch (color) {
+    case TextColor::label: break;
+    case TextColor::secondaryLabel: text.alpha *= 0.6; break;
+    case TextColor::tertiaryLabel: text.alpha *= 0.4; break;
+    }
+    return text;
+}
+
+void GtkCardSurface::applyStyle(const CardStyle& style) {
+    style_ = style;
+    // Taken once: an existing card keeps the panel colour of the theme it was made in.
+    panelColor_ = themeColor("theme_bg_color", GdkRGBA{0.96, 0.96, 0.96, 1});
+    gtk_widget_queue_draw(canvas_.get());
+}
+
+void GtkCardSurface::fixSize(double width, double height) {
+    gtk_widget_set_size_request(eventBox_.get(), static_cast<int>(std::lround(width)),
+                                static_cast<int>(std::lround(height)));
+    gtk_widget_set_hexpand(eventBox_.get(), FALSE);
+    gtk_widget_set_vexpand(eventBox_.get(), FALSE);
+}
+
+void GtkCardSurface::setTitle(const std::string& text) {
+    title_ = text;
+    // Screen readers get the whole title even when the card cuts it.
+    atk_object_set_name(gtk_widget_get_accessible(eventBox_.get()), text.c_str());
+    gtk_widget_queue_draw(canvas_.get());
+}
+
+void GtkCardSurface::setDescription(const std::string& text) {
+    description_ = text;
+    atk_object_set_description(gtk_widget_get_accessible(eventBox_.get()), text.c_str());
+    gtk_widget_queue_draw(canvas_.get());
+}
+
+void GtkCardSurface::setPreviewImage(const std::optional<std::filesystem::path>& file) {
+    preview_.reset();
+    if (file) {
+        GError* error = nullptr;
+        preview_ = adoptGObject(gdk_pixbuf_new_from_file(file->c_str(), &error));
+        if (error != nullptr) {
+            g_error_free(error);  // an unreadable picture leaves the preview empty
+        }
+    }
+    gtk_widget_queue_draw(canvas_.get());
+}
+
+void GtkCardSurface::setOverlayHidden(bool hidden) {
+    overlayHidden_ = hidden;
+    gtk_widget_queue_draw(canvas_.get());
+}
+
+void GtkCardSurface::setBorder(double width, BorderColor color) {
+    borderWidth_ = width;
+    // The accent is read now, so a marked card follows the theme at each change.
+    borderColor_ = color == BorderColor::accent ? themeColor("theme_selected_bg_color", GdkRGBA{0.21, 0.52, 0.89, 1})
+                                                : GdkRGBA{0, 0, 0, 0};
+    gtk_widget_queue_draw(canvas_.get());
+}
+
+void GtkCardSurface::setFrames(const CardFrames& frames) {
+    frames_ = frames;
+    gtk_widget_queue_draw(canvas_.get());
+}
+
+void GtkCardSurface::onSizeAllocate(GtkWidget* widget, GdkRectangle* allocation, gpointer data) {
+    auto* self = static_cast<GtkCardSurface*>(data);
+    GdkRectangle clip = *allocation;
+    clip.x -= overhang;
+    clip.y -= overhang;
+    clip.width += 2 * overhang;
+    clip.height += 2 * overhang;
+    gtk_widget_set_clip(widget, &clip);
+    if (allocation->width != self->width_ || allocation->height != self->height_) {
+        self->width_ = allocation->width;
+        self->height_ = allocation->height;
+        if (self->onLayout_) {
+            self->onLayout_(self->width_, self->height_);
+        }
+    }
+}
+
+gboolean GtkCardSurface::onDraw(GtkWidget* widget, cairo_t* cr, gpointer data) {
+    auto* self = static_cast<GtkCardSurface*>(data);
+    self->draw(cr, gtk_widget_get_allocated_width(widget), gtk_widget_get_allocated_height(widget));
+    return TRUE;
+}
+
+void GtkCardSurface::draw(cairo_t* cr, double w, double h) {
+    if (!frames_) {
+        return;
+    }
+    // Frames are given with the origin at the bottom-left; cairo's is at the top-left.
+    auto flipped = [h](const Rect& r) { return Rect{r.x, h - r.y - r.height, r.width, r.height}; };
+    const Rect panel = flipped(frames_->container);
+
+    cairo_save(cr);
+    cairo_translate(cr, w / 2, h / 2);
+    cairo_scale(cr, scale_, scale_);
+    cairo_translate(cr, -w / 2, -h / 2);
+
+    drawShadow(cr, panel);
+    roundedRect(cr, panel.x, panel.y, panel.width, panel.height, style_.panelCornerRadius);
+    gdk_cairo_set_source_rgba(cr, &panelColor_);
+    cairo_fill(cr);
+
+    drawPreview(cr, flipped(frames_->preview));
+    drawText(cr, title_, flipped(frames_->title), style_.titleFont, textColor(style_.titleColor), false);
+    drawText(cr, description_, flipped(frames_->description), style_.descriptionFont,
+             textColor(style_.descriptionColor), false);
+
+    if (!overlayHidden_) {
+        const Rect overlay = flipped(frames_->overlay);
+        roundedRect(cr, overlay.x, overlay.y, overlay.width, overlay.height, style_.overlayCornerRadius);
+        cairo_set_source_rgba(cr, 0, 0, 0, style_.overlayBlackAlpha);
+        cairo_fill(cr);
+        const Rect& g = frames_->glyph;  // relative to the overlay, bottom-left origin
+        const Rect glyph{overlay.x + g.x, overlay.y + overlay.height - g.y - g.height, g.width, g.height};
+        drawText(cr, style_.glyph, glyph, style_.glyphFont, GdkRGBA{1, 1, 1, 1}, true);
+    }
+
+    if (borderWidth_ > 0 && borderColor_.alpha > 0) {
+        // Drawn inside the panel's edge, above everything else, like a layer border.
+        const double inset = borderWidth_ / 2;
+        roundedRect(cr, panel.x + inset, panel.y + inset, panel.width - borderWidth_, panel.height - borderWidth_,
+                    style_.panelCornerRadius - inset);
+        gdk_cairo_set_source_rgba(cr, &borderColor_);
+        cairo_set_line_width(cr, borderWidth_);
+        cairo_stroke(cr);
+    }
+    cairo_restore(cr);
+}
+
+void GtkCardSurface::drawShadow(cairo_t* cr, const Rect& panel) {
+    const Shadow& shadow = style_.panelShadow;
+    if (shadow.opacity <= 0) {
+        return;
+    }
+    // A soft shadow from stacked, widening translucent outlines: each ring adds a
+    // little darkness, so the shade falls off over `radius` points.
+    const int rings = std::max(1, static_cast<int>(std::lround(shadow.radius)));
+    const double x = panel.x + shadow.offsetX;
+    const double y = panel.y - shadow.offsetY;  // a negative offset points down
+    for (int ring = rings; ring >= 1; --ring) {
+        const double spread = shadow.radius * ring / rings * 0.6;
+        roundedRect(cr, x - spread, y - spread, panel.width + 2 * spread, panel.height + 2 * spread,
+                    style_.panelCornerRadius + spread);
+        cairo_set_source_rgba(cr, 0, 0, 0, shadow.opacity / rings * 1.6);
+        cairo_fill(cr);
+    }
+}
+
+void GtkCardSurface::drawPreview(cairo_t* cr, const Rect& frame) {
+    if (!preview_ || frame.width <= 0 || frame.height <= 0) {
+        return;
+    }
+    const double imageWidth = gdk_pixbuf_get_width(preview_.get());
+    const double imageHeight = gdk_pixbuf_get_height(preview_.get());
+    cairo_save(cr);
+    roundedRect(cr, frame.x, frame.y, frame.width, frame.height, style_.previewCornerRadius);
+    cairo_clip(cr);
+    cairo_translate(cr, frame.x, frame.y);
+    // Stretched to fill the frame on both axes, whatever the picture's proportions.
+    cairo_scale(cr, frame.width / imageWidth, frame.height / imageHeight);
+    gdk_cairo_set_source_pixbuf(cr, preview_.get(), 0, 0);
+    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
+    cairo_paint(cr);
+    cairo_restore(cr);
+}
+
+void GtkCardSurface::drawText(cairo_t* cr, const std::string& text, const Rect& frame, Font font,
+                              const GdkRGBA& color, bool centered) {
+    if (text.empty() || frame.width <= 0) {
+        return;
+    }
+    std::unique_ptr<PangoLayout, LayoutUnref> layout(gtk_widget_create_pango_layout(canvas_.get(), text.c_str()));
+    std::unique_ptr<PangoFontDescription, FontDescriptionFree> description(
+        pango_font_description_copy(pango_context_get_font_description(pango_layout_get_context(layout.get()))));
+    pango_font_description_set_absolute_size(description.get(), font.size * PANGO_SCALE);
+    pango_font_description_set_weight(description.get(), font.bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
+    pango_layout_set_font_description(layout.get(), description.get());
+    pango_layout_set_width(layout.get(), static_cast<int>(frame.width * PANGO_SCALE));
+    pango_layout_set_ellipsize(layout.get(), PANGO_ELLIPSIZE_END);
+    pango_layout_set_single_paragraph_mode(layout.get(), TRUE);
+    pango_layout_set_alignment(layout.get(), centered ? PANGO_ALIGN_CENTER : PANGO_ALIGN_LEFT);
+
+    int textWidth = 0;
+    int textHeight = 0;
+    pango_layout_get_pixel_size(layout.get(), &textWidth, &textHeight);
+    cairo_save(cr);
+    cairo_move_to(cr, frame.x, frame.y + (frame.height - textHeight) / 2);
+    gdk_cairo_set_source_rgba(cr, &color);
+    pango_cairo_show_layout(cr, layout.get());
+    cairo_restore(cr);
+}
+
+void GtkCardSurface::animateScale(double factor, double seconds) {
+    GdkFrameClock* clock = gtk_widget_get_frame_clock(canvas_.get());
+    if (clock == nullptr || seconds <= 0) {
+        stopScaling();
+        scale_ = factor;
+        gtk_widget_queue_draw(canvas_.get());
+        return;
+    }
+    // A new target replaces the old one, starting from wherever the card is now.
+    scaling_.from = scale_;
+    scaling_.to = factor;
+    scaling_.seconds = seconds;
+    scaling_.startMicroseconds = gdk_frame_clock_get_frame_time(clock);
+    if (scaling_.tick == 0) {
+        scaling_.tick = gtk_widget_add_tick_callback(canvas_.get(), &GtkCardSurface::onTick, this, nullptr);
+    }
+}
+
+gboolean GtkCardSurface::onTick(GtkWidget* widget, GdkFrameClock* clock, gpointer data) {
+    auto* self = static_cast<GtkCardSurface*>(data);
+    Scaling& scaling = self->scaling_;
+    const double elapsed = (gdk_frame_clock_get_frame_time(clock) - scaling.startMicroseconds) / 1e6;
+    const double progress = std::clamp(elapsed / scaling.seconds, 0.0, 1.0);
+    self->scale_ = scaling.from + (scaling.to - scaling.from) * easeInEaseOut(progress);
+    gtk_widget_queue_draw(widget);
+    if (progress >= 1.0) {
+        scaling.tick = 0;
+        return G_SOURCE_REMOVE;
+    }
+    return G_SOURCE_CONTINUE;
+}
+
+void GtkCardSurface::stopScaling() {
+    if (scaling_.tick != 0) {
+        gtk_widget_remove_tick_callback(canvas_.get(), scaling_.tick);
+        scaling_.tick = 0;
+    }
+}
+
+gboolean GtkCardSurface::onEnter(GtkWidget*, GdkEventCrossing* event, gpointer data) {
+    auto* self = static_cast<GtkCardSurface*>(data);
+    // Crossings between the box and its own child are not the pointer arriving.
+    if (event->detail != GDK_NOTIFY_INFERIOR && self->onEntered_) {
+        self->onEntered_();
+    }
+    return FALSE;
+}
+
+gboolean GtkCardSurface::onLeave(GtkWidget*, GdkEventCrossing* event, gpointer data) {
+    auto* self = static_cast<GtkCardSurface*>(data);
+    if (event->detail != GDK_NOTIFY_INFERIOR && self->onExited_) {
+        self->onExited_();
+    }
+    return FALSE;
+}
+
+gboolean GtkCardSurface::onButtonPress(GtkWidget*, GdkEventButton* event, gpointer data) {
+    auto* self = static_cast<GtkCardSurface*>(data);
+    if (event->button == GDK_BUTTON_PRIMARY && event->type == GDK_BUTTON_PRESS) {
+        self->pressed_ = true;
+    }
+    return TRUE;
+}
+
+gboolean GtkCardSurface::onButtonRelease(GtkWidget* widget, GdkEventButton* event, gpointer data) {
+    auto* self = static_cast<GtkCardSurface*>(data);
+    if (event->button != GDK_BUTTON_PRIMARY || !self->pressed_) {
+        return TRUE;
+    }
+    self->pressed_ = false;
+    // A click is a press and a release on the card; letting go elsewhere cancels it.
+    const bool inside = event->x >= 0 && event->y >= 0 && event->x < gtk_widget_get_allocated_width(widget) &&
+                        event->y < gtk_widget_get_allocated_height(widget);
+    if (inside && self->onClick_) {
+        self->onClick_();
+    }
+    return TRUE;
+}
+
+}  // namespace platform::gtk

@@ -1,0 +1,121 @@
+#!/usr/bin/env bash
+# The settings window on a real (virtual) desktop: it is built hidden at start-up,
+# shows the four previews with the stored view marked and the coming-soon card
+# covered; a click on a card stores the view in config.json and loads its page into
+# the wallpaper; the checkbox creates and removes the autostart entry; closing only
+# hides it. The window is opened through the test hook (SIGUSR1) until the tray
+# menu can open it. A screenshot is left in $TAVELO_BUILD_DIR/test-artifacts/.
+set -euo pipefail
+
+build="${TAVELO_BUILD_DIR:?}"
+origin="${TAVELO_VIEW_SITE_ORIGIN:?}"
+app="$build/bin/tavelo-live-wallpaper"
+artifacts="$build/test-artifacts"
+mkdir -p "$artifacts"
+
+work="$(mktemp -d)"
+pids=()
+cleanup() {
+  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*" >&2; echo "--- application log:" >&2; cat "$work/app.log" >&2 || true; exit 1; }
+
+export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config"
+unset WAYLAND_DISPLAY
+export GDK_BACKEND=x11 GTK_THEME=Adwaita NO_AT_BRIDGE=1
+config="$HOME/Library/Application Support/Tavelo Live Wallpaper/config.json"
+autostart="$XDG_CONFIG_HOME/autostart/tavelo-live-wallpaper.desktop"
+mkdir -p "$(dirname "$config")"
+# Not a first launch, so that only the checkbox touches the autostart entry.
+printf '{"firstLaunchDone": true, "selectedViewID": "crypto_chart"}\n' > "$config"
+
+for n in $(seq 120 139); do
+  if [[ ! -e /tmp/.X11-unix/X$n && ! -e /tmp/.X$n-lock ]]; then export DISPLAY=":$n"; break; fi
+done
+[[ -n "${DISPLAY:-}" ]] || fail "no free display"
+Xvfb "$DISPLAY" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 & pids+=($!)
+for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+openbox >/dev/null 2>&1 & pids+=($!)
+
+# The view site on its loopback origin: its request log tells which page the wallpaper loaded.
+port="${origin##*:}"
+mkdir -p "$work/site"
+echo '<!doctype html><title>view</title><body style="background:#123">' > "$work/site/view.html"
+for _ in $(seq 30); do
+  python3 -m http.server "$port" --bind 127.0.0.1 --directory "$work/site" >"$work/site.log" 2>&1 & server=$!
+  sleep 0.5
+  if kill -0 "$server" 2>/dev/null; then pids+=($server); break; fi
+  server=""; sleep 1  # another test holds the port for a moment
+done
+[[ -n "${server:-}" ]] || fail "cannot serve the view site on port $port"
+
+"$app" >"$work/app.log" 2>&1 & app_pid=$!; pids+=($app_pid)
+
+wait_for() {  # wait_for SECONDS COMMAND...
+  local deadline=$((SECONDS + $1)); shift
+  until "$@"; do ((SECONDS < deadline)) || return 1; sleep 0.2; done
+}
+settings_window() { xdotool search --onlyvisible --name '^Tavelo Settings$' 2>/dev/null | head -1; }
+has_settings_window() { [[ -n "$(settings_window)" ]]; }
+
+wait_for 20 grep -q "App did finish launching" "$work/app.log" || fail "the application did not start"
+wait_for 20 xdotool search --name '^Tavelo Live Wallpaper$' >/dev/null || fail "no wallpaper window"
+sleep 1
+has_settings_window && fail "the settings window is shown before anyone asked for it"
+
+kill -USR1 "$app_pid"
+wait_for 10 has_settings_window || fail "the settings window did not open"
+win="$(settings_window)"
+sleep 1
+eval "$(xdotool getwindowgeometry --shell "$win")"
+[[ "$WIDTH" == 560 && "$HEIGHT" == 560 ]] || fail "content is ${WIDTH}x${HEIGHT}, not 560x560"
+# Centred on the 1280x800 screen (the title bar sits above the content).
+((X > 330 && X < 390)) || fail "window not centred horizontally (x=$X)"
+import -window "$win" "$artifacts/settings-window.png"
+
+# Colour samples in window coordinates: the marked card's accent border on the
+# second card (the stored view), no border on the first, and the dark overlay on
+# the coming-soon card.
+pixel() { convert "$artifacts/settings-window.png" -format "%[fx:int(255*r)],%[fx:int(255*g)],%[fx:int(255*b)]" -crop "1x1+$1+$2" info:; }
+is_blue() { IFS=, read -r r g b <<<"$1"; ((b > 150 && b > r + 60)); }
+is_dark() { IFS=, read -r r g b <<<"$1"; ((r < 170 && g < 170 && b < 170)); }
+is_blue "$(pixel 289 160)" || fail "the stored view's card has no accent border: $(pixel 289 160)"
+is_blue "$(pixel 33 160)" && fail "an unselected card carries the accent border"
+is_dark "$(pixel 300 460)" || fail "the coming-soon card is not covered: $(pixel 300 460)"
+# The previews are pictures, not blank panels.
+[[ "$(convert "$artifacts/settings-window.png" -crop 224x110+40+66 -format '%[fx:standard_deviation>0.05]' info:)" == 1 ]] \
+  || fail "the first card shows no preview picture"
+
+# A click on the S&P 500 card: stored, then its page is requested by the wallpaper.
+xdotool mousemove --window "$win" 150 380 click 1
+wait_for 10 grep -q '"selectedViewID": "sp500_heatmap"' "$config" || fail "config.json not rewritten: $(cat "$config")"
+wait_for 15 grep -q 'GET /view.html?darkened=1' "$work/site.log" || fail "the wallpaper did not load the new page"
+# The coming-soon card changes nothing.
+xdotool mousemove --window "$win" 400 380 click 1
+sleep 1
+grep -q '"selectedViewID": "sp500_heatmap"' "$config" || fail "the coming-soon card changed the selection"
+
+# The checkbox creates and removes the autostart entry.
+[[ -e "$autostart" ]] && fail "autostart entry present before the checkbox was used"
+xdotool mousemove --window "$win" 36 517 click 1
+wait_for 5 test -e "$autostart" || fail "checking the box did not create $autostart"
+grep -q '^Exec=' "$autostart" || fail "the autostart entry has no Exec line"
+xdotool mousemove --window "$win" 36 517 click 1
+wait_for 5 test ! -e "$autostart" || fail "unchecking the box did not remove $autostart"
+
+# Closing only hides the window; it comes back where it was, with its state.
+xdotool mousemove 5 5
+xdotool windowactivate --sync "$win" key alt+F4
+wait_for 5 bash -c '! xdotool search --onlyvisible --name "^Tavelo Settings\$" >/dev/null' || fail "close did not hide the window"
+kill -0 "$app_pid" || fail "closing the settings window ended the application"
+kill -USR1 "$app_pid"
+wait_for 10 has_settings_window || fail "the settings window did not come back"
+sleep 0.5
+import -window "$(settings_window)" "$work/again.png"
+is_blue "$(convert "$work/again.png" -format "%[fx:int(255*r)],%[fx:int(255*g)],%[fx:int(255*b)]" -crop 1x1+33+376 info:)" \
+  || fail "the reopened window lost the marked card"
+
+echo "PASS settings window (screenshot: $artifacts/settings-window.png)"

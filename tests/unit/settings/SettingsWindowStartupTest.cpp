@@ -1,0 +1,53 @@
+#include "app/AppDelegate.h"
+#include "app/SettingsViewController.h"
+#include "tests/unit/settings/SettingsFixture.h"
+
+#include <fstream>
+
+class SettingsWindowStartupTest : public SettingsFixture {
+protected:
+    void launch() {
+        delegate = std::make_unique<AppDelegate>(platform(), *settings_);
+        delegate->applicationDidFinishLaunching();
+    }
+    void TearDown() override {
+        delegate.reset();
+        SettingsFixture::TearDown();
+    }
+    std::unique_ptr<AppDelegate> delegate;
+};
+
+TEST_F(SettingsWindowStartupTest, BuildsTheSettingsWindowOnceHiddenAfterTheWallpaper) {
+    launch();
+    const auto& record = platform().record;
+    const auto window = record.matching("titledWindow0.");
+    EXPECT_EQ(window, (std::vector<std::string>{
+                          "titledWindow0.create",
+                          "titledWindow0.setContentView content0",
+                          "titledWindow0.setTitle Tavelo Settings",
+                          "titledWindow0.setStyleMask 7",
+                          "titledWindow0.setContentSize 560x560",
+                          "titledWindow0.setReleasedWhenClosed false",
+                          "titledWindow0.center",
+                      }));
+    // After the wallpaper's first load; the grid is built by the time the window has its content.
+    EXPECT_GT(record.indexOf("titledWindow0.create"), record.indexOf("webView.load"));
+    EXPECT_LT(record.indexOf("card3.create"), record.indexOf("titledWindow0.setTitle"));
+    ASSERT_NE(delegate->settingsWindow(), nullptr);
+    EXPECT_FALSE(delegate->settingsWindow()->isVisible());
+    EXPECT_EQ(widgets().titledWindows.size(), 1u);
+    // The first launch registered the login item before the window was built: the box shows it.
+    EXPECT_TRUE(widgets().checkboxes.at(0)->state());
+}
+
+TEST_F(SettingsWindowStartupTest, ChoosingACardStoresTheViewAndSwitchesTheWallpaper) {
+    launch();
+    platform().record.clear();
+    widgets().cards[2]->click();
+
+    EXPECT_EQ(settings_->selectedViewID(), "sp500_heatmap");
+    EXPECT_NE(configText().find("\"selectedViewID\": \"sp500_heatmap\""), std::string::npos) << configText();
+    const auto loads = platform().record.matching("webView.load");
+    ASSERT_EQ(loads.size(), 1u);
+    EXPECT_NE(loads[0].find("/view.html?darkened=1"), std::string::npos) << loads[0];
+}
