@@ -100,3 +100,27 @@ colours_in() {
     local shot=$1 geometry=$2
     convert "$shot" -crop "$geometry" +repage -format %k info:
 }
+
+# shot_until_drawn SHOT GEOMETRY: screenshots until the rectangle shows more than a bare
+# window (a page paints a moment after its load finishes, later on a busy machine).
+shot_until_drawn() {
+    local shot=$1 geometry=$2 colours=0 deadline=$((SECONDS + 15))
+    while ((SECONDS < deadline)); do
+        import -window root "$shot"
+        colours=$(colours_in "$shot" "$geometry")
+        ((colours > 16)) && return 0
+        sleep 0.5
+    done
+    fail "nothing drawn in $geometry ($colours colours; see $shot)"
+}
+
+# wait_until_gone PID...: fails when one of them is still running after 10 s.
+wait_until_gone() {
+    local pid deadline=$((SECONDS + 10))
+    for pid in "$@"; do
+        while kill -0 "$pid" 2>/dev/null; do
+            ((SECONDS < deadline)) || fail "process $pid ($(ps -o comm= -p "$pid")) outlived the host"
+            sleep 0.1
+        done
+    done
+}

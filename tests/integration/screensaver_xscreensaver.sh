@@ -51,10 +51,7 @@ as_account xscreensaver-command -activate >/dev/null
 wait_for_line "$WORK/xscreensaver.log" "✅ Finished loading." 40
 hack=$(pgrep -u "$ACCOUNT" -x tavelo-live-wal || pgrep -u "$ACCOUNT" -f "bin/tavelo-live-wallpaper-screensaver" | head -1)
 [[ -n "$hack" ]] || fail "no running hack"
-sleep 1.5
-import -window root "$SHOTS/xscreensaver.png"
-colours=$(colours_in "$SHOTS/xscreensaver.png" 1920x1080+0+0)
-((colours > 16)) || fail "XScreenSaver shows no page ($colours colours)"
+shot_until_drawn "$SHOTS/xscreensaver.png" 1920x1080+0+0
 
 as_account xscreensaver-command -deactivate >/dev/null
 for _ in $(seq 50); do
