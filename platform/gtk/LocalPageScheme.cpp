@@ -1,5 +1,6 @@
 #include "platform/gtk/LocalPageScheme.h"
 
+#include "platform/ConfinedPath.h"
 #include "platform/FileURL.h"
 #include "platform/gtk/GObjectPtr.h"
 
@@ -85,27 +86,6 @@ std::optional<std::string> LocalPageScheme::pageAddress(WebKitWebView* view, con
     return std::string(address.buffer());
 }
 
-std::optional<fs::path> LocalPageScheme::confinedFile(const fs::path& root, const std::string& decodedPath) {
-    if (decodedPath.find('\0') != std::string::npos) {
-        return std::nullopt;
-    }
-    std::error_code error;
-    const fs::path canonicalRoot = fs::canonical(root, error);
-    if (error) {
-        return std::nullopt;
-    }
-    // Symbolic links are resolved before the check, so none can lead outside.
-    const fs::path file = fs::weakly_canonical(canonicalRoot / fs::path(decodedPath).relative_path(), error);
-    if (error) {
-        return std::nullopt;
-    }
-    const fs::path relative = file.lexically_relative(canonicalRoot);
-    if (relative.empty() || *relative.begin() == ".." || !fs::is_regular_file(file, error)) {
-        return std::nullopt;
-    }
-    return file;
-}
-
 void LocalPageScheme::handleRequest(WebKitURISchemeRequest* request, gpointer) {
     WebKitWebView* view = webkit_uri_scheme_request_get_web_view(request);
     const auto* root = view ? static_cast<const char*>(g_object_get_data(G_OBJECT(view), accessRootKey)) : nullptr;
@@ -114,7 +94,7 @@ void LocalPageScheme::handleRequest(WebKitURISchemeRequest* request, gpointer) {
         refuse(request, G_IO_ERROR_PERMISSION_DENIED, "No local folder is open in this view.");
         return;
     }
-    const auto file = confinedFile(root, address->path());
+    const auto file = platform::confinedFile(root, address->path());
     if (!file) {
         refuse(request, G_IO_ERROR_NOT_FOUND, "Not found in the page's folder.");
         return;

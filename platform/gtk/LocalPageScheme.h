@@ -23,11 +23,6 @@ public:
     static std::optional<std::string> pageAddress(WebKitWebView* view, const std::string& fileURL,
                                                   const std::string& accessURL);
 
-    // The file a request path names inside `root`, or nothing when it lies outside
-    // the folder or is not a readable regular file.
-    static std::optional<std::filesystem::path> confinedFile(const std::filesystem::path& root,
-                                                             const std::string& decodedPath);
-
 private:
     static void handleRequest(WebKitURISchemeRequest* request, gpointer);
 };

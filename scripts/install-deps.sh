@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs what building, running and testing need on Debian 12, and nothing when
+# everything is there already (then it prints nothing).
+set -euo pipefail
+
+packages=(
+  # build
+  build-essential cmake pkg-config clang libclang-rt-14-dev
+  libgtk-3-dev libwebkit2gtk-4.1-dev libgtk-layer-shell-dev libayatana-appindicator3-dev
+  nlohmann-json3-dev libboost-url1.81-dev libsystemd-dev libx11-dev
+  libgtest-dev libgmock-dev
+  # run and test on a virtual display
+  xvfb xauth x11-utils xdotool imagemagick openbox dbus dbus-x11 procps
+  xscreensaver xscreensaver-data fonts-dejavu-core fonts-noto-color-emoji
+  nodejs
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  status=$(dpkg-query -W -f='${db:Status-Status}' "$package" 2>/dev/null || true)
+  [[ "$status" == "installed" ]] || missing+=("$package")
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo_cmd=()
+if [[ $(id -u) -ne 0 ]]; then
+  sudo_cmd=(sudo)
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${sudo_cmd[@]}" apt-get update -qq
+"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

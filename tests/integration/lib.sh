@@ -1,0 +1,117 @@
+# Shared helpers for integration tests: each test runs the real binaries on a
+# virtual display of its own, with a temporary home folder, and cleans up after itself.
+set -euo pipefail
+
+BUILD_DIR=${TAVELO_BUILD_DIR:?run through ctest}
+SOURCE_DIR=${TAVELO_SOURCE_DIR:?run through ctest}
+SITE_ORIGIN=${TAVELO_VIEW_SITE_ORIGIN:-}
+APP="$BUILD_DIR/bin/tavelo-live-wallpaper"
+
+WORK=$(mktemp -d /tmp/tavelo-it-XXXXXX)
+_pids=()
+
+cleanup() {
+  local pid
+  for ((i = ${#_pids[@]} - 1; i >= 0; i--)); do
+    pid=${_pids[i]}
+    kill "$pid" 2>/dev/null || true
+  done
+  sleep 0.3
+  for pid in "${_pids[@]}"; do kill -9 "$pid" 2>/dev/null || true; done
+  if [[ -z "${KEEP_WORK:-}" ]]; then rm -rf "$WORK"; fi
+}
+trap cleanup EXIT
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+note() { echo "-- $*"; }
+track() { _pids+=("$1"); }
+
+# Starts Xvfb on a free display and points DISPLAY at it.
+start_display() {
+  local size=${1:-1920x1080x24}
+  exec {fd}<> <(:)
+  Xvfb -displayfd "$fd" -screen 0 "$size" -nolisten tcp -noreset >"$WORK/xvfb.log" 2>&1 &
+  track $!
+  local number=""
+  for _ in $(seq 1 100); do
+    read -t 0.1 -u "$fd" number && break || true
+  done
+  [[ -n "$number" ]] || fail "Xvfb did not start"
+  export DISPLAY=":$number"
+  unset WAYLAND_DISPLAY
+}
+
+start_window_manager() {
+  openbox --sm-disable >"$WORK/openbox.log" 2>&1 &
+  track $!
+  for _ in $(seq 1 50); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && return 0
+    sleep 0.1
+  done
+  fail "openbox did not start"
+}
+
+# Serves site/ at the loopback origin the build was configured with, unless something already does.
+start_site() {
+  [[ "$SITE_ORIGIN" =~ ^http://127\.0\.0\.1:([0-9]+)$ ]] || return 0
+  local port=${BASH_REMATCH[1]}
+  if curl -fsS -o /dev/null "$SITE_ORIGIN/" 2>/dev/null; then return 0; fi
+  [[ -f "$SOURCE_DIR/scripts/serve-site.mjs" ]] || return 0
+  node "$SOURCE_DIR/scripts/serve-site.mjs" --root "$SOURCE_DIR/site" --port "$port" --host 127.0.0.1 \
+    >"$WORK/site.log" 2>&1 &
+  track $!
+  for _ in $(seq 1 50); do
+    curl -fsS -o /dev/null "$SITE_ORIGIN/" 2>/dev/null && return 0
+    sleep 0.1
+  done
+  fail "the site server did not start"
+}
+
+# A fresh home folder and runtime folder for the application.
+use_temporary_home() {
+  export HOME="$WORK/home"
+  export XDG_RUNTIME_DIR="$WORK/runtime"
+  unset XDG_CONFIG_HOME XDG_DATA_HOME XDG_CACHE_HOME
+  mkdir -p "$HOME" "$XDG_RUNTIME_DIR"
+  chmod 700 "$XDG_RUNTIME_DIR"
+}
+
+settings_file() { echo "$HOME/Library/Application Support/Tavelo Live Wallpaper/config.json"; }
+
+# wait_for SECONDS COMMAND...: retries COMMAND until it succeeds.
+wait_for() {
+  local seconds=$1
+  shift
+  local deadline=$((SECONDS + seconds))
+  until "$@" >/dev/null 2>&1; do
+    ((SECONDS < deadline)) || return 1
+    sleep 0.2
+  done
+}
+
+log_has_line_ending() { grep -q -- "$2\$" "$1"; }
+
+# The X window id of the wallpaper (the desktop-type window of the application).
+wallpaper_window() {
+  local id
+  for id in $(xdotool search --name '^Tavelo Live Wallpaper$' 2>/dev/null); do
+    if xprop -id "$id" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q _NET_WM_WINDOW_TYPE_DESKTOP; then
+      echo "$id"
+      return 0
+    fi
+  done
+  return 1
+}
+
+# Standard deviation of the screen's pixels: 0 for a uniform picture.
+picture_variation() { convert "$1" -colorspace Gray -format '%[fx:standard_deviation]' info:; }
+
+screen_is_not_uniform() {
+  import -window root "$WORK/probe.png" 2>/dev/null || return 1
+  awk -v v="$(picture_variation "$WORK/probe.png")" 'BEGIN { exit !(v > 0.01) }'
+}
+
+# "R G B" of one pixel of a picture.
+pixel_at() {
+  convert "$1" -format "%[fx:int(255*p{$2,$3}.r)] %[fx:int(255*p{$2,$3}.g)] %[fx:int(255*p{$2,$3}.b)]" info:
+}

@@ -1,0 +1,196 @@
+#include "app/AppDelegate.h"
+#include "app/SettingsStore.h"
+#include "app/WallpaperView.h"
+#include "platform/FileURL.h"
+#include "platform/fake/RecordingPlatform.h"
+#include "shared/ViewSite.h"
+#include "tests/support/TemporaryHome.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+namespace {
+
+using testing_support::TemporaryHome;
+
+struct FreshSettingsStore : SettingsStore {};
+
+class AppDelegateTest : public ::testing::Test {
+protected:
+    TemporaryHome home;
+    std::filesystem::path bundlePath =
+        testing_support::makeBundle(home.path(), "Tavelo Live Wallpaper.app", {"index.html", "chartIndex.html"});
+    platform::fake::RecordingPlatform fake{bundlePath};
+    FreshSettingsStore settings;
+
+    std::unique_ptr<AppDelegate> launch() {
+        auto delegate = std::make_unique<AppDelegate>(fake, settings);
+        delegate->applicationDidFinishLaunching();
+        return delegate;
+    }
+    const std::vector<std::string>& calls() { return fake.record.calls(); }
+    std::string lastLoad() {
+        const auto loads = fake.record.matching("webView.load");
+        return loads.empty() ? "" : loads.back();
+    }
+    std::string resources() { return platform::fileURLFromPath(fake.mainBundle().resourcesPath(), true); }
+};
+
+WallpaperView view(const std::string& id) { return WallpaperView{id, "Title", "Description", id, std::nullopt}; }
+
+TEST_F(AppDelegateTest, FirstLaunchRegistersTheLoginItemAndRecordsItBeforeTheWallpaperAppears) {
+    std::string fileWhenShown;
+    fake.onWindowMade = [&](platform::fake::FakeWindow& window) {
+        window.onOrderIn = [&] { fileWhenShown = home.readSettings(); };
+    };
+    auto delegate = launch();
+
+    ASSERT_FALSE(fileWhenShown.empty()) << "config.json must exist when the window is ordered in";
+    const auto saved = nlohmann::json::parse(fileWhenShown);
+    EXPECT_EQ(saved["firstLaunchDone"], true);
+    EXPECT_EQ(saved["selectedViewID"], "crypto_bubbles");
+
+    EXPECT_EQ(calls().front(), "log App did finish launching");
+    EXPECT_LT(fake.record.indexOf("loginItem.register"), fake.record.indexOf("window.create"));
+    EXPECT_EQ(fake.record.count("loginItem.register"), 1);
+}
+
+TEST_F(AppDelegateTest, StartUpBuildsTheDesktopWindowThenTheWebViewThenLoadsTheDarkenedPage) {
+    auto delegate = launch();
+    const std::vector<std::string> expected{
+        "log App did finish launching",
+        "loginItem.register",
+        "screen.main {0,0,1920,1080}",
+        "window.create {0,0,1920,1080}",
+        "window.setLevel desktop",
+        "window.setOpaque true",
+        "window.setBackgroundColor black",
+        "window.setCollectionBehavior 0x51",
+        "window.setIgnoresMouseEvents true",
+        "window.makeKeyAndOrderFront",
+        "screen.main {0,0,1920,1080}",
+        "webView.create {0,0,1920,1080}",
+        "webView.setDrawsBackground false",
+        "webView.setWantsLayer true",
+        "webView.setAutoresizingMask 18",
+        "window.addSubview webView",
+        "webView.loadFileURL " + resources() + "index.html?darkened=1 access=" + resources(),
+    };
+    EXPECT_EQ(calls(), expected);
+    EXPECT_TRUE(delegate->wallpaperVisible());
+    EXPECT_EQ(delegate->wallpaperMenuTitle(), "Hide Wallpaper");
+}
+
+TEST_F(AppDelegateTest, LaterLaunchesNeitherRegisterNorRewriteAndShowTheStoredView) {
+    home.writeSettings(R"({"selectedViewID": "sp500_heatmap", "firstLaunchDone": true})");
+    const auto before = std::filesystem::last_write_time(home.settingsFile());
+    auto delegate = launch();
+
+    EXPECT_FALSE(fake.record.contains("loginItem.register"));
+    EXPECT_EQ(std::filesystem::last_write_time(home.settingsFile()), before);
+    EXPECT_EQ(lastLoad(), "webView.load " + ViewSite::origin() + "/view.html?darkened=1 timeout=60 cachePolicy=0");
+}
+
+TEST_F(AppDelegateTest, AFailedLoginItemRegistrationStillRecordsTheFirstLaunch) {
+    fake.loginItem_.failure = "refused";
+    auto delegate = launch();
+    EXPECT_TRUE(settings.firstLaunchDone());
+    EXPECT_EQ(nlohmann::json::parse(home.readSettings())["firstLaunchDone"], true);
+    EXPECT_TRUE(fake.record.contains("window.makeKeyAndOrderFront"));
+    EXPECT_EQ(fake.record.count("log "), 1) << "the failure is dropped without a message";
+}
+
+TEST_F(AppDelegateTest, TogglingHidesAndShowsTheSameWindowWithoutReloading) {
+    auto delegate = launch();
+    fake.record.clear();
+
+    delegate->toggleWallpaper();
+    EXPECT_FALSE(delegate->wallpaperVisible());
+    EXPECT_EQ(delegate->wallpaperMenuTitle(), "Show Wallpaper");
+    EXPECT_FALSE(fake.windows.front()->isVisible());
+
+    delegate->toggleWallpaper();
+    EXPECT_TRUE(delegate->wallpaperVisible());
+    EXPECT_EQ(delegate->wallpaperMenuTitle(), "Hide Wallpaper");
+    EXPECT_TRUE(fake.windows.front()->isVisible());
+
+    EXPECT_EQ(calls(), (std::vector<std::string>{"window.orderOut", "window.orderFrontRegardless"}));
+}
+
+TEST_F(AppDelegateTest, ChoosingAViewStoresItFirstThenLoadsItEvenWhileHidden) {
+    auto delegate = launch();
+    delegate->toggleWallpaper();
+    fake.record.clear();
+
+    fake.notificationCenter().post(selectWallpaperNotification, view("crypto_chart"));
+
+    EXPECT_EQ(nlohmann::json::parse(home.readSettings())["selectedViewID"], "crypto_chart");
+    EXPECT_EQ(calls(), (std::vector<std::string>{"webView.loadFileURL " + resources() +
+                                                 "chartIndex.html?darkened=1 access=" + resources()}));
+    EXPECT_FALSE(delegate->wallpaperVisible());
+    EXPECT_EQ(delegate->wallpaperMenuTitle(), "Show Wallpaper");
+    EXPECT_FALSE(fake.windows.front()->isVisible());
+}
+
+TEST_F(AppDelegateTest, ChoosingTheViewAlreadyShownReloadsIt) {
+    auto delegate = launch();
+    fake.record.clear();
+    fake.notificationCenter().post(selectWallpaperNotification, view("crypto_bubbles"));
+    fake.notificationCenter().post(selectWallpaperNotification, view("crypto_bubbles"));
+    EXPECT_EQ(fake.record.count("webView.loadFileURL"), 2);
+}
+
+TEST_F(AppDelegateTest, ANotificationWithoutAViewRecordIsIgnored) {
+    auto delegate = launch();
+    const std::string before = home.readSettings();
+    fake.record.clear();
+
+    fake.notificationCenter().post(selectWallpaperNotification);
+    fake.notificationCenter().post(selectWallpaperNotification, std::string("crypto_chart"));
+    fake.notificationCenter().post("SomethingElse", view("crypto_chart"));
+
+    EXPECT_TRUE(calls().empty());
+    EXPECT_EQ(home.readSettings(), before);
+}
+
+TEST_F(AppDelegateTest, UnknownAndUnresolvableViewsAreHandledWithoutStopping) {
+    auto delegate = launch();
+    fake.record.clear();
+
+    delegate->loadWallpaper("no_such_view");
+    EXPECT_EQ(lastLoad(), "webView.load " + ViewSite::origin() + "/view.html?darkened=1 timeout=60 cachePolicy=0");
+
+    std::filesystem::remove(fake.mainBundle().resourcesPath() / "chartIndex.html");
+    fake.record.clear();
+    delegate->loadWallpaper("crypto_chart");
+    EXPECT_EQ(calls(), (std::vector<std::string>{"log ⚠️ ViewURLProvider: chartIndex.html not found in bundle",
+                                                 "log ⚠️ No URL available for view: crypto_chart"}));
+}
+
+TEST_F(AppDelegateTest, AMissingPageOrHandEditedFileStillStartsTheWallpaper) {
+    std::filesystem::remove(fake.mainBundle().resourcesPath() / "index.html");
+    home.writeSettings("{\"selectedViewID\": [1, 2, 3], \"firstLaunchDone\": \"yes\"");
+    auto delegate = launch();
+    EXPECT_TRUE(fake.record.contains("window.makeKeyAndOrderFront"));
+    EXPECT_TRUE(fake.record.contains("log ⚠️ No URL available for view: crypto_bubbles"));
+    EXPECT_TRUE(settings.firstLaunchDone());
+}
+
+TEST_F(AppDelegateTest, NoMainScreenEndsTheLaunchWithOneFailureLineAndANonZeroStatus) {
+    fake.screenFrame.reset();
+    auto delegate = launch();
+    EXPECT_EQ(fake.record.matching("log ❌").size(), 1u);
+    EXPECT_EQ(fake.application_.terminatedWith, 1);
+    EXPECT_FALSE(fake.record.contains("window.create"));
+    EXPECT_FALSE(fake.record.contains("webView.create"));
+}
+
+TEST_F(AppDelegateTest, TheObserverGoesWithTheDelegate) {
+    auto delegate = launch();
+    delegate.reset();
+    fake.record.clear();
+    fake.notificationCenter().post(selectWallpaperNotification, view("crypto_chart"));
+    EXPECT_TRUE(calls().empty());
+}
+
+}  // namespace

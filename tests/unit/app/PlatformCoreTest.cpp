@@ -1,0 +1,146 @@
+#include "platform/Bundle.h"
+#include "platform/ConfinedPath.h"
+#include "platform/FileURL.h"
+#include "platform/NotificationCenter.h"
+#include "platform/linux/XdgAutostartLoginItem.h"
+#include "shared/BoundedFile.h"
+#include "tests/support/TemporaryHome.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace {
+
+namespace fs = std::filesystem;
+using testing_support::TemporaryFolder;
+using testing_support::TemporaryHome;
+
+TEST(ConfinedPathTest, OnlyRegularFilesInsideTheFolderAreServed) {
+    TemporaryFolder folder;
+    const auto root = folder.path() / "Resources";
+    fs::create_directories(root / "js");
+    std::ofstream(root / "index.html") << "page";
+    std::ofstream(root / "js/app.js") << "script";
+    std::ofstream(folder.path() / "secret.txt") << "outside";
+    fs::create_symlink(folder.path() / "secret.txt", root / "link.txt");
+    fs::create_symlink(folder.path(), root / "up");
+
+    EXPECT_EQ(platform::confinedFile(root, "/index.html"), fs::canonical(root / "index.html"));
+    EXPECT_EQ(platform::confinedFile(root, "/js/../js/app.js"), fs::canonical(root / "js/app.js"));
+    for (const char* outside : {"/../secret.txt", "/js/../../secret.txt", "/link.txt", "/up/secret.txt", "/",
+                                "/js", "/missing.html", "../secret.txt"}) {
+        EXPECT_FALSE(platform::confinedFile(root, outside).has_value()) << outside;
+    }
+    EXPECT_FALSE(platform::confinedFile(root, std::string("/index.html\0.png", 15)).has_value());
+    EXPECT_FALSE(platform::confinedFile(folder.path() / "nowhere", "/index.html").has_value());
+}
+
+TEST(FileURLTest, PathsRoundTripThroughEncodedURLs) {
+    const fs::path path = "/home/me/My Apps/Tavelo Live Wallpaper.app/Contents/Resources/index#1%.html";
+    const std::string url = platform::fileURLFromPath(path);
+    EXPECT_EQ(url.rfind("file:///home/me/My%20Apps/", 0), 0u) << url;
+    EXPECT_EQ(platform::pathFromFileURL(url), path);
+    EXPECT_EQ(platform::pathFromFileURL(url + "?darkened=1"), path);
+    EXPECT_EQ(platform::queryOfURL(url + "?darkened=1"), "darkened=1");
+    EXPECT_EQ(platform::fileURLFromPath("/a/b", true), "file:///a/b/");
+    EXPECT_FALSE(platform::pathFromFileURL("https://example.org/index.html").has_value());
+    EXPECT_FALSE(platform::pathFromFileURL("file://otherhost/etc/passwd").has_value());
+}
+
+TEST(BundleTest, ReadsInfoStringsAndFindsItselfFromItsBinaries) {
+    TemporaryFolder folder;
+    const auto bundle = testing_support::makeBundle(folder.path(), "Tavelo Live Wallpaper.app", {"index.html"});
+    std::ofstream(bundle / "Contents/Info.json") << R"({"CFBundleName": "Tavelo Live Wallpaper", "Version": 3})";
+    const platform::Bundle found(bundle);
+    EXPECT_EQ(found.infoString("CFBundleName"), "Tavelo Live Wallpaper");
+    EXPECT_FALSE(found.infoString("Version").has_value());
+    EXPECT_FALSE(found.infoString("Missing").has_value());
+    EXPECT_FALSE(found.urlForResource("chartIndex", "html").has_value());
+    EXPECT_FALSE(found.urlForResource("../Info", "json").has_value());
+
+    EXPECT_EQ(platform::Bundle::locate(folder.path() / "bin/tavelo-live-wallpaper", "Tavelo Live Wallpaper.app")
+                  ->bundlePath(),
+              bundle);
+    EXPECT_EQ(platform::Bundle::locate(bundle / "Contents/Linux/module.so", "Tavelo Live Wallpaper.app")->bundlePath(),
+              bundle);
+    EXPECT_FALSE(platform::Bundle::locate(folder.path() / "bin/x", "Other.app").has_value());
+}
+
+TEST(BoundedFileTest, DevicesFoldersAndLargeFilesAreUnreadable) {
+    TemporaryFolder folder;
+    EXPECT_FALSE(readBoundedFile("/dev/zero").has_value());
+    EXPECT_FALSE(readBoundedFile(folder.path()).has_value());
+    std::ofstream(folder.path() / "small") << "{}";
+    EXPECT_EQ(readBoundedFile(folder.path() / "small"), "{}");
+    std::ofstream(folder.path() / "exact") << std::string(settingsFileMaxBytes, ' ');
+    EXPECT_EQ(readBoundedFile(folder.path() / "exact")->size(), settingsFileMaxBytes);
+    std::ofstream(folder.path() / "large") << std::string(settingsFileMaxBytes + 1, ' ');
+    EXPECT_FALSE(readBoundedFile(folder.path() / "large").has_value());
+}
+
+TEST(NotificationCenterTest, DeliversSynchronouslyToObserversOfTheNameOnly) {
+    platform::NotificationCenter center;
+    std::vector<std::string> heard;
+    int first = 0, second = 0;
+    center.addObserver(&first, "A", [&](const platform::Notification& n) {
+        heard.push_back("first " + std::any_cast<std::string>(n.object));
+        center.removeObserver(&second);  // removed while a post is being delivered
+    });
+    center.addObserver(&second, "A", [&](const platform::Notification&) { heard.push_back("second"); });
+    center.addObserver(&second, "B", [&](const platform::Notification&) { heard.push_back("B"); });
+
+    center.post("A", std::string("x"));
+    EXPECT_EQ(heard, std::vector<std::string>{"first x"});
+    center.post("B");
+    EXPECT_EQ(heard.size(), 1u);
+}
+
+class XdgAutostartTest : public ::testing::Test {
+protected:
+    TemporaryHome home;
+    void SetUp() override { ::unsetenv("XDG_CONFIG_HOME"); }
+};
+
+TEST_F(XdgAutostartTest, RegisteringWritesAnEntryThatRunsTheLauncherAndUnregisteringRemovesIt) {
+    platform::XdgAutostartLoginItem item("tavelo-live-wallpaper", "/opt/My Apps/bin/tavelo-live-wallpaper");
+    EXPECT_EQ(item.status(), platform::LoginItemStatus::notRegistered);
+    EXPECT_EQ(item.registerItem(), std::nullopt);
+    EXPECT_EQ(item.entryPath(), home.path() / ".config/autostart/tavelo-live-wallpaper.desktop");
+    EXPECT_EQ(item.status(), platform::LoginItemStatus::enabled);
+
+    std::ifstream entry(item.entryPath());
+    const std::string text((std::istreambuf_iterator<char>(entry)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("[Desktop Entry]\n"), std::string::npos);
+    EXPECT_NE(text.find("Exec=\"/opt/My Apps/bin/tavelo-live-wallpaper\"\n"), std::string::npos) << text;
+
+    EXPECT_EQ(item.unregisterItem(), std::nullopt);
+    EXPECT_EQ(item.status(), platform::LoginItemStatus::notRegistered);
+    EXPECT_EQ(item.unregisterItem(), std::nullopt) << "nothing to remove is no failure";
+}
+
+TEST_F(XdgAutostartTest, AnEntryTheDesktopSwitchedOffIsNotEnabled) {
+    platform::XdgAutostartLoginItem item("tavelo-live-wallpaper", "/usr/bin/tavelo-live-wallpaper");
+    ASSERT_EQ(item.registerItem(), std::nullopt);
+    std::ofstream(item.entryPath(), std::ios::app) << "Hidden=true\n";
+    EXPECT_EQ(item.status(), platform::LoginItemStatus::notRegistered);
+}
+
+TEST_F(XdgAutostartTest, FailuresAreReportedWithAReason) {
+    fs::create_directories(home.path() / ".config");
+    std::ofstream(home.path() / ".config/autostart") << "a file where the folder should be";
+    platform::XdgAutostartLoginItem item("tavelo-live-wallpaper", "/usr/bin/tavelo-live-wallpaper");
+    const auto failure = item.registerItem();
+    ASSERT_TRUE(failure.has_value());
+    EXPECT_NE(failure->find(".config/autostart"), std::string::npos) << *failure;
+
+    platform::XdgAutostartLoginItem withoutLauncher("tavelo-live-wallpaper", "");
+    EXPECT_TRUE(withoutLauncher.registerItem().has_value());
+}
+
+TEST(XdgAutostartExecTest, QuotesReservedCharactersAsDesktopEntriesRequire) {
+    EXPECT_EQ(platform::XdgAutostartLoginItem::execValueFor("/usr/bin/app"), "\"/usr/bin/app\"");
+    EXPECT_EQ(platform::XdgAutostartLoginItem::execValueFor("/a$b/100%/c\"d"), "\"/a\\\\$b/100%%/c\\\\\"d\"");
+}
+
+}  // namespace
