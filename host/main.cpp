@@ -1,0 +1,184 @@
+// The Linux stand-in for the system's screen-saver host: an XScreenSaver hack that
+// loads the screen-saver module from its bundle and shows its view in the window
+// XScreenSaver hands over (or in a window of its own when run by hand).
+
+#include "host/EmbeddedWindow.h"
+#include "host/HostOptions.h"
+#include "host/HostServices.h"
+#include "host/PreviewDetection.h"
+#include "host/SaverModule.h"
+#include "platform/Bundle.h"
+#include "platform/Log.h"
+#include "platform/gtk/GtkPlatformWindow.h"
+#include "platform/linux/ExecutablePath.h"
+
+#include <glib-unix.h>
+#include <gtk/gtk.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <memory>
+#include <thread>
+
+namespace {
+
+constexpr const char* saverBundleName = "Tavelo Live Wallpaper Screensaver.saver";
+constexpr const char* stopNotificationName = "com.apple.screensaver.willstop";
+
+int fail(const std::string& reason) {
+    platform::systemLog("❌ " + reason);
+    return 1;
+}
+
+void printUsage() {
+    std::fputs(
+        "Usage: tavelo-live-wallpaper-screensaver [-root | -window-id 0xID] [--saver PATH]\n"
+        "  -root, --root        show in the window named by XSCREENSAVER_WINDOW (the root window without it)\n"
+        "  -window-id, --window-id 0xID\n"
+        "                       show in the X window with that id\n"
+        "  --saver PATH         load this .saver bundle instead of the one installed beside the host\n"
+        "With neither -root nor -window-id, the screen saver fills a window of its own.\n",
+        stdout);
+}
+
+// Stops the screen saver once, whatever asked first: a signal or the window's end.
+class Stopper {
+public:
+    explicit Stopper(platform::DistributedNotificationCenter& center) : center_(center) {}
+
+    void stop() {
+        if (stopping_) {
+            return;
+        }
+        stopping_ = true;
+        center_.post(stopNotificationName);
+        // Still here: every view has stopped and none ended the process (a preview).
+        // XScreenSaver's SIGTERM means the hack must go, so the host goes too, and a
+        // teardown that hangs cannot keep it alive past a second.
+        std::thread([] {
+            std::this_thread::sleep_for(std::chrono::seconds(1));
+            _exit(0);
+        }).detach();
+        gtk_main_quit();
+    }
+
+    static gboolean onSignal(gpointer self) {
+        static_cast<Stopper*>(self)->stop();
+        return G_SOURCE_CONTINUE;
+    }
+
+private:
+    platform::DistributedNotificationCenter& center_;
+    bool stopping_ = false;
+};
+
+std::optional<platform::Rect> monitorFrameAt(const platform::Rect& target) {
+    GdkDisplay* display = gdk_display_get_default();
+    GdkMonitor* monitor = gdk_display_get_monitor_at_point(display, static_cast<int>(target.x + target.width / 2),
+                                                           static_cast<int>(target.y + target.height / 2));
+    if (monitor == nullptr) {
+        monitor = gdk_display_get_primary_monitor(display);
+    }
+    if (monitor == nullptr && gdk_display_get_n_monitors(display) > 0) {
+        monitor = gdk_display_get_monitor(display, 0);
+    }
+    if (monitor == nullptr) {
+        return std::nullopt;
+    }
+    GdkRectangle geometry{};
+    gdk_monitor_get_geometry(monitor, &geometry);
+    return platform::Rect{static_cast<double>(geometry.x), static_cast<double>(geometry.y),
+                          static_cast<double>(geometry.width), static_cast<double>(geometry.height)};
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    g_set_prgname("tavelo-live-wallpaper-screensaver");
+    g_set_application_name("Tavelo Live Wallpaper Screensaver");
+
+    const std::vector<std::string> rawArguments(argv + 1, argv + argc);
+    const char* xscreensaverWindow = std::getenv("XSCREENSAVER_WINDOW");
+    // Another client's window exists only on X11 (XWayland, on a Wayland desktop).
+    if (host::wantsForeignWindow(rawArguments, xscreensaverWindow)) {
+        gdk_set_allowed_backends("x11");
+    }
+    if (!gtk_init_check(&argc, &argv)) {
+        return fail("Cannot open a display: set DISPLAY to a running X server.");
+    }
+    const auto parsed = host::parseHostOptions(std::vector<std::string>(argv + 1, argv + argc), xscreensaverWindow);
+    if (!parsed.options) {
+        printUsage();
+        return fail(parsed.error);
+    }
+    const host::HostOptions& options = *parsed.options;
+    if (options.help) {
+        printUsage();
+        return 0;
+    }
+
+    std::filesystem::path bundlePath;
+    if (options.saverPath) {
+        bundlePath = *options.saverPath;
+    } else if (const auto bundle = platform::Bundle::locate(platform::runningExecutablePath(), saverBundleName)) {
+        bundlePath = bundle->bundlePath();
+    } else {
+        return fail(std::string("Cannot find ") + saverBundleName + " next to " +
+                    platform::runningExecutablePath().string());
+    }
+    auto loaded = host::loadSaverModule(bundlePath);
+    if (auto* reason = std::get_if<std::string>(&loaded)) {
+        return fail(*reason);
+    }
+    const auto& saver = std::get<host::LoadedSaver>(loaded);
+
+    // The window the view is shown in, its frame, and whether it is a preview.
+    std::unique_ptr<platform::Window> window;
+    host::EmbeddedWindow* embedded = nullptr;
+    platform::Rect frame;
+    bool isPreview = false;
+    if (options.target == host::TargetKind::ownWindow) {
+        const auto screen = monitorFrameAt({0, 0, 0, 0});
+        if (!screen) {
+            return fail("No screen to show the screen saver on.");
+        }
+        frame = *screen;
+        window = std::make_unique<platform::gtk::GtkPlatformWindow>(frame);
+    } else {
+        auto attached = options.target == host::TargetKind::rootWindow ? host::EmbeddedWindow::attachToRoot()
+                                                                       : host::EmbeddedWindow::attach(options.windowID);
+        if (auto* reason = std::get_if<std::string>(&attached)) {
+            return fail(*reason);
+        }
+        auto target = std::move(std::get<std::unique_ptr<host::EmbeddedWindow>>(attached));
+        embedded = target.get();
+        frame = target->frame();
+        const auto screen = monitorFrameAt(frame);
+        isPreview = screen && host::isPreviewFrame(frame, *screen);
+        window = std::move(target);
+    }
+
+    host::HostServices services;
+    Stopper stopper(services.distributedNotificationCenter());
+    g_unix_signal_add(SIGTERM, &Stopper::onSignal, &stopper);
+    g_unix_signal_add(SIGINT, &Stopper::onSignal, &stopper);
+    if (embedded != nullptr) {
+        embedded->setOnTargetGone([&stopper] { stopper.stop(); });
+    }
+
+    std::unique_ptr<screensaver::ScreenSaverView> view(saver.principalClass->makeView(&frame, isPreview, &services));
+    if (!view) {
+        return fail(std::string("The class ") + saver.principalClass->name + " gave no view.");
+    }
+    window->setBackgroundColor(platform::Color::black);
+    view->moveToWindow(window.get());
+    window->makeKeyAndOrderFront();
+    view->startAnimation();
+
+    gtk_main();
+
+    view.reset();
+    window.reset();
+    return 0;
+}

@@ -1,0 +1,183 @@
+#include "screensaver/Drovanik_Live_ScreensaverView.h"
+
+#include "platform/Log.h"
+#include "screensaver/WindowOcclusionDetection.h"
+#include "shared/ControlCharacterEscape.h"
+#include "shared/ViewSite.h"
+#include "shared/ViewURLProvider.h"
+
+#include <boost/url/parse.hpp>
+
+#include <cstdio>
+#include <cstdlib>
+#include <type_traits>
+#include <variant>
+
+using platform::systemLog;
+
+std::unique_ptr<Drovanik_Live_ScreensaverView> Drovanik_Live_ScreensaverView::make(
+    const platform::Rect& frame, bool isPreview, platform::ScreenSaverServices& services, ModuleContext context) {
+    systemLog("✅ Init ScreenSaver code");
+    if (!canInitialize(frame)) {
+        return nullptr;
+    }
+    return std::unique_ptr<Drovanik_Live_ScreensaverView>(
+        new Drovanik_Live_ScreensaverView(frame, isPreview, services, std::move(context)));
+}
+
+Drovanik_Live_ScreensaverView::Drovanik_Live_ScreensaverView(const platform::Rect& frame, bool isPreview,
+                                                             platform::ScreenSaverServices& services,
+                                                             ModuleContext context)
+    : ScreenSaverView(frame, isPreview), services_(services), context_(std::move(context)) {
+    setAnimationTimeInterval(1.0 / 30.0);
+    services_.distributedNotificationCenter().addObserver(
+        this, stopNotificationName, [weak = anchor_.weak()](const platform::Notification& notification) {
+            if (auto* self = weak.lock()) {
+                self->screenSaverWillStop(notification);
+            }
+        });
+}
+
+void Drovanik_Live_ScreensaverView::makeFromArchive() {
+    std::fputs("Fatal error: init(coder:) has not been implemented\n", stderr);
+    std::abort();
+}
+
+Drovanik_Live_ScreensaverView::~Drovanik_Live_ScreensaverView() {
+    systemLog("🛑 Wallpaper deinit called");
+    if (timer_) {
+        timer_->invalidate();
+    }
+    if (activity_) {
+        services_.processActivity().endActivity(std::move(activity_));
+    }
+    services_.distributedNotificationCenter().removeObserver(this);
+}
+
+void Drovanik_Live_ScreensaverView::viewWillMoveToWindow(platform::Window* window) {
+    systemLog(std::string("⚠️ viewWillMove: ") + (window != nullptr ? "added" : "removed"));
+}
+
+void Drovanik_Live_ScreensaverView::viewDidMoveToWindow() {
+    systemLog("⚠️ viewDidMoveToWindow");
+    ScreenSaverView::viewDidMoveToWindow();
+    if (auto* window = this->window()) {
+        window->setLevel(platform::WindowLevel::desktop);
+        window->setCollectionBehavior(platform::CollectionBehavior::desktopPlacement);
+    }
+}
+
+void Drovanik_Live_ScreensaverView::startAnimation() {
+    ScreenSaverView::startAnimation();
+    systemLog("▶️ startAnimation");
+    if (webView_) {
+        systemLog("⚠️ startAnimation called while webView still exists.");
+        return;
+    }
+
+    activity_ = services_.processActivity().beginActivity(platform::ActivityOptions::userInitiated,
+                                                          "Keep WKWebView JS running");
+
+    platform::WebViewConfiguration configuration;
+    configuration.suppressesIncrementalRendering = true;
+    configuration.nonPersistentDataStore = true;
+    webView_ = services_.makeWebView(bounds(), configuration);
+
+    webView_->setDrawsBackground(false);
+    webView_->setWantsLayer(true);
+    webView_->setLayerBackgroundColorBlack();
+    webView_->setAutoresizingMask(platform::AutoresizingMask::widthSizable | platform::AutoresizingMask::heightSizable);
+    webView_->setNavigationDelegate(this);
+    screensaver::setWindowOcclusionDetectionEnabled(*webView_, false);
+    addSubview(*webView_);
+
+    loadPage(loadSelectedViewID());
+}
+
+std::string Drovanik_Live_ScreensaverView::loadSelectedViewID() const {
+    return screensaver::loadSelectedViewID(context_.home);
+}
+
+void Drovanik_Live_ScreensaverView::loadPage(const std::string& viewID) {
+    const auto result = ViewURLProvider::url(viewID, /*darkened=*/false, context_.bundle);
+    if (result) {
+        std::visit(
+            [this](const auto& page) {
+                using Page = std::decay_t<decltype(page)>;
+                if constexpr (std::is_same_v<Page, ViewURLProvider::LocalPage>) {
+                    webView_->loadFileURL(page.fileURL, page.accessURL);
+                } else {
+                    webView_->load(page);
+                }
+            },
+            *result);
+        return;
+    }
+
+    systemLog("❌ No URL for view: " + escapeControlCharacters(viewID));
+    const std::string fallback = ViewSite::origin() + "/view.html";
+    if (!boost::urls::parse_absolute_uri(fallback)) {
+        return;
+    }
+    webView_->load(platform::URLRequest{fallback, platform::CachePolicy::useProtocolCachePolicy, 60.0});
+}
+
+void Drovanik_Live_ScreensaverView::webViewDidFinish() {
+    systemLog("✅ Finished loading.");
+    // A later load of the same page finishes too: its timer replaces the earlier one,
+    // which must not go on firing unseen by the stop.
+    if (timer_) {
+        timer_->invalidate();
+    }
+    timer_ = services_.mainQueue().scheduledTimer(keepAliveInterval, /*repeats=*/true, [weak = anchor_.weak()] {
+        if (auto* self = weak.lock()) {
+            self->keepAlive();
+        }
+    });
+}
+
+void Drovanik_Live_ScreensaverView::keepAlive() {
+    if (!webView_) {
+        return;
+    }
+    webView_->evaluateJavaScript("void 0;", [](const std::optional<platform::WebError>& error) {
+        if (error) {
+            systemLog("⚠️ JS error: " + escapeControlCharacters(error->localizedDescription));
+        }
+    });
+}
+
+void Drovanik_Live_ScreensaverView::webViewDidFail(const platform::WebError& error) {
+    systemLog("❌ Navigation failed: " + escapeControlCharacters(error.description()));
+}
+
+void Drovanik_Live_ScreensaverView::webViewDidFailProvisionalNavigation(const platform::WebError& error) {
+    systemLog("❌ Provisional navigation failed: " + escapeControlCharacters(error.description()));
+}
+
+void Drovanik_Live_ScreensaverView::stopAnimation() {
+    ScreenSaverView::stopAnimation();
+    systemLog("🛑 stopAnimation called, cleaning up WebView");
+    if (timer_) {
+        timer_->invalidate();
+        timer_.reset();
+    }
+    if (activity_) {
+        services_.processActivity().endActivity(std::move(activity_));
+    }
+    if (webView_) {
+        webView_->stopLoading();
+        webView_->setNavigationDelegate(nullptr);
+        webView_->clearUIDelegate();
+        removeSubview(*webView_);
+        webView_.reset();
+    }
+}
+
+void Drovanik_Live_ScreensaverView::screenSaverWillStop(const platform::Notification&) {
+    systemLog("🛑 screenSaverWillStop");
+    stopAnimation();
+    if (!isPreview()) {
+        services_.exitProcess(0);
+    }
+}

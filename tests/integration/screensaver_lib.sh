@@ -1,0 +1,126 @@
+# Shared by the screen-saver integration scripts: a virtual display of their own,
+# foreign X windows to draw into, and waiting on log lines.
+
+HOST="$TAVELO_BUILD_DIR/bin/tavelo-live-wallpaper-screensaver"
+X_TEST_WINDOW="$TAVELO_BUILD_DIR/bin/tavelo-test-x-window"
+SAVER_BUNDLE="$TAVELO_BUILD_DIR/Tavelo Live Wallpaper Screensaver.saver"
+SHOTS="$TAVELO_BUILD_DIR/screenshots/screensaver"
+WORK="$(mktemp -d /tmp/tavelo-saver-it.XXXXXX)"
+chmod 755 "$WORK"
+mkdir -p "$SHOTS"
+PIDS_TO_END=()
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+cleanup() {
+    local pid
+    for pid in "${PIDS_TO_END[@]}"; do
+        kill "$pid" 2>/dev/null || true
+    done
+    [[ -n "${XVFB_PID:-}" ]] && kill "$XVFB_PID" 2>/dev/null
+    wait 2>/dev/null || true
+    rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+start_xvfb() {
+    Xvfb -displayfd 5 -screen 0 1920x1080x24 -nolisten tcp -ac 5>"$WORK/display" >/dev/null 2>&1 &
+    XVFB_PID=$!
+    local i
+    for i in $(seq 100); do
+        [[ -s "$WORK/display" ]] && break
+        sleep 0.1
+    done
+    [[ -s "$WORK/display" ]] || fail "Xvfb did not start"
+    export DISPLAY=":$(cat "$WORK/display")"
+}
+
+# open_target NAME W H X Y: a window of another client; sets TARGET_<NAME> to its id.
+# `destroy_target NAME` destroys it.
+open_target() {
+    local name=$1
+    mkfifo "$WORK/$name.ctl"
+    "$X_TEST_WINDOW" "$2" "$3" "$4" "$5" <"$WORK/$name.ctl" >"$WORK/$name.id" &
+    PIDS_TO_END+=($!)
+    eval "exec {fd}>\"$WORK/$name.ctl\""
+    eval "TARGET_FD_$name=$fd"
+    local i
+    for i in $(seq 50); do
+        [[ -s "$WORK/$name.id" ]] && break
+        sleep 0.1
+    done
+    [[ -s "$WORK/$name.id" ]] || fail "no test window $name"
+    eval "TARGET_$name=$(cat "$WORK/$name.id")"
+}
+
+destroy_target() {
+    local fd_var="TARGET_FD_$1"
+    echo destroy >&"${!fd_var}"
+}
+
+# wait_for_line FILE TEXT SECONDS
+wait_for_line() {
+    local deadline=$((SECONDS + $3))
+    while ((SECONDS < deadline)); do
+        grep -qF -- "$2" "$1" 2>/dev/null && return 0
+        sleep 0.1
+    done
+    echo "--- $1" >&2
+    cat "$1" >&2 || true
+    fail "no line \"$2\" within $3 s"
+}
+
+# The log texts of a host's output, without the time and process prefix.
+log_texts() {
+    sed -E 's/^[0-9-]+ [0-9:.]+ [^ ]+\[[0-9:]+\] //' "$1"
+}
+
+# wait_for_exit PID SECONDS: sets EXIT_STATUS; fails when the process outlives the time.
+wait_for_exit() {
+    local pid=$1 deadline=$(($(date +%s%N) + $2 * 1000000000))
+    while kill -0 "$pid" 2>/dev/null; do
+        if (($(date +%s%N) > deadline)); then
+            fail "process $pid still running after $2 s"
+        fi
+        # A zombie has ended: reap it below.
+        [[ "$(ps -o stat= -p "$pid" 2>/dev/null)" == Z* ]] && break
+        sleep 0.02
+    done
+    set +e
+    wait "$pid"
+    EXIT_STATUS=$?
+    set -e
+}
+
+# Distinct colours in a rectangle of the screen: a page has many, a bare window one.
+colours_in() {
+    local shot=$1 geometry=$2
+    convert "$shot" -crop "$geometry" +repage -format %k info:
+}
+
+# shot_until_drawn SHOT GEOMETRY: screenshots until the rectangle shows more than a bare
+# window (a page paints a moment after its load finishes, later on a busy machine).
+shot_until_drawn() {
+    local shot=$1 geometry=$2 colours=0 deadline=$((SECONDS + 15))
+    while ((SECONDS < deadline)); do
+        import -window root "$shot"
+        colours=$(colours_in "$shot" "$geometry")
+        ((colours > 16)) && return 0
+        sleep 0.5
+    done
+    fail "nothing drawn in $geometry ($colours colours; see $shot)"
+}
+
+# wait_until_gone PID...: fails when one of them is still running after 10 s.
+wait_until_gone() {
+    local pid deadline=$((SECONDS + 10))
+    for pid in "$@"; do
+        while kill -0 "$pid" 2>/dev/null; do
+            ((SECONDS < deadline)) || fail "process $pid ($(ps -o comm= -p "$pid")) outlived the host"
+            sleep 0.1
+        done
+    done
+}
