@@ -21,7 +21,7 @@ test: build
 	@BUILD_DIR=$(BUILD_DIR) bash scripts/test.sh
 
 bench: build
-	@BUILD_DIR=$(BUILD_DIR) bash bench/startup-and-cost.sh
+	@BUILD_DIR=$(BUILD_DIR) bash bench/wallpaper-vs-chromium.sh $(BUILD_DIR)
 
 clean:
 	rm -rf $(BUILD_DIR)
