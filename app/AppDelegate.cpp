@@ -4,10 +4,9 @@
 #include "app/SettingsViewController.h"
 #include "app/WallpaperView.h"
 #include "platform/Log.h"
+#include "shared/LoadPage.h"
 #include "shared/ViewURLProvider.h"
 
-#include <type_traits>
-#include <variant>
 
 AppDelegate::AppDelegate(platform::Platform& platform) : AppDelegate(platform, SettingsStore::shared()) {}
 
@@ -84,16 +83,7 @@ void AppDelegate::loadWallpaper(const std::string& viewID) {
         platform::systemLog("⚠️ No URL available for view: " + viewID);
         return;
     }
-    std::visit(
-        [this](const auto& page) {
-            using Page = std::decay_t<decltype(page)>;
-            if constexpr (std::is_same_v<Page, ViewURLProvider::LocalPage>) {
-                webView_->loadFileURL(page.fileURL, page.accessURL);
-            } else {
-                webView_->load(page);
-            }
-        },
-        *result);
+    loadResolvedPage(*webView_, *result);
 }
 
 void AppDelegate::handleWallpaperChange(const platform::Notification& notification) {

@@ -4,6 +4,7 @@
 #include "screensaver/WindowOcclusionDetection.h"
 #include "shared/ControlCharacterEscape.h"
 #include "shared/ViewSite.h"
+#include "shared/LoadPage.h"
 #include "shared/ViewURLProvider.h"
 
 #include <boost/url/parse.hpp>
@@ -101,16 +102,7 @@ std::string Drovanik_Live_ScreensaverView::loadSelectedViewID() const {
 void Drovanik_Live_ScreensaverView::loadPage(const std::string& viewID) {
     const auto result = ViewURLProvider::url(viewID, /*darkened=*/false, context_.bundle);
     if (result) {
-        std::visit(
-            [this](const auto& page) {
-                using Page = std::decay_t<decltype(page)>;
-                if constexpr (std::is_same_v<Page, ViewURLProvider::LocalPage>) {
-                    webView_->loadFileURL(page.fileURL, page.accessURL);
-                } else {
-                    webView_->load(page);
-                }
-            },
-            *result);
+        loadResolvedPage(*webView_, *result);
         return;
     }
 

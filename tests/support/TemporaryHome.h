@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <string_view>
 #include <unistd.h>
 
 namespace testing_support {
@@ -23,6 +24,14 @@ public:
     TemporaryFolder(const TemporaryFolder&) = delete;
     TemporaryFolder& operator=(const TemporaryFolder&) = delete;
     const std::filesystem::path& path() const { return path_; }
+
+    // Writes `bytes` to `relative`, making the folders on the way.
+    std::filesystem::path write(const std::filesystem::path& relative, std::string_view bytes) const {
+        const auto file = path_ / relative;
+        std::filesystem::create_directories(file.parent_path());
+        std::ofstream(file, std::ios::binary) << bytes;
+        return file;
+    }
 
 private:
     std::filesystem::path path_;

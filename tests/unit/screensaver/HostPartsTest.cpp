@@ -1,11 +1,13 @@
 #include "host/HostOptions.h"
 #include "host/PreviewDetection.h"
 #include "screensaver/ModuleBundle.h"
-#include "tests/unit/screensaver/TemporaryFolder.h"
+#include "tests/support/TemporaryHome.h"
 
 #include <gtest/gtest.h>
 
 namespace {
+
+using testing_support::TemporaryFolder;
 
 using host::parseHostOptions;
 using host::TargetKind;

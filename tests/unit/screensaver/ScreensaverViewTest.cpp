@@ -3,7 +3,7 @@
 #include "screensaver/WindowOcclusionDetection.h"
 #include "shared/SettingsFileLocation.h"
 #include "shared/ViewSite.h"
-#include "tests/unit/screensaver/TemporaryFolder.h"
+#include "tests/support/TemporaryHome.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +11,8 @@
 #include <limits>
 
 namespace {
+
+using testing_support::TemporaryFolder;
 
 using platform::fake::ProcessExited;
 

@@ -1,7 +1,7 @@
 #include "platform/fake/RecordingPlatform.h"
 #include "screensaver/SelectedViewLookup.h"
 #include "shared/SettingsFileLocation.h"
-#include "tests/unit/screensaver/TemporaryFolder.h"
+#include "tests/support/TemporaryHome.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +9,8 @@
 #include <vector>
 
 namespace {
+
+using testing_support::TemporaryFolder;
 
 using screensaver::HomeDirectorySources;
 
