@@ -11,7 +11,7 @@ packages=(
   libgtest-dev libgmock-dev
   # run and test on a virtual display
   xvfb xauth x11-utils xdotool imagemagick openbox dbus dbus-x11 procps
-  xscreensaver xscreensaver-data fonts-dejavu-core fonts-noto-color-emoji
+  xscreensaver xscreensaver-data fonts-dejavu-core fonts-noto-color-emoji sway grim curl
   nodejs
 )
 
