@@ -83,6 +83,7 @@ measure() {
   done
   end=$(date +%s%N)
   sleep 10  # let the page settle
+  kill -0 "$pid" 2>/dev/null || { echo "it exited early: $(tail -3 "$WORK/out.log")" >&2; return 1; }
   ticks0=$(cpu_ticks "$pid")
   sleep "$MEASURE_SECONDS"
   ticks1=$(cpu_ticks "$pid")
@@ -101,11 +102,11 @@ run_app() {
   mkdir -p "$HOME/Library/Application Support/Tavelo Live Wallpaper" "$XDG_RUNTIME_DIR"
   echo '{"selectedViewID": "crypto_bubbles", "firstLaunchDone": true}' \
     >"$HOME/Library/Application Support/Tavelo Live Wallpaper/config.json"
-  "$APP"
+  exec "$APP"
 }
 run_chromium() {
   rm -rf "$WORK/chromium-profile"
-  chromium --no-sandbox --disable-gpu --no-first-run --disable-background-networking --disable-component-update \
+  exec chromium --no-sandbox --disable-gpu --no-first-run --disable-background-networking --disable-component-update \
     --disable-sync --disable-dev-shm-usage --user-data-dir="$WORK/chromium-profile" \
     --window-position=0,0 --window-size=1920,1080 --app="$PAGE_ORIGIN/index.html?darkened=1"
 }
