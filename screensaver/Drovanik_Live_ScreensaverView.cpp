@@ -11,8 +11,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <type_traits>
-#include <variant>
 
 using platform::systemLog;
 
