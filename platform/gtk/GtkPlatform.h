@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Platform.h"
+#include "platform/gtk/GtkAlertPresenter.h"
 #include "platform/gtk/GtkMainQueue.h"
 #include "platform/gtk/GtkWidgetFactory.h"
 #include "platform/gtk/GtkWorkspace.h"
@@ -11,7 +12,7 @@ namespace platform::gtk {
 class GtkApplicationObject : public Application {
 public:
     void terminate(int status) override;
-    void activateIgnoringOtherApps() override {}
+    void activateIgnoringOtherApps() override;
     int exitStatus() const { return exitStatus_; }
 
 private:
@@ -33,6 +34,9 @@ public:
     const Bundle& mainBundle() override { return bundle_; }
     WidgetFactory& widgets() override { return widgets_; }
     Workspace& workspace() override { return workspace_; }
+    std::unique_ptr<StatusItem> makeStatusItem(double length) override;
+    std::unique_ptr<Menu> makeMenu() override;
+    AlertPresenter& alerts() override { return alerts_; }
 
     GtkApplicationObject& applicationObject() { return application_; }
 
@@ -42,7 +46,8 @@ private:
     GtkMainQueue mainQueue_;
     GtkApplicationObject application_;
     GtkWidgetFactory widgets_;
-    GtkWorkspace workspace_;
+    GtkAlertPresenter alerts_;
+    GtkWorkspace workspace_{alerts_};
 };
 
 }  // namespace platform::gtk
