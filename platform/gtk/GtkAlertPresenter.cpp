@@ -4,6 +4,8 @@
 
 #include <gtk/gtk.h>
 
+#include <algorithm>
+
 namespace platform::gtk {
 
 namespace {
@@ -22,7 +24,17 @@ GtkMessageType messageType(AlertStyle style) {
 
 }  // namespace
 
+void GtkAlertPresenter::dismissAll() {
+    dismissed_ = true;
+    for (void* dialog : running_) {
+        gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_NONE);
+    }
+}
+
 int GtkAlertPresenter::runModal(const Alert& alert) {
+    if (dismissed_) {
+        return 0;
+    }
     GtkWidget* dialog = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, messageType(alert.style), GTK_BUTTONS_NONE,
                                                "%s", alert.messageText.c_str());
     if (!alert.informativeText.empty()) {
@@ -42,7 +54,9 @@ int GtkAlertPresenter::runModal(const Alert& alert) {
     gtk_window_set_keep_above(GTK_WINDOW(dialog), TRUE);
     presentWithServerTime(GTK_WINDOW(dialog));
 
+    running_.push_back(dialog);
     const int response = gtk_dialog_run(GTK_DIALOG(dialog));
+    running_.erase(std::find(running_.begin(), running_.end(), dialog));
     gtk_widget_destroy(dialog);
     // Closing the alert without a button answers none of them.
     return response >= alertFirstButtonReturn ? response : 0;

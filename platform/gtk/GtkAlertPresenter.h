@@ -2,6 +2,8 @@
 
 #include "platform/Alert.h"
 
+#include <vector>
+
 namespace platform::gtk {
 
 // Alerts as modal GtkMessageDialogs. The first button is the default one and sits
@@ -9,6 +11,14 @@ namespace platform::gtk {
 class GtkAlertPresenter : public AlertPresenter {
 public:
     int runModal(const Alert& alert) override;
+
+    // The application is ending: the alerts on screen close unanswered (a modal
+    // loop would otherwise hold the quit back), and later ones are not shown.
+    void dismissAll();
+
+private:
+    std::vector<void*> running_;  // the dialogs on screen, innermost last
+    bool dismissed_ = false;
 };
 
 }  // namespace platform::gtk

@@ -12,6 +12,8 @@ namespace platform::gtk {
 
 void GtkApplicationObject::terminate(int status) {
     exitStatus_ = status;
+    // An alert's modal loop runs inside the main loop: it has to end for the main loop to.
+    alerts_.dismissAll();
     if (gtk_main_level() > 0) {
         gtk_main_quit();
     }

@@ -11,11 +11,13 @@ namespace platform::gtk {
 
 class GtkApplicationObject : public Application {
 public:
+    explicit GtkApplicationObject(GtkAlertPresenter& alerts) : alerts_(alerts) {}
     void terminate(int status) override;
     void activateIgnoringOtherApps() override;
     int exitStatus() const { return exitStatus_; }
 
 private:
+    GtkAlertPresenter& alerts_;
     int exitStatus_ = 0;
 };
 
@@ -44,9 +46,9 @@ private:
     Bundle bundle_;
     XdgAutostartLoginItem loginItem_;
     GtkMainQueue mainQueue_;
-    GtkApplicationObject application_;
-    GtkWidgetFactory widgets_;
     GtkAlertPresenter alerts_;
+    GtkApplicationObject application_{alerts_};
+    GtkWidgetFactory widgets_;
     GtkWorkspace workspace_{alerts_};
 };
 

@@ -40,17 +40,6 @@ app=$!
 track $app
 trap 'cat "$WORK/app.log" >&2' ERR
 
-# An alert of the application: a dialog titled with its name.
-alert_window() {
-  local id
-  for id in $(xdotool search --onlyvisible --name '^Tavelo Live Wallpaper$' 2>/dev/null); do
-    if xprop -id "$id" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q _NET_WM_WINDOW_TYPE_DIALOG; then
-      echo "$id"
-      return 0
-    fi
-  done
-  return 1
-}
 # Answers the alert on screen with its default button, after a screenshot.
 answer_alert() {
   wait_for 15 alert_window || fail "no alert: $1"

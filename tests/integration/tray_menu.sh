@@ -3,7 +3,8 @@
 # its six entries in order; "Hide Wallpaper" unmaps the wallpaper and retitles the
 # entry, and the entry maps it back; "Settings" maps the settings window and brings it
 # in front of another application's active window; launching the application again
-# does the same; "Quit" ends the process (and its web processes) with status 0.
+# does the same; "Quit" ends the process (and its web processes) with status 0, also
+# while the first launch's modal question is on screen.
 if [[ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ]]; then exec dbus-run-session -- bash "$0" "$@"; fi
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/tray_lib.sh"
@@ -80,4 +81,16 @@ wait $app || status=$?
 for pid in $web_processes; do
   wait_for 10 bash -c "! kill -0 $pid 2>/dev/null" || fail "web process $pid outlived the application"
 done
+note "quit while the first launch's question is on screen"
+rm "$(settings_file)"
+"$APP" >"$WORK/first.log" 2>&1 &
+first=$!
+track $first
+wait_for 30 bus_name_of $first || fail "the first launch's status item never appeared"
+wait_for 15 alert_window || fail "the first launch did not ask to install the screen saver"
+click_entry "$(bus_name_of $first)" "Quit" || fail "no entry Quit during the question"
+for _ in $(seq 100); do kill -0 $first 2>/dev/null || break; sleep 0.1; done
+kill -0 $first 2>/dev/null && fail "the open question held Quit back"
+wait $first || fail "Quit during the question ended with status $?"
+
 echo "PASS tray menu (screenshot: $ARTIFACTS/settings-from-menu.png)"
