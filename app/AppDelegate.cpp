@@ -42,6 +42,16 @@ void AppDelegate::applicationDidFinishLaunching() {
         });
 
     createSettingsWindow();
+    setupMenuBar();
+
+    if (firstLaunch) {
+        // Held weakly: a quit before the half second is up means the question never comes.
+        platform_.mainQueue().asyncAfter(0.5, [weak = anchor_.weak()] {
+            if (auto* self = weak.lock()) {
+                self->promptScreensaverInstallIfNeeded();
+            }
+        });
+    }
 }
 
 bool AppDelegate::buildWallpaperWindow() {
@@ -104,7 +114,12 @@ void AppDelegate::toggleWallpaper() {
             window_->orderOut();
         }
     }
+    if (wallpaperMenuItem_ != nullptr) {
+        wallpaperMenuItem_->setTitle(wallpaperMenuTitle());
+    }
 }
+
+void AppDelegate::applicationShouldHandleReopen() { openSettingsWindow(); }
 
 std::string AppDelegate::wallpaperMenuTitle() const {
     return wallpaperVisible_ ? "Hide Wallpaper" : "Show Wallpaper";

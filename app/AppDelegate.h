@@ -6,6 +6,7 @@
 #include "platform/WeakAnchor.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 
 class SettingsStore;
@@ -21,6 +22,8 @@ public:
 
     void applicationDidFinishLaunching() override;
     void applicationWillTerminate() override;
+    // Launching the application again while it runs brings its settings window forward.
+    void applicationShouldHandleReopen() override;
 
     void loadWallpaper(const std::string& viewID);
     void handleWallpaperChange(const platform::Notification& notification);
@@ -35,18 +38,33 @@ public:
     platform::TitledWindow* settingsWindow() const { return settingsWindow_.get(); }
     SettingsViewController* settingsViewController() const { return settingsViewController_.get(); }
 
+    platform::StatusItem* statusItem() const { return statusItem_.get(); }
+    platform::MenuItem* wallpaperMenuItem() const { return wallpaperMenuItem_; }
+
     // Builds the settings window once, hidden, with its grid already laid out.
     void createSettingsWindow();
+    // Builds the status item and its menu once.
+    void setupMenuBar();
+    void openSettingsWindow();
+    void openScreenSaverPreferences();
+    // Hands the screen-saver bundle to the system's installer.
+    void installScreensaver();
 
 private:
     bool buildWallpaperWindow();
     void buildWallpaperWebView();
+    // The screen-saver bundle beside the application, else in its resources.
+    std::optional<std::string> screensaverBundleURL() const;
+    void promptScreensaverInstallIfNeeded();
 
     platform::Platform& platform_;
     SettingsStore& settings_;
 
     std::unique_ptr<platform::Window> window_;
     std::unique_ptr<platform::WebView> webView_;
+    // Owned by the status item's menu, which the status item holds.
+    platform::MenuItem* wallpaperMenuItem_ = nullptr;
+    std::unique_ptr<platform::StatusItem> statusItem_;
     bool wallpaperVisible_ = true;
     // Declared after its controller so that the window is destroyed first, before the
     // content it shows.

@@ -18,6 +18,8 @@ public:
     virtual ~ApplicationDelegate() = default;
     virtual void applicationDidFinishLaunching() = 0;
     virtual void applicationWillTerminate() = 0;
+    // The user launched the application again while it runs.
+    virtual void applicationShouldHandleReopen() {}
 };
 
 }  // namespace platform

@@ -8,6 +8,10 @@
 #include <fstream>
 #include <system_error>
 
+#ifndef TAVELO_BUNDLES_FROM_BIN
+#define TAVELO_BUNDLES_FROM_BIN "../lib/tavelo-live-wallpaper"
+#endif
+
 namespace platform {
 
 namespace fs = std::filesystem;
@@ -49,9 +53,12 @@ std::optional<std::string> Bundle::infoString(std::string_view key) const {
 std::optional<Bundle> Bundle::locate(const fs::path& binaryPath, std::string_view bundleName) {
     const fs::path binaryFolder = binaryPath.parent_path();
     const std::array candidates{
-        binaryFolder.parent_path().parent_path(),                              // inside: X.app/Contents/<dir>/binary
-        binaryFolder.parent_path() / bundleName,                               // build tree: build/bin + build/X.app
-        binaryFolder.parent_path() / "lib" / "tavelo-live-wallpaper" / bundleName,  // installed: prefix/bin + prefix/lib/...
+        binaryFolder.parent_path().parent_path(),  // inside: X.app/Contents/<dir>/binary
+        binaryFolder.parent_path() / bundleName,   // build tree: build/bin + build/X.app
+        // installed: the library folder this build was configured for (on Debian with
+        // the /usr prefix a multiarch one), then the plain prefix/lib of other layouts
+        binaryFolder / TAVELO_BUNDLES_FROM_BIN / bundleName,
+        binaryFolder.parent_path() / "lib" / "tavelo-live-wallpaper" / bundleName,
     };
     for (const auto& candidate : candidates) {
         std::error_code error;

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "platform/Alert.h"
 #include "platform/Application.h"
 #include "platform/Bundle.h"
 #include "platform/LoginItem.h"
 #include "platform/MainQueue.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Rect.h"
+#include "platform/StatusItem.h"
 #include "platform/WebView.h"
 #include "platform/WidgetFactory.h"
 #include "platform/Window.h"
@@ -38,6 +40,12 @@ public:
     // The controls of the settings window, and the desktop's URL handlers.
     virtual WidgetFactory& widgets() = 0;
     virtual Workspace& workspace() = 0;
+
+    // A new item in the system status bar (the tray), shown until it is destroyed;
+    // squareStatusItemLength asks for a square one.
+    virtual std::unique_ptr<StatusItem> makeStatusItem(double length) = 0;
+    virtual std::unique_ptr<Menu> makeMenu() = 0;
+    virtual AlertPresenter& alerts() = 0;
 };
 
 }  // namespace platform

@@ -49,4 +49,18 @@ std::unique_ptr<WebView> RecordingPlatform::makeWebView(const Rect& frame, const
     return view;
 }
 
+std::unique_ptr<StatusItem> RecordingPlatform::makeStatusItem(double length) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", length);
+    record.add(std::string("statusItem.create length=") + text);
+    auto item = std::make_unique<FakeStatusItem>(record, statusItemsHaveButton);
+    statusItems.push_back(item.get());
+    return item;
+}
+
+std::unique_ptr<Menu> RecordingPlatform::makeMenu() {
+    record.add("menu.create");
+    return std::make_unique<FakeMenu>(record);
+}
+
 }  // namespace platform::fake

@@ -4,6 +4,7 @@
 #include "platform/fake/CallRecord.h"
 #include "platform/fake/FakeLoginItem.h"
 #include "platform/fake/FakeMainQueue.h"
+#include "platform/fake/FakeStatusItem.h"
 #include "platform/fake/FakeWebView.h"
 #include "platform/fake/FakeWidgets.h"
 #include "platform/fake/FakeWindow.h"
@@ -43,6 +44,9 @@ public:
     const Bundle& mainBundle() override { return bundle_; }
     WidgetFactory& widgets() override { return widgets_; }
     Workspace& workspace() override { return workspace_; }
+    std::unique_ptr<StatusItem> makeStatusItem(double length) override;
+    std::unique_ptr<Menu> makeMenu() override;
+    AlertPresenter& alerts() override { return alerts_; }
 
     CallRecord record;
     std::optional<Rect> screenFrame = Rect{0, 0, 1920, 1080};
@@ -53,6 +57,10 @@ public:
     Bundle bundle_;
     FakeWidgetFactory widgets_{record};
     FakeWorkspace workspace_{record};
+    FakeAlertPresenter alerts_{record};
+    // Whether the status items made from now on have a button.
+    bool statusItemsHaveButton = true;
+    std::vector<FakeStatusItem*> statusItems;
 
     // The windows and web views made so far (owned by whoever asked for them).
     std::vector<FakeWindow*> windows;

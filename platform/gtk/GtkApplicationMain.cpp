@@ -3,6 +3,7 @@
 #include "platform/Log.h"
 #include "platform/gtk/GtkPlatform.h"
 #include "platform/linux/ExecutablePath.h"
+#include "platform/linux/ReopenChannel.h"
 #include "platform/linux/SingleInstanceLock.h"
 
 #include <glib-unix.h>
@@ -47,6 +48,30 @@ gboolean onTerminationSignal(gpointer application) {
     return G_SOURCE_CONTINUE;
 }
 
+struct LaunchState {
+    ApplicationDelegate* delegate;
+    ReopenListener* reopenListener;
+    guint reopenSource;
+};
+
+gboolean onReopenRequest(gint, GIOCondition, gpointer data) {
+    auto* launch = static_cast<LaunchState*>(data);
+    if (launch->reopenListener->acceptRequest()) {
+        launch->delegate->applicationShouldHandleReopen();
+    }
+    return G_SOURCE_CONTINUE;
+}
+
+gboolean finishLaunching(gpointer data) {
+    auto* launch = static_cast<LaunchState*>(data);
+    launch->delegate->applicationDidFinishLaunching();
+    // Heard only now: a launch that came early finds the settings window built.
+    if (launch->reopenListener->listening()) {
+        launch->reopenSource = g_unix_fd_add(launch->reopenListener->fd(), G_IO_IN, onReopenRequest, launch);
+    }
+    return G_SOURCE_REMOVE;
+}
+
 }  // namespace
 
 int applicationMain(int argc, char** argv, const DelegateFactory& makeDelegate) {
@@ -61,10 +86,15 @@ int applicationMain(int argc, char** argv, const DelegateFactory& makeDelegate) 
     }
 
     SingleInstanceLock lock(gdk_display_get_name(gdk_display_get_default()));
+    const auto reopenSocket = reopenSocketPathFor(lock.path());
     if (!lock.acquired()) {
-        systemLog("⚠️ Tavelo Live Wallpaper is already running on this display.");
+        // Launching it again is how a desktop without a tray reaches the running one.
+        systemLog(requestReopen(reopenSocket)
+                      ? "⚠️ Tavelo Live Wallpaper is already running on this display; showing its settings."
+                      : "⚠️ Tavelo Live Wallpaper is already running on this display.");
         return 0;
     }
+    ReopenListener reopenListener(reopenSocket);
 
     const auto bundle = Bundle::locate(runningExecutablePath(), applicationBundleName);
     if (!bundle) {
@@ -79,15 +109,13 @@ int applicationMain(int argc, char** argv, const DelegateFactory& makeDelegate) 
     g_unix_signal_add(SIGTERM, onTerminationSignal, &platform.application());
     g_unix_signal_add(SIGINT, onTerminationSignal, &platform.application());
     g_unix_signal_add(SIGHUP, onTerminationSignal, &platform.application());
-    g_idle_add_full(
-        G_PRIORITY_HIGH_IDLE,
-        [](gpointer data) -> gboolean {
-            static_cast<ApplicationDelegate*>(data)->applicationDidFinishLaunching();
-            return G_SOURCE_REMOVE;
-        },
-        delegate.get(), nullptr);
+    LaunchState launch{delegate.get(), &reopenListener, 0};
+    g_idle_add_full(G_PRIORITY_HIGH_IDLE, finishLaunching, &launch, nullptr);
 
     gtk_main();
+    if (launch.reopenSource != 0) {
+        g_source_remove(launch.reopenSource);
+    }
 
     delegate->applicationWillTerminate();
     delegate.reset();

@@ -1,6 +1,8 @@
 #include "platform/gtk/GtkPlatform.h"
 
 #include "platform/gtk/GtkPlatformWindow.h"
+#include "platform/gtk/GtkStatusItem.h"
+#include "platform/gtk/GtkTitledWindow.h"
 #include "platform/gtk/GtkWebView.h"
 #include "platform/linux/ExecutablePath.h"
 
@@ -10,10 +12,14 @@ namespace platform::gtk {
 
 void GtkApplicationObject::terminate(int status) {
     exitStatus_ = status;
+    // An alert's modal loop runs inside the main loop: it has to end for the main loop to.
+    alerts_.dismissAll();
     if (gtk_main_level() > 0) {
         gtk_main_quit();
     }
 }
+
+void GtkApplicationObject::activateIgnoringOtherApps() { activateTitledWindows(); }
 
 GtkPlatform::GtkPlatform(Bundle mainBundle)
     : bundle_(std::move(mainBundle)), loginItem_("tavelo-live-wallpaper", runningExecutablePath()) {}
@@ -46,5 +52,12 @@ std::unique_ptr<Window> GtkPlatform::makeBorderlessWindow(const Rect& contentRec
 std::unique_ptr<WebView> GtkPlatform::makeWebView(const Rect& frame, const WebViewConfiguration& configuration) {
     return std::make_unique<GtkWebView>(frame, configuration);
 }
+
+std::unique_ptr<StatusItem> GtkPlatform::makeStatusItem(double) {
+    // A tray icon is as wide as the tray makes it: square, whatever was asked.
+    return std::make_unique<GtkStatusItem>();
+}
+
+std::unique_ptr<Menu> GtkPlatform::makeMenu() { return std::make_unique<GtkStatusMenu>(); }
 
 }  // namespace platform::gtk

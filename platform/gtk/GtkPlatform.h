@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Platform.h"
+#include "platform/gtk/GtkAlertPresenter.h"
 #include "platform/gtk/GtkMainQueue.h"
 #include "platform/gtk/GtkWidgetFactory.h"
 #include "platform/gtk/GtkWorkspace.h"
@@ -10,11 +11,13 @@ namespace platform::gtk {
 
 class GtkApplicationObject : public Application {
 public:
+    explicit GtkApplicationObject(GtkAlertPresenter& alerts) : alerts_(alerts) {}
     void terminate(int status) override;
-    void activateIgnoringOtherApps() override {}
+    void activateIgnoringOtherApps() override;
     int exitStatus() const { return exitStatus_; }
 
 private:
+    GtkAlertPresenter& alerts_;
     int exitStatus_ = 0;
 };
 
@@ -33,6 +36,9 @@ public:
     const Bundle& mainBundle() override { return bundle_; }
     WidgetFactory& widgets() override { return widgets_; }
     Workspace& workspace() override { return workspace_; }
+    std::unique_ptr<StatusItem> makeStatusItem(double length) override;
+    std::unique_ptr<Menu> makeMenu() override;
+    AlertPresenter& alerts() override { return alerts_; }
 
     GtkApplicationObject& applicationObject() { return application_; }
 
@@ -40,9 +46,10 @@ private:
     Bundle bundle_;
     XdgAutostartLoginItem loginItem_;
     GtkMainQueue mainQueue_;
-    GtkApplicationObject application_;
+    GtkAlertPresenter alerts_;
+    GtkApplicationObject application_{alerts_};
     GtkWidgetFactory widgets_;
-    GtkWorkspace workspace_;
+    GtkWorkspace workspace_{alerts_};
 };
 
 }  // namespace platform::gtk

@@ -3,10 +3,11 @@
 #include "platform/ContentView.h"
 #include "platform/gtk/GtkWidgetHolder.h"
 
-#include <glib-unix.h>
+#ifdef GDK_WINDOWING_X11
+#include <gdk/gdkx.h>
+#endif
 
 #include <algorithm>
-#include <csignal>
 #include <cmath>
 #include <vector>
 
@@ -19,27 +20,31 @@ std::vector<GtkTitledWindow*>& liveWindows() {
     return windows;
 }
 
-gboolean onShowWindowsSignal(gpointer) {
-    for (auto* window : liveWindows()) {
-        window->makeKeyAndOrderFront();
-    }
-    return G_SOURCE_CONTINUE;
-}
-
 }  // namespace
 
-void installShowWindowsSignalForTests() {
-    static const bool installed = [] {
-        g_unix_signal_add(SIGUSR1, onShowWindowsSignal, nullptr);
-        return true;
-    }();
-    (void)installed;
+void presentWithServerTime(GtkWindow* window) {
+    gtk_widget_realize(GTK_WIDGET(window));
+    guint32 timestamp = GDK_CURRENT_TIME;
+#ifdef GDK_WINDOWING_X11
+    GdkWindow* gdkWindow = gtk_widget_get_window(GTK_WIDGET(window));
+    if (gdkWindow != nullptr && GDK_IS_X11_WINDOW(gdkWindow)) {
+        timestamp = gdk_x11_get_server_time(gdkWindow);
+    }
+#endif
+    gtk_window_present_with_time(window, timestamp);
+}
+
+void activateTitledWindows() {
+    for (auto* window : liveWindows()) {
+        if (window->isVisible()) {
+            presentWithServerTime(window->gtkWindow());
+        }
+    }
 }
 
 GtkTitledWindow::GtkTitledWindow() : window_(retainFloating(gtk_window_new(GTK_WINDOW_TOPLEVEL))) {
     g_signal_connect(window_.get(), "delete-event", G_CALLBACK(&GtkTitledWindow::onDelete), this);
     liveWindows().push_back(this);
-    installShowWindowsSignalForTests();
 }
 
 GtkTitledWindow::~GtkTitledWindow() {
@@ -105,7 +110,7 @@ void GtkTitledWindow::makeKeyAndOrderFront() {
         gtk_window_set_position(gtkWindow(), GTK_WIN_POS_NONE);
         gtk_window_move(gtkWindow(), lastPosition_->first, lastPosition_->second);
     }
-    gtk_window_present(gtkWindow());
+    presentWithServerTime(gtkWindow());
 }
 
 void GtkTitledWindow::orderOut() {

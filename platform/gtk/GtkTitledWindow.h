@@ -38,7 +38,12 @@ private:
     std::optional<std::pair<int, int>> lastPosition_;
 };
 
-// Test hook: while no menu can open it, SIGUSR1 brings every titled window forward.
-void installShowWindowsSignalForTests();
+// Orders `window` in front and gives it the focus now. On X11 the request carries the
+// server's current time, so that the window manager grants it even though the user's
+// last click went to another application (or to the tray).
+void presentWithServerTime(GtkWindow* window);
+
+// Brings the application's shown titled windows in front of other applications' windows.
+void activateTitledWindows();
 
 }  // namespace platform::gtk

@@ -1,18 +1,63 @@
 #include "platform/gtk/GtkWorkspace.h"
 
+#include "platform/FileURL.h"
+#include "platform/linux/ExecutablePath.h"
+#include "platform/linux/XScreenSaverInstaller.h"
+#include "platform/linux/XScreenSaverPrograms.h"
+
 #include <gio/gio.h>
 
+#include <array>
 #include <memory>
 
 namespace platform::gtk {
 
 namespace {
+
+constexpr std::string_view screenSaverSettingsURL = "x-apple.systempreferences:com.apple.ScreenSaver";
+constexpr const char* screenSaverHostName = "tavelo-live-wallpaper-screensaver";
+
 struct ErrorFree {
     void operator()(GError* error) const { g_error_free(error); }
 };
+
+// The screen-saver settings of the desktop: XScreenSaver's tool, by its current
+// name or the one older releases used.
+bool openScreenSaverSettings() {
+    for (const char* tool : {"xscreensaver-settings", "xscreensaver-demo"}) {
+        std::unique_ptr<gchar, decltype(&g_free)> path(g_find_program_in_path(tool), &g_free);
+        if (!path) {
+            continue;
+        }
+        gchar* argv[] = {path.get(), nullptr};
+        // Without a child watch GLib lets the tool go on by itself once it is started.
+        if (g_spawn_async(nullptr, argv, nullptr, G_SPAWN_STDOUT_TO_DEV_NULL, nullptr, nullptr, nullptr, nullptr)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// A bundle's URL may end in a slash, as a folder's does.
+std::filesystem::path withoutTrailingSlash(const std::filesystem::path& path) {
+    return path.has_filename() ? path : path.parent_path();
+}
+
+bool isSaverBundle(const std::filesystem::path& path) { return path.extension() == ".saver"; }
+
 }  // namespace
 
 bool GtkWorkspace::open(const std::string& url) {
+    if (url == screenSaverSettingsURL) {
+        return openScreenSaverSettings();
+    }
+    if (const auto fileURLPath = pathFromFileURL(url); fileURLPath && isSaverBundle(withoutTrailingSlash(*fileURLPath))) {
+        const auto bundle = withoutTrailingSlash(*fileURLPath);
+        // The host ships beside the application's own program.
+        XScreenSaverInstaller installer(alerts_, runningExecutablePath().parent_path() / screenSaverHostName,
+                                        xscreensaverSettingsFile());
+        return installer.install(bundle);
+    }
     GError* rawError = nullptr;
     const bool opened = g_app_info_launch_default_for_uri(url.c_str(), nullptr, &rawError);
     std::unique_ptr<GError, ErrorFree> error(rawError);  // the caller does not look at why

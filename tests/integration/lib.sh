@@ -115,3 +115,15 @@ screen_is_not_uniform() {
 pixel_at() {
   convert "$1" -format "%[fx:int(255*p{$2,$3}.r)] %[fx:int(255*p{$2,$3}.g)] %[fx:int(255*p{$2,$3}.b)]" info:
 }
+
+# An alert of the application: a dialog titled with its name.
+alert_window() {
+  local id
+  for id in $(xdotool search --onlyvisible --name '^Tavelo Live Wallpaper$' 2>/dev/null); do
+    if xprop -id "$id" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q _NET_WM_WINDOW_TYPE_DIALOG; then
+      echo "$id"
+      return 0
+    fi
+  done
+  return 1
+}

@@ -17,6 +17,9 @@ echo '{}' >"$bundle/Contents/Resources/inside.json"
 echo '{}' >"$bundle/Contents/Resources/sub/nested.json"
 echo secret >"$root/outside.txt"
 ln -s "$root/outside.txt" "$bundle/Contents/Resources/leak.txt"
+# Not a first launch: the install question would be a window of the application's own.
+mkdir -p "$(dirname "$(settings_file)")"
+echo '{"firstLaunchDone": true}' >"$(settings_file)"
 
 "$root/bin/tavelo-live-wallpaper" 2>"$WORK/app.log" &
 track $!

@@ -115,7 +115,8 @@ TEST_F(AppDelegateTest, TogglingHidesAndShowsTheSameWindowWithoutReloading) {
     EXPECT_EQ(delegate->wallpaperMenuTitle(), "Hide Wallpaper");
     EXPECT_TRUE(fake.windows.front()->isVisible());
 
-    EXPECT_EQ(calls(), (std::vector<std::string>{"window.orderOut", "window.orderFrontRegardless"}));
+    EXPECT_EQ(calls(), (std::vector<std::string>{"window.orderOut", "menuItem.setTitle Show Wallpaper",
+                                                 "window.orderFrontRegardless", "menuItem.setTitle Hide Wallpaper"}));
 }
 
 TEST_F(AppDelegateTest, ChoosingAViewStoresItFirstThenLoadsItEvenWhileHidden) {

@@ -1,0 +1,77 @@
+#include "platform/fake/FakeStatusItem.h"
+
+namespace platform::fake {
+
+FakeMenuItem::FakeMenuItem(CallRecord& record, std::string title, std::string keyEquivalent,
+                           std::function<void()> action)
+    : keyEquivalent(std::move(keyEquivalent)), record_(record), title_(std::move(title)), action_(std::move(action)) {}
+
+void FakeMenuItem::setTitle(std::string_view title) {
+    record_.add("menuItem.setTitle " + std::string(title));
+    title_ = title;
+}
+
+void FakeMenuItem::choose() {
+    record_.add("menu.choose " + title_);
+    if (action_) {
+        action_();
+    }
+}
+
+MenuItem& FakeMenu::addItem(std::string_view title, std::string_view keyEquivalent, std::function<void()> action) {
+    record_.add("menu.addItem " + std::string(title) + " key=" + std::string(keyEquivalent));
+    items.push_back(std::make_unique<FakeMenuItem>(record_, std::string(title), std::string(keyEquivalent),
+                                                   std::move(action)));
+    return *items.back();
+}
+
+void FakeMenu::addSeparator() {
+    record_.add("menu.addSeparator");
+    items.push_back(std::make_unique<FakeMenuItem>(record_, "", "", nullptr));
+    items.back()->isSeparator = true;
+}
+
+FakeMenuItem* FakeMenu::itemTitled(std::string_view title) {
+    for (auto& item : items) {
+        if (!item->isSeparator && item->title() == title) {
+            return item.get();
+        }
+    }
+    return nullptr;
+}
+
+void FakeStatusBarButton::setImage(const std::optional<std::filesystem::path>& file) {
+    record_.add("statusItem.button.setImage " + (file ? file->filename().string() : std::string("none")));
+    image = file;
+}
+
+void FakeStatusBarButton::setImageIsTemplate(bool value) {
+    record_.add(std::string("statusItem.button.setImageIsTemplate ") + (value ? "true" : "false"));
+    isTemplate = value;
+}
+
+FakeStatusItem::FakeStatusItem(CallRecord& record, bool withButton)
+    : record_(record), button_(withButton ? std::make_unique<FakeStatusBarButton>(record) : nullptr) {}
+
+void FakeStatusItem::setMenu(std::unique_ptr<Menu> newMenu) {
+    record_.add("statusItem.setMenu");
+    menu = dynamic_cast<FakeMenu*>(newMenu.get());
+    ownedMenu_ = std::move(newMenu);
+}
+
+int FakeAlertPresenter::runModal(const Alert& alert) {
+    std::string buttons;
+    for (const auto& title : alert.buttons) {
+        buttons += " [" + title + "]";
+    }
+    record_.add("alert " + alert.messageText + buttons);
+    shown.push_back(alert);
+    if (answers.empty()) {
+        return alertFirstButtonReturn;
+    }
+    const int answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
+}  // namespace platform::fake
