@@ -19,7 +19,9 @@ const args = process.argv.slice(2);
 const opt = (name, fallback) => { const i = args.indexOf(name); return i >= 0 ? args[i + 1] : fallback; };
 const seconds = Number(opt('--seconds', '60'));
 const settle = Number(opt('--settle', '10'));
-const probe = process.env.WEBKIT_PAGE_PROBE || join(repo, 'build-pages/webkit-page-probe');
+const probe = process.env.WEBKIT_PAGE_PROBE ||
+  [join(repo, 'build/bin/webkit-page-probe'), join(repo, 'build-pages/webkit-page-probe')].find((p) => existsSync(p)) ||
+  join(repo, 'build/bin/webkit-page-probe');
 const TICK = 100;  // USER_HZ on Linux
 
 function cpuTicks(pid) {

@@ -10,7 +10,9 @@ import { join, resolve, dirname } from 'node:path';
 import { fileURLToPath, pathToFileURL } from 'node:url';
 
 const repo = resolve(dirname(fileURLToPath(import.meta.url)), '../..');
-const probe = process.env.WEBKIT_PAGE_PROBE || join(repo, 'build-pages/webkit-page-probe');
+const probe = process.env.WEBKIT_PAGE_PROBE ||
+  [join(repo, 'build/bin/webkit-page-probe'), join(repo, 'build-pages/webkit-page-probe')].find((p) => existsSync(p)) ||
+  join(repo, 'build/bin/webkit-page-probe');
 const DATA_HOSTS = new Set(['api.coingecko.com', 'api.binance.com', 'stream.binance.com']);
 const out = mkdtempSync(join(tmpdir(), 'page-render-'));
 let server; let origin;
