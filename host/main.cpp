@@ -10,6 +10,7 @@
 #include "platform/Bundle.h"
 #include "platform/Log.h"
 #include "platform/gtk/GtkPlatformWindow.h"
+#include "platform/gtk/MonitorGeometry.h"
 #include "platform/linux/ExecutablePath.h"
 
 #include <glib-unix.h>
@@ -77,19 +78,7 @@ std::optional<platform::Rect> monitorFrameAt(const platform::Rect& target) {
     GdkDisplay* display = gdk_display_get_default();
     GdkMonitor* monitor = gdk_display_get_monitor_at_point(display, static_cast<int>(target.x + target.width / 2),
                                                            static_cast<int>(target.y + target.height / 2));
-    if (monitor == nullptr) {
-        monitor = gdk_display_get_primary_monitor(display);
-    }
-    if (monitor == nullptr && gdk_display_get_n_monitors(display) > 0) {
-        monitor = gdk_display_get_monitor(display, 0);
-    }
-    if (monitor == nullptr) {
-        return std::nullopt;
-    }
-    GdkRectangle geometry{};
-    gdk_monitor_get_geometry(monitor, &geometry);
-    return platform::Rect{static_cast<double>(geometry.x), static_cast<double>(geometry.y),
-                          static_cast<double>(geometry.width), static_cast<double>(geometry.height)};
+    return platform::gtk::frameOfMonitor(monitor != nullptr ? monitor : platform::gtk::primaryOrFirstMonitor(display));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "platform/gtk/GtkPlatform.h"
 
 #include "platform/gtk/GtkPlatformWindow.h"
+#include "platform/gtk/MonitorGeometry.h"
 #include "platform/gtk/GtkStatusItem.h"
 #include "platform/gtk/GtkTitledWindow.h"
 #include "platform/gtk/GtkWebView.h"
@@ -25,24 +26,7 @@ GtkPlatform::GtkPlatform(Bundle mainBundle)
     : bundle_(std::move(mainBundle)), loginItem_("tavelo-live-wallpaper", runningExecutablePath()) {}
 
 std::optional<Rect> GtkPlatform::mainScreenFrame() {
-    GdkDisplay* display = gdk_display_get_default();
-    if (display == nullptr) {
-        return std::nullopt;
-    }
-    GdkMonitor* monitor = gdk_display_get_primary_monitor(display);
-    if (monitor == nullptr && gdk_display_get_n_monitors(display) > 0) {
-        monitor = gdk_display_get_monitor(display, 0);
-    }
-    if (monitor == nullptr) {
-        return std::nullopt;
-    }
-    GdkRectangle geometry{};
-    gdk_monitor_get_geometry(monitor, &geometry);
-    if (geometry.width <= 0 || geometry.height <= 0) {
-        return std::nullopt;
-    }
-    return Rect{static_cast<double>(geometry.x), static_cast<double>(geometry.y),
-                static_cast<double>(geometry.width), static_cast<double>(geometry.height)};
+    return frameOfMonitor(primaryOrFirstMonitor(gdk_display_get_default()));
 }
 
 std::unique_ptr<Window> GtkPlatform::makeBorderlessWindow(const Rect& contentRect) {

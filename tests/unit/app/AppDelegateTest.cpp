@@ -4,30 +4,16 @@
 #include "platform/FileURL.h"
 #include "platform/fake/RecordingPlatform.h"
 #include "shared/ViewSite.h"
-#include "tests/support/TemporaryHome.h"
+#include "tests/support/AppLaunch.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
 namespace {
 
-using testing_support::TemporaryHome;
 
-struct FreshSettingsStore : SettingsStore {};
-
-class AppDelegateTest : public ::testing::Test {
+class AppDelegateTest : public ::testing::Test, protected testing_support::AppLaunch {
 protected:
-    TemporaryHome home;
-    std::filesystem::path bundlePath =
-        testing_support::makeBundle(home.path(), "Tavelo Live Wallpaper.app", {"index.html", "chartIndex.html"});
-    platform::fake::RecordingPlatform fake{bundlePath};
-    FreshSettingsStore settings;
-
-    std::unique_ptr<AppDelegate> launch() {
-        auto delegate = std::make_unique<AppDelegate>(fake, settings);
-        delegate->applicationDidFinishLaunching();
-        return delegate;
-    }
     const std::vector<std::string>& calls() { return fake.record.calls(); }
     std::string lastLoad() {
         const auto loads = fake.record.matching("webView.load");
@@ -43,7 +29,7 @@ TEST_F(AppDelegateTest, FirstLaunchRegistersTheLoginItemAndRecordsItBeforeTheWal
     fake.onWindowMade = [&](platform::fake::FakeWindow& window) {
         window.onOrderIn = [&] { fileWhenShown = home.readSettings(); };
     };
-    auto delegate = launch();
+    launch();
 
     ASSERT_FALSE(fileWhenShown.empty()) << "config.json must exist when the window is ordered in";
     const auto saved = nlohmann::json::parse(fileWhenShown);
@@ -56,7 +42,7 @@ TEST_F(AppDelegateTest, FirstLaunchRegistersTheLoginItemAndRecordsItBeforeTheWal
 }
 
 TEST_F(AppDelegateTest, StartUpBuildsTheDesktopWindowThenTheWebViewThenLoadsTheDarkenedPage) {
-    auto delegate = launch();
+    launch();
     const std::vector<std::string> expected{
         "log App did finish launching",
         "loginItem.register",
@@ -85,7 +71,7 @@ TEST_F(AppDelegateTest, StartUpBuildsTheDesktopWindowThenTheWebViewThenLoadsTheD
 TEST_F(AppDelegateTest, LaterLaunchesNeitherRegisterNorRewriteAndShowTheStoredView) {
     home.writeSettings(R"({"selectedViewID": "sp500_heatmap", "firstLaunchDone": true})");
     const auto before = std::filesystem::last_write_time(home.settingsFile());
-    auto delegate = launch();
+    launch();
 
     EXPECT_FALSE(fake.record.contains("loginItem.register"));
     EXPECT_EQ(std::filesystem::last_write_time(home.settingsFile()), before);
@@ -94,7 +80,7 @@ TEST_F(AppDelegateTest, LaterLaunchesNeitherRegisterNorRewriteAndShowTheStoredVi
 
 TEST_F(AppDelegateTest, AFailedLoginItemRegistrationStillRecordsTheFirstLaunch) {
     fake.loginItem_.failure = "refused";
-    auto delegate = launch();
+    launch();
     EXPECT_TRUE(settings.firstLaunchDone());
     EXPECT_EQ(nlohmann::json::parse(home.readSettings())["firstLaunchDone"], true);
     EXPECT_TRUE(fake.record.contains("window.makeKeyAndOrderFront"));
@@ -102,7 +88,7 @@ TEST_F(AppDelegateTest, AFailedLoginItemRegistrationStillRecordsTheFirstLaunch) 
 }
 
 TEST_F(AppDelegateTest, TogglingHidesAndShowsTheSameWindowWithoutReloading) {
-    auto delegate = launch();
+    launch();
     fake.record.clear();
 
     delegate->toggleWallpaper();
@@ -120,7 +106,7 @@ TEST_F(AppDelegateTest, TogglingHidesAndShowsTheSameWindowWithoutReloading) {
 }
 
 TEST_F(AppDelegateTest, ChoosingAViewStoresItFirstThenLoadsItEvenWhileHidden) {
-    auto delegate = launch();
+    launch();
     delegate->toggleWallpaper();
     fake.record.clear();
 
@@ -135,7 +121,7 @@ TEST_F(AppDelegateTest, ChoosingAViewStoresItFirstThenLoadsItEvenWhileHidden) {
 }
 
 TEST_F(AppDelegateTest, ChoosingTheViewAlreadyShownReloadsIt) {
-    auto delegate = launch();
+    launch();
     fake.record.clear();
     fake.notificationCenter().post(selectWallpaperNotification, view("crypto_bubbles"));
     fake.notificationCenter().post(selectWallpaperNotification, view("crypto_bubbles"));
@@ -143,7 +129,7 @@ TEST_F(AppDelegateTest, ChoosingTheViewAlreadyShownReloadsIt) {
 }
 
 TEST_F(AppDelegateTest, ANotificationWithoutAViewRecordIsIgnored) {
-    auto delegate = launch();
+    launch();
     const std::string before = home.readSettings();
     fake.record.clear();
 
@@ -156,7 +142,7 @@ TEST_F(AppDelegateTest, ANotificationWithoutAViewRecordIsIgnored) {
 }
 
 TEST_F(AppDelegateTest, UnknownAndUnresolvableViewsAreHandledWithoutStopping) {
-    auto delegate = launch();
+    launch();
     fake.record.clear();
 
     delegate->loadWallpaper("no_such_view");
@@ -172,7 +158,7 @@ TEST_F(AppDelegateTest, UnknownAndUnresolvableViewsAreHandledWithoutStopping) {
 TEST_F(AppDelegateTest, AMissingPageOrHandEditedFileStillStartsTheWallpaper) {
     std::filesystem::remove(fake.mainBundle().resourcesPath() / "index.html");
     home.writeSettings("{\"selectedViewID\": [1, 2, 3], \"firstLaunchDone\": \"yes\"");
-    auto delegate = launch();
+    launch();
     EXPECT_TRUE(fake.record.contains("window.makeKeyAndOrderFront"));
     EXPECT_TRUE(fake.record.contains("log ⚠️ No URL available for view: crypto_bubbles"));
     EXPECT_TRUE(settings.firstLaunchDone());
@@ -180,7 +166,7 @@ TEST_F(AppDelegateTest, AMissingPageOrHandEditedFileStillStartsTheWallpaper) {
 
 TEST_F(AppDelegateTest, NoMainScreenEndsTheLaunchWithOneFailureLineAndANonZeroStatus) {
     fake.screenFrame.reset();
-    auto delegate = launch();
+    launch();
     EXPECT_EQ(fake.record.matching("log ❌").size(), 1u);
     EXPECT_EQ(fake.application_.terminatedWith, 1);
     EXPECT_FALSE(fake.record.contains("window.create"));
@@ -188,7 +174,7 @@ TEST_F(AppDelegateTest, NoMainScreenEndsTheLaunchWithOneFailureLineAndANonZeroSt
 }
 
 TEST_F(AppDelegateTest, TheObserverGoesWithTheDelegate) {
-    auto delegate = launch();
+    launch();
     delegate.reset();
     fake.record.clear();
     fake.notificationCenter().post(selectWallpaperNotification, view("crypto_chart"));

@@ -1,7 +1,7 @@
 #include "app/SettingsFile.h"
 #include "app/SettingsStore.h"
 #include "platform/fake/RecordingPlatform.h"
-#include "tests/support/TemporaryHome.h"
+#include "tests/support/AppLaunch.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -11,9 +11,8 @@
 
 namespace {
 
+using testing_support::FreshSettingsStore;
 using testing_support::TemporaryHome;
-
-struct FreshSettingsStore : SettingsStore {};
 
 class SettingsStoreTest : public ::testing::Test {
 protected:

@@ -2,7 +2,7 @@
 #include "app/SettingsStore.h"
 #include "platform/FileURL.h"
 #include "platform/fake/RecordingPlatform.h"
-#include "tests/support/TemporaryHome.h"
+#include "tests/support/AppLaunch.h"
 
 #include <gtest/gtest.h>
 
@@ -10,22 +10,11 @@
 
 namespace {
 
-using testing_support::TemporaryHome;
-
-struct FreshSettingsStore : SettingsStore {};
 
 constexpr const char* saverName = "Tavelo Live Wallpaper Screensaver.saver";
 
-class ScreensaverInstallerTest : public ::testing::Test {
+class ScreensaverInstallerTest : public ::testing::Test, protected testing_support::AppLaunch {
 protected:
-    void launch() {
-        delegate = std::make_unique<AppDelegate>(fake, settings);
-        delegate->applicationDidFinishLaunching();
-    }
-    void laterLaunch() {
-        home.writeSettings(R"({"firstLaunchDone": true})");
-        launch();
-    }
     std::filesystem::path besideApp() const { return home.path() / saverName; }
     std::filesystem::path insideApp() const { return bundlePath / "Contents/Resources" / saverName; }
     static void makeSaverFolder(const std::filesystem::path& path) {
@@ -40,13 +29,6 @@ protected:
         }
         return result;
     }
-
-    TemporaryHome home;
-    std::filesystem::path bundlePath =
-        testing_support::makeBundle(home.path(), "Tavelo Live Wallpaper.app", {"index.html", "chartIndex.html"});
-    platform::fake::RecordingPlatform fake{bundlePath};
-    FreshSettingsStore settings;
-    std::unique_ptr<AppDelegate> delegate;
 };
 
 TEST_F(ScreensaverInstallerTest, TheBundleBesideTheApplicationWinsOverTheOneInside) {
@@ -134,7 +116,7 @@ TEST_F(ScreensaverInstallerTest, LaterDoesNothingAndNoLaterLaunchAsksAgain) {
     // The next launch of the application reads the recorded first launch.
     delegate.reset();
     platform::fake::RecordingPlatform next{bundlePath};
-    FreshSettingsStore nextSettings;
+    testing_support::FreshSettingsStore nextSettings;
     AppDelegate again(next, nextSettings);
     again.applicationDidFinishLaunching();
     next.mainQueue_.advance(10);

@@ -1,7 +1,7 @@
 #include "app/AppDelegate.h"
 #include "app/SettingsStore.h"
 #include "platform/fake/RecordingPlatform.h"
-#include "tests/support/TemporaryHome.h"
+#include "tests/support/AppLaunch.h"
 
 #include <gtest/gtest.h>
 
@@ -10,11 +10,8 @@
 namespace {
 
 using platform::fake::FakeMenu;
-using testing_support::TemporaryHome;
 
-struct FreshSettingsStore : SettingsStore {};
-
-class StatusMenuTest : public ::testing::Test {
+class StatusMenuTest : public ::testing::Test, protected testing_support::AppLaunch {
 protected:
     StatusMenuTest() {
         home.writeSettings(R"({"firstLaunchDone": true})");
@@ -22,23 +19,12 @@ protected:
         std::ofstream(bundlePath / "Contents/Resources/images/TVlogo.png") << "png";
     }
 
-    void launch() {
-        delegate = std::make_unique<AppDelegate>(fake, settings);
-        delegate->applicationDidFinishLaunching();
-    }
     FakeMenu& menu() { return *fake.statusItems.at(0)->menu; }
     void choose(const std::string& title) {
         auto* item = menu().itemTitled(title);
         ASSERT_NE(item, nullptr) << "no menu item " << title;
         item->choose();
     }
-
-    TemporaryHome home;
-    std::filesystem::path bundlePath =
-        testing_support::makeBundle(home.path(), "Tavelo Live Wallpaper.app", {"index.html", "chartIndex.html"});
-    platform::fake::RecordingPlatform fake{bundlePath};
-    FreshSettingsStore settings;
-    std::unique_ptr<AppDelegate> delegate;
 };
 
 TEST_F(StatusMenuTest, TheMenuHasSixEntriesInOrderWithTheSeparatorOnlyBeforeQuit) {
