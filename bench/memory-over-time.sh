@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# Memory of the wallpaper's whole process tree (PSS: UI, web and network processes)
+# sampled every minute while it shows one view, to see whether it grows.
+#
+#   bench/memory-over-time.sh [BUILD_DIR] [MINUTES] [VIEW_ID]   (defaults: build, 60, crypto_bubbles)
+set -euo pipefail
+
+BUILD_DIR=$(cd "${1:-build}" && pwd)
+MINUTES=${2:-60}
+VIEW=${3:-crypto_bubbles}
+SOURCE_DIR=$(cd "$(dirname "$0")/.." && pwd)
+APP="$BUILD_DIR/bin/tavelo-live-wallpaper"
+WORK=$(mktemp -d)
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+exec {fd}<> <(:)
+Xvfb -displayfd "$fd" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+pids+=($!)
+read -t 10 -u "$fd" number
+export DISPLAY=":$number" NO_AT_BRIDGE=1 HOME="$WORK/home" XDG_RUNTIME_DIR="$WORK/runtime"
+mkdir -p "$HOME/Library/Application Support/Tavelo Live Wallpaper" "$XDG_RUNTIME_DIR"
+echo "{\"selectedViewID\": \"$VIEW\", \"firstLaunchDone\": true}" \
+  >"$HOME/Library/Application Support/Tavelo Live Wallpaper/config.json"
+if [[ "${TAVELO_VIEW_SITE_ORIGIN:-http://127.0.0.1:47831}" =~ :([0-9]+)$ ]] &&
+  ! curl -fsS -o /dev/null "http://127.0.0.1:${BASH_REMATCH[1]}/" 2>/dev/null; then
+  node "$SOURCE_DIR/scripts/serve-site.mjs" --root "$SOURCE_DIR/site" --port "${BASH_REMATCH[1]}" \
+    --host 127.0.0.1 >/dev/null 2>&1 &
+  pids+=($!)
+fi
+
+"$APP" 2>"$WORK/app.log" &
+app=$!
+pids+=($app)
+
+descendants() {
+  local pid=$1 child
+  echo "$pid"
+  for child in $(pgrep -P "$pid" 2>/dev/null); do descendants "$child"; done
+}
+pss_mib() {
+  local total=0 pid value
+  for pid in $(descendants "$app"); do
+    value=$(awk '/^Pss:/ { print $2 }' "/proc/$pid/smaps_rollup" 2>/dev/null || echo 0)
+    total=$((total + ${value:-0}))
+  done
+  echo $((total / 1024))
+}
+
+sleep 15
+echo "minute  PSS MiB ($VIEW, 1920x1080)"
+for minute in $(seq 0 "$MINUTES"); do
+  kill -0 "$app" 2>/dev/null || { echo "the application ended: $(tail -3 "$WORK/app.log")"; exit 1; }
+  printf "%6d  %7d\n" "$minute" "$(pss_mib)"
+  ((minute == MINUTES)) || sleep 60
+done
