@@ -104,7 +104,6 @@ function draw() {
   // Last price: dashed line and a tag on the axis.
   const last = shown[shown.length - 1];
   const ly = Math.round(y(last.c)) + 0.5;
-  const up = last.c >= shown[0].o;
   const tagCol = last.c >= last.o ? colors.up : colors.down;
   ctx.setLineDash([4, 4]);
   ctx.strokeStyle = rgb(tagCol, 0.7);
@@ -122,8 +121,10 @@ function draw() {
 
   priceEl.textContent = formatPrice(last.c);
   const change = ((last.c - shown[0].o) / shown[0].o) * 100;
-  changeEl.textContent = `${formatPercent(change)} · ${Math.round((shown.length * INTERVAL_MS) / 3600e3)} h`;
-  changeEl.className = up ? 'up' : 'down';
+  const changeText = formatPercent(change);
+  changeEl.textContent = `${changeText} · ${Math.round((shown.length * INTERVAL_MS) / 3600e3)} h`;
+  // A change that rounds to zero is shown neither as a gain nor as a loss.
+  changeEl.className = changeText.startsWith('+') ? 'up' : change < 0 && !changeText.startsWith('0') ? 'down' : '';
   canvas.dataset.drawnAt = String(lastDraw);
   canvas.dataset.candles = String(shown.length);
 }
