@@ -507,6 +507,12 @@ function draw() {
   const fontSize = small ? 10 : Math.round(Math.min(15, Math.max(11, width / 150)));
   const pad = { left: small ? 12 : Math.round(width * 0.035), right: small ? 58 : Math.round(fontSize * 7.5),
     top: small ? 78 : Math.round(height * 0.2), bottom: small ? 26 : Math.round(fontSize * 3.6) };
+  // The time axis sits above the source caption in the corner, never under it.
+  const caption = document.querySelector('.caption');
+  if (caption) {
+    const captionTop = caption.getBoundingClientRect().top;
+    if (captionTop > 0) pad.bottom = Math.max(pad.bottom, Math.round(height - captionTop + fontSize * 1.8));
+  }
   const plot = { x: pad.left, y: pad.top, w: width - pad.left - pad.right, h: height - pad.top - pad.bottom };
   if (plot.w < 40 || plot.h < 40) return;
 
