@@ -23,6 +23,7 @@ let coins = [];
 let bodies = [];
 let sprites = new Map();
 let animation = null;  // { start, from: Map(id -> r) } while moving, null when at rest
+let avoid = null;  // the caption's corner, which bubbles keep clear of
 
 const surface = sharpCanvas(canvas, () => layout(true));
 const ctx = surface.ctx;
@@ -94,8 +95,17 @@ function draw() {
 
 // Sizes the bubbles for the current data and screen, then either animates them into
 // place or, with reduced motion, settles them at once and draws a single frame.
+// The corner the source caption covers, kept free of bubbles.
+function captionArea() {
+  const box = document.querySelector('.caption')?.getBoundingClientRect();
+  if (!box || !(box.width > 0)) return null;
+  const margin = 4;
+  return { x: box.left - margin, y: box.top - margin, w: box.width + 2 * margin, h: box.height + 2 * margin };
+}
+
 function layout(resized) {
   const { width, height } = surface.size;
+  avoid = captionArea();
   const visible = coins.filter((c) => Number.isFinite(c.change[period]));
   const radii = bubbleRadii(visible.map((c) => c.change[period]), width, height);
   const previous = new Map(bodies.map((b) => [b.id, b]));
@@ -116,7 +126,7 @@ function layout(resized) {
   });
   if (flags.reducedMotion) {
     for (const b of bodies) b.r = b.targetR;
-    settle(bodies, width, height);
+    settle(bodies, width, height, { avoid });
     animation = null;
     draw();
     return;
@@ -137,12 +147,12 @@ function frame(now) {
   const t = Math.min(1, (now - animation.start) / GROW_MS);
   const ease = 1 - Math.pow(1 - t, 3);
   for (const b of bodies) b.r = animation.from.get(b.id) + (b.targetR - animation.from.get(b.id)) * ease;
-  const moved = Math.max(step(bodies, width, height), step(bodies, width, height));
+  const moved = Math.max(step(bodies, width, height, { avoid }), step(bodies, width, height, { avoid }));
   animation.calm = t >= 1 && moved < 0.04 ? animation.calm + 1 : 0;
   const done = animation.calm >= 8 || now - animation.start > MAX_ANIMATION_MS;
   if (done) {
     for (const b of bodies) b.r = b.targetR;
-    resolveOverlaps(bodies, width, height);
+    resolveOverlaps(bodies, width, height, { avoid });
     animation = null;
   }
   draw();

@@ -50,6 +50,31 @@ export function placeBodies(items, width, height, { seed = 1, previous = new Map
   });
 }
 
+// Moves a bubble out of a rectangle the page keeps clear (the caption in a corner), by
+// the shortest way that stays on screen.
+function keepOutOf(b, rect, width, height) {
+  if (!rect) return;
+  const cx = Math.min(rect.x + rect.w, Math.max(rect.x, b.x));
+  const cy = Math.min(rect.y + rect.h, Math.max(rect.y, b.y));
+  const dx = b.x - cx;
+  const dy = b.y - cy;
+  const d = Math.hypot(dx, dy);
+  if (d >= b.r) return;
+  const candidates = [
+    [rect.x - b.r, b.y], [rect.x + rect.w + b.r, b.y],
+    [b.x, rect.y - b.r], [b.x, rect.y + rect.h + b.r],
+  ];
+  if (d > 1e-6) candidates.push([cx + (dx / d) * b.r, cy + (dy / d) * b.r]);
+  const r = Math.min(b.r, width / 2, height / 2);
+  let best = null;
+  for (const [x, y] of candidates) {
+    if (x < r - 1e-9 || x > width - r + 1e-9 || y < r - 1e-9 || y > height - r + 1e-9) continue;
+    const cost = Math.hypot(x - b.x, y - b.y);
+    if (!best || cost < best[2]) best = [x, y, cost];
+  }
+  if (best) { b.x = best[0]; b.y = best[1]; }
+}
+
 function keepInside(b, width, height) {
   const r = Math.min(b.r, width / 2, height / 2);
   b.x = Math.min(width - r, Math.max(r, b.x));
@@ -58,7 +83,7 @@ function keepInside(b, width, height) {
 
 // Pushes every overlapping pair apart (heavier bubbles move less). Returns the largest
 // overlap it found.
-function separate(bodies, width, height, stiffness) {
+function separate(bodies, width, height, stiffness, avoid) {
   let worst = 0;
   for (let i = 0; i < bodies.length; i++) {
     const a = bodies[i];
@@ -81,13 +106,13 @@ function separate(bodies, width, height, stiffness) {
       b.x += ux * push * (1 - wa); b.y += uy * push * (1 - wa);
     }
   }
-  for (const b of bodies) keepInside(b, width, height);
+  for (const b of bodies) { keepInside(b, width, height); keepOutOf(b, avoid, width, height); }
   return worst;
 }
 
 // One animation step: inertia with damping, then collisions. Returns the largest
 // movement of any bubble, which tells the caller when everything has come to rest.
-export function step(bodies, width, height, { damping = 0.86 } = {}) {
+export function step(bodies, width, height, { damping = 0.86, avoid = null } = {}) {
   let moved = 0;
   for (const b of bodies) {
     const vx = (b.x - b.px) * damping;
@@ -95,24 +120,24 @@ export function step(bodies, width, height, { damping = 0.86 } = {}) {
     b.px = b.x; b.py = b.y;
     b.x += vx; b.y += vy;
   }
-  separate(bodies, width, height, 0.5);
+  separate(bodies, width, height, 0.5, avoid);
   for (const b of bodies) moved = Math.max(moved, Math.hypot(b.x - b.px, b.y - b.py));
   return moved;
 }
 
 // Strict final pass: after it no two bubbles overlap (within a hair) unless they cannot
 // all fit, in which case the caller's sizing is at fault.
-export function resolveOverlaps(bodies, width, height, { tolerance = 0.01, maxPasses = 2000 } = {}) {
+export function resolveOverlaps(bodies, width, height, { tolerance = 0.01, maxPasses = 2000, avoid = null } = {}) {
   let worst = Infinity;
-  for (let pass = 0; pass < maxPasses && worst > tolerance; pass++) worst = separate(bodies, width, height, 1.01);
+  for (let pass = 0; pass < maxPasses && worst > tolerance; pass++) worst = separate(bodies, width, height, 1.01, avoid);
   for (const b of bodies) { b.px = b.x; b.py = b.y; }
   return worst;
 }
 
-export function settle(bodies, width, height, { maxSteps = 900, restThreshold = 0.05 } = {}) {
+export function settle(bodies, width, height, { maxSteps = 900, restThreshold = 0.05, avoid = null } = {}) {
   let calm = 0;
-  for (let i = 0; i < maxSteps && calm < 10; i++) calm = step(bodies, width, height) < restThreshold ? calm + 1 : 0;
-  resolveOverlaps(bodies, width, height);
+  for (let i = 0; i < maxSteps && calm < 10; i++) calm = step(bodies, width, height, { avoid }) < restThreshold ? calm + 1 : 0;
+  resolveOverlaps(bodies, width, height, { avoid });
   return bodies;
 }
 

@@ -256,6 +256,31 @@ function placeBodies(items, width, height, { seed = 1, previous = new Map() } = 
   });
 }
 
+// Moves a bubble out of a rectangle the page keeps clear (the caption in a corner), by
+// the shortest way that stays on screen.
+function keepOutOf(b, rect, width, height) {
+  if (!rect) return;
+  const cx = Math.min(rect.x + rect.w, Math.max(rect.x, b.x));
+  const cy = Math.min(rect.y + rect.h, Math.max(rect.y, b.y));
+  const dx = b.x - cx;
+  const dy = b.y - cy;
+  const d = Math.hypot(dx, dy);
+  if (d >= b.r) return;
+  const candidates = [
+    [rect.x - b.r, b.y], [rect.x + rect.w + b.r, b.y],
+    [b.x, rect.y - b.r], [b.x, rect.y + rect.h + b.r],
+  ];
+  if (d > 1e-6) candidates.push([cx + (dx / d) * b.r, cy + (dy / d) * b.r]);
+  const r = Math.min(b.r, width / 2, height / 2);
+  let best = null;
+  for (const [x, y] of candidates) {
+    if (x < r - 1e-9 || x > width - r + 1e-9 || y < r - 1e-9 || y > height - r + 1e-9) continue;
+    const cost = Math.hypot(x - b.x, y - b.y);
+    if (!best || cost < best[2]) best = [x, y, cost];
+  }
+  if (best) { b.x = best[0]; b.y = best[1]; }
+}
+
 function keepInside(b, width, height) {
   const r = Math.min(b.r, width / 2, height / 2);
   b.x = Math.min(width - r, Math.max(r, b.x));
@@ -264,7 +289,7 @@ function keepInside(b, width, height) {
 
 // Pushes every overlapping pair apart (heavier bubbles move less). Returns the largest
 // overlap it found.
-function separate(bodies, width, height, stiffness) {
+function separate(bodies, width, height, stiffness, avoid) {
   let worst = 0;
   for (let i = 0; i < bodies.length; i++) {
     const a = bodies[i];
@@ -287,13 +312,13 @@ function separate(bodies, width, height, stiffness) {
       b.x += ux * push * (1 - wa); b.y += uy * push * (1 - wa);
     }
   }
-  for (const b of bodies) keepInside(b, width, height);
+  for (const b of bodies) { keepInside(b, width, height); keepOutOf(b, avoid, width, height); }
   return worst;
 }
 
 // One animation step: inertia with damping, then collisions. Returns the largest
 // movement of any bubble, which tells the caller when everything has come to rest.
-function step(bodies, width, height, { damping = 0.86 } = {}) {
+function step(bodies, width, height, { damping = 0.86, avoid = null } = {}) {
   let moved = 0;
   for (const b of bodies) {
     const vx = (b.x - b.px) * damping;
@@ -301,24 +326,24 @@ function step(bodies, width, height, { damping = 0.86 } = {}) {
     b.px = b.x; b.py = b.y;
     b.x += vx; b.y += vy;
   }
-  separate(bodies, width, height, 0.5);
+  separate(bodies, width, height, 0.5, avoid);
   for (const b of bodies) moved = Math.max(moved, Math.hypot(b.x - b.px, b.y - b.py));
   return moved;
 }
 
 // Strict final pass: after it no two bubbles overlap (within a hair) unless they cannot
 // all fit, in which case the caller's sizing is at fault.
-function resolveOverlaps(bodies, width, height, { tolerance = 0.01, maxPasses = 2000 } = {}) {
+function resolveOverlaps(bodies, width, height, { tolerance = 0.01, maxPasses = 2000, avoid = null } = {}) {
   let worst = Infinity;
-  for (let pass = 0; pass < maxPasses && worst > tolerance; pass++) worst = separate(bodies, width, height, 1.01);
+  for (let pass = 0; pass < maxPasses && worst > tolerance; pass++) worst = separate(bodies, width, height, 1.01, avoid);
   for (const b of bodies) { b.px = b.x; b.py = b.y; }
   return worst;
 }
 
-function settle(bodies, width, height, { maxSteps = 900, restThreshold = 0.05 } = {}) {
+function settle(bodies, width, height, { maxSteps = 900, restThreshold = 0.05, avoid = null } = {}) {
   let calm = 0;
-  for (let i = 0; i < maxSteps && calm < 10; i++) calm = step(bodies, width, height) < restThreshold ? calm + 1 : 0;
-  resolveOverlaps(bodies, width, height);
+  for (let i = 0; i < maxSteps && calm < 10; i++) calm = step(bodies, width, height, { avoid }) < restThreshold ? calm + 1 : 0;
+  resolveOverlaps(bodies, width, height, { avoid });
   return bodies;
 }
 
@@ -593,6 +618,7 @@ let coins = [];
 let bodies = [];
 let sprites = new Map();
 let animation = null;  // { start, from: Map(id -> r) } while moving, null when at rest
+let avoid = null;  // the caption's corner, which bubbles keep clear of
 
 const surface = sharpCanvas(canvas, () => layout(true));
 const ctx = surface.ctx;
@@ -664,8 +690,17 @@ function draw() {
 
 // Sizes the bubbles for the current data and screen, then either animates them into
 // place or, with reduced motion, settles them at once and draws a single frame.
+// The corner the source caption covers, kept free of bubbles.
+function captionArea() {
+  const box = document.querySelector('.caption')?.getBoundingClientRect();
+  if (!box || !(box.width > 0)) return null;
+  const margin = 4;
+  return { x: box.left - margin, y: box.top - margin, w: box.width + 2 * margin, h: box.height + 2 * margin };
+}
+
 function layout(resized) {
   const { width, height } = surface.size;
+  avoid = captionArea();
   const visible = coins.filter((c) => Number.isFinite(c.change[period]));
   const radii = bubbleRadii(visible.map((c) => c.change[period]), width, height);
   const previous = new Map(bodies.map((b) => [b.id, b]));
@@ -686,7 +721,7 @@ function layout(resized) {
   });
   if (flags.reducedMotion) {
     for (const b of bodies) b.r = b.targetR;
-    settle(bodies, width, height);
+    settle(bodies, width, height, { avoid });
     animation = null;
     draw();
     return;
@@ -707,12 +742,12 @@ function frame(now) {
   const t = Math.min(1, (now - animation.start) / GROW_MS);
   const ease = 1 - Math.pow(1 - t, 3);
   for (const b of bodies) b.r = animation.from.get(b.id) + (b.targetR - animation.from.get(b.id)) * ease;
-  const moved = Math.max(step(bodies, width, height), step(bodies, width, height));
+  const moved = Math.max(step(bodies, width, height, { avoid }), step(bodies, width, height, { avoid }));
   animation.calm = t >= 1 && moved < 0.04 ? animation.calm + 1 : 0;
   const done = animation.calm >= 8 || now - animation.start > MAX_ANIMATION_MS;
   if (done) {
     for (const b of bodies) b.r = b.targetR;
-    resolveOverlaps(bodies, width, height);
+    resolveOverlaps(bodies, width, height, { avoid });
     animation = null;
   }
   draw();

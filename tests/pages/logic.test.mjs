@@ -35,6 +35,21 @@ test('settled bubbles never overlap and stay on screen, at every size', () => {
   }
 });
 
+test('settled bubbles keep clear of the caption corner without overlapping', () => {
+  for (const [w, h] of [[1920, 1080], [480, 300], [800, 450]]) {
+    const avoid = { x: w - 240, y: h - 34, w: 230, h: 26 };
+    const radii = bubbleRadii(changes, w, h);
+    const bodies = placeBodies(radii.map((r, i) => ({ id: `c${i}`, r })), w, h, { seed: 3 });
+    settle(bodies, w, h, { avoid });
+    assert.ok(largestOverlap(bodies) < 0.05, `${w}x${h}: overlap ${largestOverlap(bodies)}`);
+    for (const b of bodies) {
+      const cx = Math.min(avoid.x + avoid.w, Math.max(avoid.x, b.x));
+      const cy = Math.min(avoid.y + avoid.h, Math.max(avoid.y, b.y));
+      assert.ok(Math.hypot(b.x - cx, b.y - cy) >= b.r - 0.5, `${w}x${h}: ${b.id} covers the caption`);
+    }
+  }
+});
+
 test('bubbles keep their places across a data refresh', () => {
   const previous = new Map([['btc', { x: 100, y: 200 }]]);
   const [btc, eth] = placeBodies([{ id: 'btc', r: 10 }, { id: 'eth', r: 10 }], 800, 600, { previous });
