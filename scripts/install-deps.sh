@@ -11,7 +11,7 @@ packages=(
   libgtest-dev libgmock-dev
   # run and test on a virtual display
   xvfb xauth x11-utils xdotool imagemagick openbox dbus dbus-x11 procps
-  xscreensaver xscreensaver-data fonts-dejavu-core fonts-noto-color-emoji sway grim curl
+  xscreensaver xscreensaver-data fonts-dejavu-core fonts-noto-color-emoji sway grim weston xwayland curl
   nodejs python3 desktop-file-utils libglib2.0-bin util-linux passwd
 )
 

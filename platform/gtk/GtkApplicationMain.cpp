@@ -23,16 +23,35 @@ namespace {
 
 constexpr const char* applicationBundleName = "Tavelo Live Wallpaper.app";
 constexpr const char* xwaylandRetryVariable = "TAVELO_XWAYLAND_RETRY";
+constexpr const char* savedBackendVariable = "TAVELO_SAVED_GDK_BACKEND";
 
 // A Wayland compositor without layer-shell has no background layer to offer: the
 // X11 path through XWayland is the way onto the desktop there.
 [[noreturn]] void restartThroughXWayland(char** argv) {
+    if (const char* chosen = std::getenv("GDK_BACKEND")) {
+        setenv(savedBackendVariable, chosen, 1);
+    }
     setenv("GDK_BACKEND", "x11", 1);
     setenv(xwaylandRetryVariable, "1", 1);
     const auto self = runningExecutablePath();
     execv(self.c_str(), argv);
     systemLog("❌ Could not restart through XWayland.");
     std::exit(1);
+}
+
+// Only the wallpaper needed X11: what the application starts later (the browser for
+// the website link, say) gets the desktop's own choice back.
+void restoreBackendChoiceForChildren() {
+    if (std::getenv(xwaylandRetryVariable) == nullptr) {
+        return;
+    }
+    if (const char* saved = std::getenv(savedBackendVariable)) {
+        setenv("GDK_BACKEND", saved, 1);
+    } else {
+        unsetenv("GDK_BACKEND");
+    }
+    unsetenv(savedBackendVariable);
+    unsetenv(xwaylandRetryVariable);
 }
 
 bool waylandWithoutLayerShell() {
@@ -84,6 +103,7 @@ int applicationMain(int argc, char** argv, const DelegateFactory& makeDelegate) 
     if (waylandWithoutLayerShell() && std::getenv(xwaylandRetryVariable) == nullptr) {
         restartThroughXWayland(argv);
     }
+    restoreBackendChoiceForChildren();
 
     SingleInstanceLock lock(gdk_display_get_name(gdk_display_get_default()));
     const auto reopenSocket = reopenSocketPathFor(lock.path());
