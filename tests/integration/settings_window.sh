@@ -50,7 +50,7 @@ for _ in $(seq 30); do
   if kill -0 "$server" 2>/dev/null; then pids+=($server); break; fi
   server=""; sleep 1  # another test holds the port for a moment
 done
-[[ -n "${server:-}" ]] || fail "cannot serve the view site on port $port"
+[[ -n "${server:-}" ]] || fail "cannot serve the view site on port $port: something else holds it (a running make run?)"
 
 "$app" >"$work/app.log" 2>&1 & app_pid=$!; pids+=($app_pid)
 
