@@ -19,11 +19,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-exec {fd}<> <(:)
-Xvfb -displayfd "$fd" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-read -t 10 -u "$fd" number
-export DISPLAY=":$number" NO_AT_BRIDGE=1 HOME="$WORK/home" XDG_RUNTIME_DIR="$WORK/runtime"
+source "$SOURCE_DIR/bench/lib.sh"
+start_virtual_screen
+export HOME="$WORK/home" XDG_RUNTIME_DIR="$WORK/runtime"
 mkdir -p "$HOME/Library/Application Support/Tavelo Live Wallpaper" "$XDG_RUNTIME_DIR"
 echo "{\"selectedViewID\": \"$VIEW\", \"firstLaunchDone\": true}" \
   >"$HOME/Library/Application Support/Tavelo Live Wallpaper/config.json"
@@ -38,24 +36,10 @@ fi
 app=$!
 pids+=($app)
 
-descendants() {
-  local pid=$1 child
-  echo "$pid"
-  for child in $(pgrep -P "$pid" 2>/dev/null); do descendants "$child"; done
-}
-pss_mib() {
-  local total=0 pid value
-  for pid in $(descendants "$app"); do
-    value=$(awk '/^Pss:/ { print $2 }' "/proc/$pid/smaps_rollup" 2>/dev/null || echo 0)
-    total=$((total + ${value:-0}))
-  done
-  echo $((total / 1024))
-}
-
 sleep 15
 echo "minute  PSS MiB ($VIEW, 1920x1080)"
 for minute in $(seq 0 "$MINUTES"); do
   kill -0 "$app" 2>/dev/null || { echo "the application ended: $(tail -3 "$WORK/app.log")"; exit 1; }
-  printf "%6d  %7d\n" "$minute" "$(pss_mib)"
+  printf "%6d  %7d\n" "$minute" "$(($(tree_pss_kib "$app") / 1024))"
   ((minute == MINUTES)) || sleep 60
 done

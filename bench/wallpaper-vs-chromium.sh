@@ -29,11 +29,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-exec {fd}<> <(:)
-Xvfb -displayfd "$fd" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-read -t 10 -u "$fd" number
-export DISPLAY=":$number" NO_AT_BRIDGE=1
+source "$SOURCE_DIR/bench/lib.sh"
+start_virtual_screen
 
 # Chromium gets the same page over loopback (it cannot use the application's scheme).
 node "$SOURCE_DIR/scripts/serve-site.mjs" --root "$BUILD_DIR/Tavelo Live Wallpaper.app/Contents/Resources" \
@@ -42,27 +39,6 @@ pids+=($!)
 for _ in $(seq 50); do grep -q "http://" "$WORK/server.log" && break; sleep 0.1; done
 PAGE_ORIGIN=$(grep -oE 'http://127\.0\.0\.1:[0-9]+' "$WORK/server.log" | head -1)
 
-descendants() {
-  local pid=$1 child
-  echo "$pid"
-  for child in $(pgrep -P "$pid" 2>/dev/null); do descendants "$child"; done
-}
-cpu_ticks() {
-  local total=0 pid fields
-  for pid in $(descendants "$1"); do
-    fields=$(awk '{ sub(/^.*\) /, ""); print $12 + $13 }' "/proc/$pid/stat" 2>/dev/null || echo 0)
-    total=$((total + fields))
-  done
-  echo "$total"
-}
-pss_kib() {
-  local total=0 pid value
-  for pid in $(descendants "$1"); do
-    value=$(awk '/^Pss:/ { print $2 }' "/proc/$pid/smaps_rollup" 2>/dev/null || echo 0)
-    total=$((total + ${value:-0}))
-  done
-  echo "$total"
-}
 screen_shows_something() {
   import -window root "$WORK/probe.png" 2>/dev/null || return 1
   awk -v v="$(convert "$WORK/probe.png" -colorspace Gray -format '%[fx:standard_deviation]' info:)" \
@@ -84,11 +60,11 @@ measure() {
   end=$(date +%s%N)
   sleep 10  # let the page settle
   kill -0 "$pid" 2>/dev/null || { echo "it exited early: $(tail -3 "$WORK/out.log")" >&2; return 1; }
-  ticks0=$(cpu_ticks "$pid")
+  ticks0=$(tree_cpu_ticks "$pid")
   sleep "$MEASURE_SECONDS"
-  ticks1=$(cpu_ticks "$pid")
+  ticks1=$(tree_cpu_ticks "$pid")
   local pss
-  pss=$(pss_kib "$pid")
+  pss=$(tree_pss_kib "$pid")
   kill "$pid" 2>/dev/null || true
   wait "$pid" 2>/dev/null || true
   pkill -f "$WORK/chromium-profile" 2>/dev/null || true

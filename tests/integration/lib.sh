@@ -127,3 +127,23 @@ alert_window() {
   done
   return 1
 }
+
+# Compositors and screen savers refuse to run as root: this sets up an unprivileged
+# account with a home and runtime folder of its own under $WORK, and `as_account`
+# runs a command as that account with a clean environment (plus the given variables).
+use_unprivileged_account() {
+  [[ $(id -u) -eq 0 ]] || { echo "needs root to run as an unprivileged account"; exit 77; }
+  account=$1
+  id "$account" >/dev/null 2>&1 || useradd --system --no-create-home --shell /usr/sbin/nologin "$account"
+  chmod 755 "$WORK"
+  runtime="$WORK/runtime-$account"
+  home="$WORK/home-$account"
+  mkdir -p "$runtime" "$home"
+  chown "$account" "$runtime" "$home"
+  chmod 700 "$runtime"
+}
+
+as_account() {
+  setpriv --reuid="$account" --regid="$(id -g "$account")" --init-groups \
+    env -i PATH=/usr/bin:/bin HOME="$home" XDG_RUNTIME_DIR="$runtime" NO_AT_BRIDGE=1 "$@"
+}

@@ -6,23 +6,9 @@
 source "$(dirname "$0")/lib.sh"
 
 command -v sway >/dev/null && command -v grim >/dev/null || { echo "sway or grim missing"; exit 77; }
-[[ $(id -u) -eq 0 ]] || { echo "needs root to run the compositor as an unprivileged account"; exit 77; }
-
-account=tavelo-wayland-test
-id "$account" >/dev/null 2>&1 || useradd --system --no-create-home --shell /usr/sbin/nologin "$account"
-chmod 755 "$WORK"
-runtime="$WORK/runtime-wayland"
-home="$WORK/home-wayland"
-mkdir -p "$runtime" "$home"
-chown "$account" "$runtime" "$home"
-chmod 700 "$runtime"
+use_unprivileged_account tavelo-wayland-test
 printf 'output HEADLESS-1 resolution 1280x720\n' >"$WORK/sway.conf"
 chmod 644 "$WORK/sway.conf"
-
-as_account() {
-  setpriv --reuid="$account" --regid="$(id -g "$account")" --init-groups \
-    env -i PATH=/usr/bin:/bin HOME="$home" XDG_RUNTIME_DIR="$runtime" NO_AT_BRIDGE=1 "$@"
-}
 
 as_account WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
   sway -c "$WORK/sway.conf" >"$WORK/sway.log" 2>&1 &

@@ -5,21 +5,7 @@
 source "$(dirname "$0")/lib.sh"
 
 command -v weston >/dev/null && command -v Xwayland >/dev/null || { echo "weston or Xwayland missing"; exit 77; }
-[[ $(id -u) -eq 0 ]] || { echo "needs root to run the compositor as an unprivileged account"; exit 77; }
-
-account=tavelo-wayland-test
-id "$account" >/dev/null 2>&1 || useradd --system --no-create-home --shell /usr/sbin/nologin "$account"
-chmod 755 "$WORK"
-runtime="$WORK/runtime-weston"
-home="$WORK/home-weston"
-mkdir -p "$runtime" "$home"
-chown "$account" "$runtime" "$home"
-chmod 700 "$runtime"
-
-as_account() {
-  setpriv --reuid="$account" --regid="$(id -g "$account")" --init-groups \
-    env -i PATH=/usr/bin:/bin HOME="$home" XDG_RUNTIME_DIR="$runtime" NO_AT_BRIDGE=1 "$@"
-}
+use_unprivileged_account tavelo-wayland-test
 
 as_account weston --backend=headless-backend.so --xwayland --width=1280 --height=720 \
   --socket=wayland-tavelo >"$WORK/weston.log" 2>&1 &
