@@ -31,10 +31,10 @@ preview_size=(448 220)
 viewport=(1120 550)
 
 tools="$repo/platform/gtk/artwork"
-c++ -std=c++20 -O1 -o "$work/render-page-preview" "$tools/render-page-preview.cpp" \
+c++ -std=c++20 -O1 -I"$repo" -o "$work/render-page-preview" "$tools/render-page-preview.cpp" \
   $(pkg-config --cflags --libs gtk+-3.0 webkit2gtk-4.1)
-c++ -std=c++20 -O1 -o "$work/rasterize-svg" "$tools/rasterize-svg.cpp" \
-  $(pkg-config --cflags --libs gdk-pixbuf-2.0)
+c++ -std=c++20 -O1 -I"$repo" -o "$work/rasterize-svg" "$tools/rasterize-svg.cpp" \
+  $(pkg-config --cflags --libs gdk-pixbuf-2.0 gobject-2.0 cairo)
 
 # The logo.
 for size in 16 22 24 32 48 64 128 256; do

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cairo.h>
 #include <glib-object.h>
 
 #include <memory>
@@ -31,5 +32,39 @@ template <class T>
 GObjectPtr<T> retainFloating(T* object) {
     return GObjectPtr<T>(static_cast<T*>(g_object_ref_sink(object)));
 }
+
+struct GErrorFree {
+    void operator()(GError* error) const {
+        if (error != nullptr) {
+            g_error_free(error);
+        }
+    }
+};
+// Owns an error a GLib call reported.
+using GErrorPtr = std::unique_ptr<GError, GErrorFree>;
+
+struct GFree {
+    void operator()(gpointer memory) const { g_free(memory); }
+};
+// Owns a string GLib allocated.
+using GCharsPtr = std::unique_ptr<gchar, GFree>;
+
+struct CairoSurfaceDestroy {
+    void operator()(cairo_surface_t* surface) const {
+        if (surface != nullptr) {
+            cairo_surface_destroy(surface);
+        }
+    }
+};
+using CairoSurfacePtr = std::unique_ptr<cairo_surface_t, CairoSurfaceDestroy>;
+
+struct CairoDestroy {
+    void operator()(cairo_t* cr) const {
+        if (cr != nullptr) {
+            cairo_destroy(cr);
+        }
+    }
+};
+using CairoPtr = std::unique_ptr<cairo_t, CairoDestroy>;
 
 }  // namespace platform::gtk

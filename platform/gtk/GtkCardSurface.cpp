@@ -8,9 +8,6 @@ namespace platform::gtk {
 
 namespace {
 
-struct LayoutUnref {
-    void operator()(PangoLayout* layout) const { g_object_unref(layout); }
-};
 struct FontDescriptionFree {
     void operator()(PangoFontDescription* description) const { pango_font_description_free(description); }
 };
@@ -108,9 +105,7 @@ void GtkCardSurface::setPreviewImage(const std::optional<std::filesystem::path>&
     if (file) {
         GError* error = nullptr;
         preview_ = adoptGObject(gdk_pixbuf_new_from_file(file->c_str(), &error));
-        if (error != nullptr) {
-            g_error_free(error);  // an unreadable picture leaves the preview empty
-        }
+        GErrorPtr unreadable(error);  // an unreadable picture leaves the preview empty
     }
     gtk_widget_queue_draw(canvas_.get());
 }
@@ -243,7 +238,7 @@ void GtkCardSurface::drawText(cairo_t* cr, const std::string& text, const Rect& 
     if (text.empty() || frame.width <= 0) {
         return;
     }
-    std::unique_ptr<PangoLayout, LayoutUnref> layout(gtk_widget_create_pango_layout(canvas_.get(), text.c_str()));
+    auto layout = adoptGObject(gtk_widget_create_pango_layout(canvas_.get(), text.c_str()));
     std::unique_ptr<PangoFontDescription, FontDescriptionFree> description(
         pango_font_description_copy(pango_context_get_font_description(pango_layout_get_context(layout.get()))));
     pango_font_description_set_absolute_size(description.get(), font.size * PANGO_SCALE);

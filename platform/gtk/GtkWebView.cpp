@@ -212,12 +212,11 @@ void GtkWebView::evaluateJavaScript(const std::string& script, JavaScriptComplet
         [](GObject* source, GAsyncResult* result, gpointer data) {
             std::unique_ptr<JavaScriptCompletion> completion(static_cast<JavaScriptCompletion*>(data));
             GError* error = nullptr;
-            JSCValue* value = webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source), result, &error);
-            auto owned = adoptGObject(value);
+            auto value = adoptGObject(webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source), result, &error));
+            GErrorPtr failed(error);
             std::optional<WebError> failure;
-            if (error != nullptr) {
-                failure = webErrorFrom(error, nullptr);
-                g_error_free(error);
+            if (failed) {
+                failure = webErrorFrom(failed.get(), nullptr);
             }
             if (*completion) {
                 (*completion)(failure);

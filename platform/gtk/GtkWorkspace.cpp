@@ -1,6 +1,7 @@
 #include "platform/gtk/GtkWorkspace.h"
 
 #include "platform/FileURL.h"
+#include "platform/gtk/GObjectPtr.h"
 #include "platform/linux/ExecutablePath.h"
 #include "platform/linux/XScreenSaverInstaller.h"
 #include "platform/linux/XScreenSaverPrograms.h"
@@ -16,10 +17,6 @@ namespace {
 
 constexpr std::string_view screenSaverSettingsURL = "x-apple.systempreferences:com.apple.ScreenSaver";
 constexpr const char* screenSaverHostName = "tavelo-live-wallpaper-screensaver";
-
-struct ErrorFree {
-    void operator()(GError* error) const { g_error_free(error); }
-};
 
 // The screen-saver settings of the desktop: XScreenSaver's tool, by its current
 // name or the one older releases used.
@@ -60,7 +57,7 @@ bool GtkWorkspace::open(const std::string& url) {
     }
     GError* rawError = nullptr;
     const bool opened = g_app_info_launch_default_for_uri(url.c_str(), nullptr, &rawError);
-    std::unique_ptr<GError, ErrorFree> error(rawError);  // the caller does not look at why
+    GErrorPtr error(rawError);  // the caller does not look at why
     return opened;
 }
 

@@ -38,9 +38,8 @@ const char* contentTypeFor(const fs::path& file) {
 }
 
 void refuse(WebKitURISchemeRequest* request, GIOErrorEnum code, const char* message) {
-    GError* error = g_error_new_literal(G_IO_ERROR, code, message);
-    webkit_uri_scheme_request_finish_error(request, error);
-    g_error_free(error);
+    GErrorPtr error(g_error_new_literal(G_IO_ERROR, code, message));
+    webkit_uri_scheme_request_finish_error(request, error.get());
 }
 
 }  // namespace

@@ -2,20 +2,16 @@
 //
 //   rasterize-svg INPUT.svg OUTPUT.png SIZE
 
+#include "platform/gtk/GObjectPtr.h"
+
 #include <gdk-pixbuf/gdk-pixbuf.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 
-namespace {
-struct Unref {
-    void operator()(gpointer object) const { g_object_unref(object); }
-};
-struct ErrorFree {
-    void operator()(GError* error) const { g_error_free(error); }
-};
-}  // namespace
+using platform::gtk::GErrorPtr;
+using platform::gtk::GObjectPtr;
 
 int main(int argc, char** argv) {
     if (argc != 4) {
@@ -24,8 +20,8 @@ int main(int argc, char** argv) {
     }
     const int size = std::atoi(argv[3]);
     GError* rawError = nullptr;
-    std::unique_ptr<GdkPixbuf, Unref> picture(gdk_pixbuf_new_from_file_at_size(argv[1], size, size, &rawError));
-    std::unique_ptr<GError, ErrorFree> error(rawError);
+    GObjectPtr<GdkPixbuf> picture(gdk_pixbuf_new_from_file_at_size(argv[1], size, size, &rawError));
+    GErrorPtr error(rawError);
     if (!picture) {
         std::fprintf(stderr, "cannot read %s: %s\n", argv[1], error ? error->message : "?");
         return 1;

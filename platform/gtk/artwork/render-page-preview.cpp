@@ -4,6 +4,8 @@
 //
 //   render-page-preview URL OUTPUT.png VIEWPORT_W VIEWPORT_H OUTPUT_W OUTPUT_H WAIT_MS
 
+#include "platform/gtk/GObjectPtr.h"
+
 #include <gtk/gtk.h>
 #include <webkit2/webkit2.h>
 
@@ -14,15 +16,9 @@
 
 namespace {
 
-struct SurfaceDestroy {
-    void operator()(cairo_surface_t* surface) const { cairo_surface_destroy(surface); }
-};
-struct CairoDestroy {
-    void operator()(cairo_t* cr) const { cairo_destroy(cr); }
-};
-struct ErrorFree {
-    void operator()(GError* error) const { g_error_free(error); }
-};
+using platform::gtk::CairoPtr;
+using platform::gtk::CairoSurfacePtr;
+using platform::gtk::GErrorPtr;
 
 struct Job {
     std::string output;
@@ -36,9 +32,9 @@ struct Job {
 void onSnapshot(GObject* view, GAsyncResult* result, gpointer data) {
     auto* job = static_cast<Job*>(data);
     GError* rawError = nullptr;
-    std::unique_ptr<cairo_surface_t, SurfaceDestroy> shot(
+    CairoSurfacePtr shot(
         webkit_web_view_get_snapshot_finish(WEBKIT_WEB_VIEW(view), result, &rawError));
-    std::unique_ptr<GError, ErrorFree> error(rawError);
+    GErrorPtr error(rawError);
     if (!shot) {
         std::fprintf(stderr, "snapshot failed: %s\n", error ? error->message : "no picture");
         gtk_main_quit();
@@ -46,9 +42,9 @@ void onSnapshot(GObject* view, GAsyncResult* result, gpointer data) {
     }
     const double width = cairo_image_surface_get_width(shot.get());
     const double height = cairo_image_surface_get_height(shot.get());
-    std::unique_ptr<cairo_surface_t, SurfaceDestroy> scaled(
+    CairoSurfacePtr scaled(
         cairo_image_surface_create(CAIRO_FORMAT_RGB24, job->outputWidth, job->outputHeight));
-    std::unique_ptr<cairo_t, CairoDestroy> cr(cairo_create(scaled.get()));
+    CairoPtr cr(cairo_create(scaled.get()));
     // The wallpaper shows a page over black; so does its preview.
     cairo_set_source_rgb(cr.get(), 0, 0, 0);
     cairo_paint(cr.get());

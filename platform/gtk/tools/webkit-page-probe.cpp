@@ -9,6 +9,8 @@
 // It exists for the page rendering tests and the cost benchmark, so it must behave the
 // same way the wallpaper's web view does: ephemeral context, transparent view over black.
 
+#include "platform/gtk/GObjectPtr.h"
+
 #include <gtk/gtk.h>
 #include <webkit2/webkit2.h>
 
@@ -22,30 +24,11 @@
 
 namespace {
 
-struct GObjectUnref {
-    void operator()(gpointer p) const { if (p) g_object_unref(p); }
-};
-template <typename T> using GPtr = std::unique_ptr<T, GObjectUnref>;
-
-struct GFreeDeleter {
-    void operator()(gpointer p) const { g_free(p); }
-};
-using GChars = std::unique_ptr<gchar, GFreeDeleter>;
-
-struct ErrorDeleter {
-    void operator()(GError* e) const { if (e) g_error_free(e); }
-};
-using ErrorPtr = std::unique_ptr<GError, ErrorDeleter>;
-
-struct SurfaceDeleter {
-    void operator()(cairo_surface_t* s) const { if (s) cairo_surface_destroy(s); }
-};
-using SurfacePtr = std::unique_ptr<cairo_surface_t, SurfaceDeleter>;
-
-struct CairoDeleter {
-    void operator()(cairo_t* c) const { if (c) cairo_destroy(c); }
-};
-using CairoPtr = std::unique_ptr<cairo_t, CairoDeleter>;
+template <typename T> using GPtr = platform::gtk::GObjectPtr<T>;
+using GChars = platform::gtk::GCharsPtr;
+using ErrorPtr = platform::gtk::GErrorPtr;
+using SurfacePtr = platform::gtk::CairoSurfacePtr;
+using CairoPtr = platform::gtk::CairoPtr;
 
 std::string jsonString(const char* s) {
     std::string out = "\"";
@@ -369,11 +352,10 @@ int main(int argc, char** argv) {
     gtk_window_set_default_size(GTK_WINDOW(probe.window), probe.opt.width, probe.opt.height);
     gtk_window_set_decorated(GTK_WINDOW(probe.window), FALSE);
     gtk_window_move(GTK_WINDOW(probe.window), 0, 0);
-    GtkCssProvider* css = gtk_css_provider_new();
-    gtk_css_provider_load_from_data(css, "window { background: black; }", -1, nullptr);
-    gtk_style_context_add_provider(gtk_widget_get_style_context(probe.window), GTK_STYLE_PROVIDER(css),
+    GPtr<GtkCssProvider> css(gtk_css_provider_new());
+    gtk_css_provider_load_from_data(css.get(), "window { background: black; }", -1, nullptr);
+    gtk_style_context_add_provider(gtk_widget_get_style_context(probe.window), GTK_STYLE_PROVIDER(css.get()),
                                    GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
-    g_object_unref(css);  // the style context holds its own reference
 
     probe.view = WEBKIT_WEB_VIEW(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", context.get(),
                                               "user-content-manager", content.get(), nullptr));
