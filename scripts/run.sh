@@ -9,7 +9,16 @@ SITE_PORT=${SITE_PORT:-47831}
 APP="$BUILD_DIR/bin/tavelo-live-wallpaper"
 SHOTS="$PWD/screenshots"
 pids=()
-cleanup() { for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done; }
+app=""
+cleanup() {
+  # The application first: when it ends, the session bus started for it ends too.
+  if [[ -n "$app" ]]; then
+    pkill -TERM -P "$app" 2>/dev/null || true
+    kill "$app" 2>/dev/null || true
+    wait "$app" 2>/dev/null || true
+  fi
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+}
 trap cleanup EXIT
 trap 'exit 0' INT TERM
 
@@ -20,9 +29,10 @@ fi
 
 if [[ -n "${DISPLAY:-}" || -n "${WAYLAND_DISPLAY:-}" ]]; then
   "$APP" &
-  pids+=($!)
-  wait "${pids[-1]}"
-  exit $?
+  app=$!
+  wait "$app" && status=0 || status=$?
+  app=""
+  exit $status
 fi
 
 echo "No display found: running on a virtual 1920x1080 desktop."
@@ -40,7 +50,6 @@ else
   "$APP" &
 fi
 app=$!
-pids+=($app)
 
 mkdir -p "$SHOTS"
 shoot() {

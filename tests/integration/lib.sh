@@ -10,14 +10,24 @@ APP="$BUILD_DIR/bin/tavelo-live-wallpaper"
 WORK=$(mktemp -d /tmp/tavelo-it-XXXXXX)
 _pids=()
 
+# A tracked process and everything it started (a command run through a shell
+# function or setpriv is not the process that was tracked).
+process_tree() {
+  local pid=$1 child
+  for child in $(pgrep -P "$pid" 2>/dev/null); do process_tree "$child"; done
+  echo "$pid"
+}
+
 cleanup() {
-  local pid
+  local pid everything=()
   for ((i = ${#_pids[@]} - 1; i >= 0; i--)); do
-    pid=${_pids[i]}
-    kill "$pid" 2>/dev/null || true
+    everything+=($(process_tree "${_pids[i]}"))
   done
+  for pid in "${everything[@]}"; do kill "$pid" 2>/dev/null || true; done
   sleep 0.3
-  for pid in "${_pids[@]}"; do kill -9 "$pid" 2>/dev/null || true; done
+  for pid in "${everything[@]}"; do kill -9 "$pid" 2>/dev/null || true; done
+  # Whatever the unprivileged test account still runs belongs to this test.
+  if [[ -n "${account:-}" ]]; then pkill -KILL -u "$account" 2>/dev/null || true; fi
   if [[ -z "${KEEP_WORK:-}" ]]; then rm -rf "$WORK"; fi
 }
 trap cleanup EXIT
