@@ -47,8 +47,8 @@ function transform({ file, source, imports }) {
     return all.replace(/^export\s+/, '');
   });
   if (/^export\s/m.test(body)) throw new Error(`${moduleId(file)}: only "export function|const|let|class" is supported`);
-  body = body.replace(IMPORT, (all, names, spec) => {
-    const dep = moduleId(resolve(dirname(file), spec));
+  body = body.replace(IMPORT, (all, names, specifier) => {
+    const dep = moduleId(resolve(dirname(file), specifier));
     const bindings = names.split(',').map((n) => n.trim()).filter(Boolean)
       .map((n) => n.replace(/\s+as\s+/, ': ')).join(', ');
     return `const { ${bindings} } = __modules[${JSON.stringify(dep)}];`;

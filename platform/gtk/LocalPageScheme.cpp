@@ -7,8 +7,6 @@
 #include <boost/url/parse.hpp>
 #include <boost/url/url.hpp>
 
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <system_error>
 
@@ -104,16 +102,17 @@ void LocalPageScheme::handleRequest(WebKitURISchemeRequest* request, gpointer) {
         refuse(request, G_IO_ERROR_NOT_FOUND, "Not readable.");
         return;
     }
-    std::ifstream input(*file, std::ios::binary);
-    std::string bytes((std::istreambuf_iterator<char>(input)), std::istreambuf_iterator<char>());
-    if (!input.good() && !input.eof()) {
+    // The engine reads the file straight from disk: no copy of it is kept here.
+    auto location = adoptGObject(g_file_new_for_path(file->c_str()));
+    GError* rawError = nullptr;
+    auto stream = adoptGObject(g_file_read(location.get(), nullptr, &rawError));
+    GErrorPtr readError(rawError);
+    if (!stream) {
         refuse(request, G_IO_ERROR_FAILED, "Read error.");
         return;
     }
-    GBytes* data = g_bytes_new(bytes.data(), bytes.size());
-    auto stream = adoptGObject(g_memory_input_stream_new_from_bytes(data));
-    g_bytes_unref(data);
-    auto response = adoptGObject(webkit_uri_scheme_response_new(stream.get(), static_cast<gint64>(bytes.size())));
+    auto response = adoptGObject(
+        webkit_uri_scheme_response_new(G_INPUT_STREAM(stream.get()), static_cast<gint64>(size)));
     webkit_uri_scheme_response_set_status(response.get(), 200, nullptr);
     webkit_uri_scheme_response_set_content_type(response.get(), contentTypeFor(*file));
     webkit_uri_scheme_request_finish_with_response(request, response.get());

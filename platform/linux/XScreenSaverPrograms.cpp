@@ -2,6 +2,7 @@
 
 #include "platform/AtomicFileWriter.h"
 #include "platform/HomeDirectory.h"
+#include "platform/linux/ConfigText.h"
 
 #include <fstream>
 #include <optional>
@@ -27,16 +28,6 @@ std::vector<std::string> splitLines(std::string_view text) {
         start = end + 1;
     }
     return lines;
-}
-
-std::string rightTrimmed(std::string_view text) {
-    const auto end = text.find_last_not_of(" \t\r");
-    return end == std::string_view::npos ? std::string() : std::string(text.substr(0, end + 1));
-}
-
-std::string trimmed(std::string_view text) {
-    const auto begin = text.find_first_not_of(" \t\r");
-    return begin == std::string_view::npos ? std::string() : rightTrimmed(text.substr(begin));
 }
 
 bool continues(const std::string& line) {

@@ -2,6 +2,7 @@
 
 #include "platform/AtomicFileWriter.h"
 #include "platform/HomeDirectory.h"
+#include "platform/linux/ConfigText.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -21,12 +22,6 @@ fs::path configHome() {
         return value;
     }
     return homeDirectoryForCurrentUser() / ".config";
-}
-
-std::string trimmed(std::string text) {
-    const auto first = text.find_first_not_of(" \t\r");
-    const auto last = text.find_last_not_of(" \t\r");
-    return first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
 }
 
 }  // namespace

@@ -303,10 +303,10 @@ bool parseArgs(int argc, char** argv, Options& opt) {
         else if (a == "--snapshot") opt.snapshot = next("--snapshot");
         else if (a == "--eval") opt.evalScript = next("--eval");
         else if (a == "--scheme") {
-            std::string spec = next("--scheme");
-            auto eq = spec.find('=');
+            std::string mapping = next("--scheme");
+            auto eq = mapping.find('=');
             if (eq == std::string::npos) return false;
-            opt.schemes.emplace_back(spec.substr(0, eq), spec.substr(eq + 1));
+            opt.schemes.emplace_back(mapping.substr(0, eq), mapping.substr(eq + 1));
         } else {
             return false;
         }
