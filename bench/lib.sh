@@ -1,5 +1,15 @@
-# Shared by the benchmarks: a virtual screen of their own and the cost of a whole
-# process tree (the application with its web and network processes).
+# Shared by the benchmarks: a work folder and the processes they start (both gone at
+# exit), a virtual screen of their own, and the cost of a whole process tree (the
+# application with its web and network processes).
+
+WORK=$(mktemp -d)
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$WORK"
+}
+trap cleanup EXIT
 
 # Starts a 1920x1080 Xvfb and points DISPLAY at it; records its pid in `pids`.
 start_virtual_screen() {

@@ -10,15 +10,6 @@ MINUTES=${2:-60}
 VIEW=${3:-crypto_bubbles}
 SOURCE_DIR=$(cd "$(dirname "$0")/.." && pwd)
 APP="$BUILD_DIR/bin/tavelo-live-wallpaper"
-WORK=$(mktemp -d)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$WORK"
-}
-trap cleanup EXIT
-
 source "$SOURCE_DIR/bench/lib.sh"
 start_virtual_screen
 export HOME="$WORK/home" XDG_RUNTIME_DIR="$WORK/runtime"

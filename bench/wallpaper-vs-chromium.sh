@@ -20,15 +20,6 @@ if ! command -v chromium >/dev/null; then
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends chromium >/dev/null
 fi
 
-WORK=$(mktemp -d)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$WORK"
-}
-trap cleanup EXIT
-
 source "$SOURCE_DIR/bench/lib.sh"
 start_virtual_screen
 
