@@ -17,7 +17,7 @@ below=$(xdotool search --name '^below-the-wallpaper$' | head -1)
 track $!
 wait_for 20 wallpaper_window || fail "no wallpaper window: $(cat "$WORK/app.log")"
 wallpaper=$(wallpaper_window)
-wait_for 20 screen_is_not_uniform || fail "the page was not drawn"
+wait_for 20 screen_shows_content || fail "the page was not drawn"
 
 # Without a window manager the later window lies on top; check that it really covers the test window.
 order=$(xwininfo -root -children | grep -oE '0x[0-9a-f]+' | tail -n +2)

@@ -113,12 +113,16 @@ wallpaper_window() {
   return 1
 }
 
-# Standard deviation of the screen's pixels: 0 for a uniform picture.
+# Standard deviation of a picture's grey levels: 0 for a uniform picture.
 picture_variation() { convert "$1" -colorspace Gray -format '%[fx:standard_deviation]' info:; }
 
-screen_is_not_uniform() {
+# Whether a picture shows drawn content: an empty page (black, or only its background
+# gradient and caption) stays well below this variation; the bubbles reach about 0.1.
+picture_shows_content() { awk -v v="$(picture_variation "$1")" 'BEGIN { exit !(v > 0.05) }'; }
+
+screen_shows_content() {
   import -window root "$WORK/probe.png" 2>/dev/null || return 1
-  awk -v v="$(picture_variation "$WORK/probe.png")" 'BEGIN { exit !(v > 0.01) }'
+  picture_shows_content "$WORK/probe.png"
 }
 
 # "R G B" of one pixel of a picture.
