@@ -9,8 +9,8 @@ if ((EUID != 0)); then
     echo "SKIP: needs root to create the unprivileged test account"
     exit 77
 fi
-ACCOUNT=tavelo-saver-test
-ACCOUNT_HOME=/var/tmp/tavelo-saver-test-home
+ACCOUNT=${TAVELO_TEST_ACCOUNT_PREFIX:-tavelo}-saver-test
+ACCOUNT_HOME=/var/tmp/$ACCOUNT-home
 if ! id -u "$ACCOUNT" >/dev/null 2>&1; then
     useradd --system --no-create-home --home-dir "$ACCOUNT_HOME" --shell /usr/sbin/nologin "$ACCOUNT"
 fi

@@ -13,9 +13,9 @@ if ! command -v xscreensaver >/dev/null || ! command -v xscreensaver-command >/d
     echo "SKIP: XScreenSaver is not installed"
     exit 77
 fi
-ACCOUNT=tavelo-saver-test
+ACCOUNT=${TAVELO_TEST_ACCOUNT_PREFIX:-tavelo}-saver-test
 if ! id -u "$ACCOUNT" >/dev/null 2>&1; then
-    useradd --system --no-create-home --home-dir /var/tmp/tavelo-saver-test-home --shell /usr/sbin/nologin "$ACCOUNT"
+    useradd --system --no-create-home --home-dir /var/tmp/$ACCOUNT-home --shell /usr/sbin/nologin "$ACCOUNT"
 fi
 ACCOUNT_HOME=$(getent passwd "$ACCOUNT" | cut -d: -f6)
 rm -rf "$ACCOUNT_HOME"

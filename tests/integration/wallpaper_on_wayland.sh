@@ -6,7 +6,7 @@
 source "$(dirname "$0")/lib.sh"
 
 command -v sway >/dev/null && command -v grim >/dev/null || { echo "sway or grim missing"; exit 77; }
-use_unprivileged_account tavelo-wayland-test
+use_unprivileged_account "${TAVELO_TEST_ACCOUNT_PREFIX:-tavelo}-wayland-test"
 printf 'output HEADLESS-1 resolution 1280x720\n' >"$WORK/sway.conf"
 chmod 644 "$WORK/sway.conf"
 

@@ -5,7 +5,7 @@
 source "$(dirname "$0")/lib.sh"
 
 command -v weston >/dev/null && command -v Xwayland >/dev/null || { echo "weston or Xwayland missing"; exit 77; }
-use_unprivileged_account tavelo-wayland-test
+use_unprivileged_account "${TAVELO_TEST_ACCOUNT_PREFIX:-tavelo}-wayland-test"
 
 as_account weston --backend=headless-backend.so --xwayland --width=1280 --height=720 \
   --socket=wayland-tavelo >"$WORK/weston.log" 2>&1 &
