@@ -12,6 +12,8 @@
 #include "platform/gtk/GtkPlatformWindow.h"
 #include "platform/gtk/MonitorGeometry.h"
 #include "platform/linux/ExecutablePath.h"
+#include "platform/linux/ViewSiteLauncher.h"
+#include "shared/ViewSite.h"
 
 #include <glib-unix.h>
 #include <gtk/gtk.h>
@@ -160,6 +162,8 @@ int main(int argc, char** argv) {
     if (!view) {
         return fail(std::string("The class ") + saver.principalClass->name + " gave no view.");
     }
+    // The screen saver runs without the application: the built-in site starts here too.
+    platform::startBuiltInViewSite(ViewSite::origin());
     window->setBackgroundColor(platform::Color::black);
     view->moveToWindow(window.get());
     window->makeKeyAndOrderFront();

@@ -2,16 +2,25 @@
 
 #include <boost/url/parse.hpp>
 
+#include <cstdlib>
+
 #ifndef TAVELO_VIEW_SITE_ORIGIN
 #error "TAVELO_VIEW_SITE_ORIGIN must be defined by the build"
 #endif
 
 namespace ViewSite {
 
-std::string origin() { return TAVELO_VIEW_SITE_ORIGIN; }
+std::string origin() {
+    // Tests and side-by-side development runs serve the site on a port of their own.
+    if (const char* override = std::getenv(testOriginVariable); override != nullptr && override[0] != '\0') {
+        return override;
+    }
+    return TAVELO_VIEW_SITE_ORIGIN;
+}
 
 std::string hostName() {
-    const auto parsed = boost::urls::parse_uri(TAVELO_VIEW_SITE_ORIGIN);
+    const std::string current = origin();
+    const auto parsed = boost::urls::parse_uri(current);
     if (!parsed) {
         return {};
     }

@@ -1,6 +1,7 @@
 #include "platform/gtk/GtkWebView.h"
 
 #include "platform/gtk/LocalPageScheme.h"
+#include "platform/linux/ViewSiteLauncher.h"
 
 #include <cmath>
 
@@ -89,6 +90,7 @@ void GtkWebView::setLayerBackgroundColorBlack() {
 }
 
 void GtkWebView::load(const URLRequest& request) {
+    platform::ensureViewSiteFor(request.url);
     webkit_web_view_load_uri(view_.get(), request.url.c_str());
     startTimeout(request.timeoutInterval);
 }

@@ -3,6 +3,7 @@
 #include "platform/FileURL.h"
 #include "platform/gtk/GObjectPtr.h"
 #include "platform/linux/ExecutablePath.h"
+#include "platform/linux/ViewSiteLauncher.h"
 #include "platform/linux/XScreenSaverInstaller.h"
 #include "platform/linux/XScreenSaverPrograms.h"
 
@@ -55,6 +56,7 @@ bool GtkWorkspace::open(const std::string& url) {
                                         xscreensaverSettingsFile());
         return installer.install(bundle);
     }
+    platform::ensureViewSiteFor(url);
     GError* rawError = nullptr;
     const bool opened = g_app_info_launch_default_for_uri(url.c_str(), nullptr, &rawError);
     GErrorPtr error(rawError);  // the caller does not look at why

@@ -1,0 +1,210 @@
+#include "viewsite/MarketData.h"
+
+#include <charconv>
+#include <cmath>
+#include <ctime>
+#include <unordered_map>
+
+namespace viewsite {
+
+namespace {
+
+// "3,450,000,000" or "-0.53%" as a finite number; nothing for anything else.
+std::optional<double> numberIn(const nlohmann::json& value) {
+    if (value.is_number()) {
+        const double number = value.get<double>();
+        return std::isfinite(number) ? std::optional(number) : std::nullopt;
+    }
+    if (!value.is_string()) {
+        return std::nullopt;
+    }
+    std::string text;
+    for (const char c : value.get<std::string>()) {
+        if (c != ',' && c != '%' && c != ' ' && c != '$') {
+            text += c;
+        }
+    }
+    if (text.empty()) {
+        return std::nullopt;
+    }
+    double number = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+    if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(number)) {
+        return std::nullopt;
+    }
+    return number;
+}
+
+std::string stringIn(const nlohmann::json& object, const char* key) {
+    const auto found = object.find(key);
+    return found != object.end() && found->is_string() ? found->get<std::string>() : std::string();
+}
+
+std::optional<std::int64_t> dayInMilliseconds(std::string_view date) {
+    std::tm day{};
+    const std::string copy(date);
+    const char* end = strptime(copy.c_str(), "%Y-%m-%d", &day);
+    if (end == nullptr || *end != '\0') {
+        return std::nullopt;
+    }
+    // A daily close is stamped at 20:00 UTC, the US market's close.
+    day.tm_hour = 20;
+    return static_cast<std::int64_t>(timegm(&day)) * 1000;
+}
+
+}  // namespace
+
+std::vector<Company> companiesOf(const nlohmann::json& heatmapSnapshot) {
+    std::vector<Company> members;
+    if (!heatmapSnapshot.is_object() || !heatmapSnapshot.contains("companies") ||
+        !heatmapSnapshot["companies"].is_array()) {
+        return members;
+    }
+    for (const auto& company : heatmapSnapshot["companies"]) {
+        if (company.is_object() && !stringIn(company, "s").empty()) {
+            members.push_back({stringIn(company, "s"), stringIn(company, "n"), stringIn(company, "sector")});
+        }
+    }
+    return members;
+}
+
+std::vector<IndexSeries> indicesOf(const nlohmann::json& indicesSnapshot) {
+    std::vector<IndexSeries> members;
+    if (!indicesSnapshot.is_object() || !indicesSnapshot.contains("series") || !indicesSnapshot["series"].is_array()) {
+        return members;
+    }
+    for (const auto& series : indicesSnapshot["series"]) {
+        if (series.is_object() && !stringIn(series, "symbol").empty()) {
+            members.push_back({stringIn(series, "symbol"), stringIn(series, "name")});
+        }
+    }
+    return members;
+}
+
+Refreshed heatmapFromScreener(int status, std::string_view body, const std::vector<Company>& members,
+                              const std::string& updatedAt) {
+    if (status != 200) {
+        return {false, "HTTP status " + std::to_string(status), {}};
+    }
+    const auto json = nlohmann::json::parse(body, nullptr, false);
+    if (json.is_discarded() || !json.is_object() || !json.contains("data") || !json["data"].is_object() ||
+        !json["data"].contains("rows") || !json["data"]["rows"].is_array()) {
+        return {false, "malformed answer", {}};
+    }
+    std::unordered_map<std::string, const Company*> bySymbol;
+    for (const auto& member : members) {
+        bySymbol.emplace(member.symbol, &member);
+    }
+    nlohmann::json companies = nlohmann::json::array();
+    std::unordered_map<std::string, bool> seen;
+    for (const auto& row : json["data"]["rows"]) {
+        if (!row.is_object()) {
+            continue;
+        }
+        std::string symbol = stringIn(row, "symbol");
+        for (char& c : symbol) {
+            c = c == '/' ? '.' : c;
+        }
+        const auto member = bySymbol.find(symbol);
+        if (member == bySymbol.end() || seen[symbol]) {
+            continue;
+        }
+        const auto cap = row.contains("marketCap") ? numberIn(row["marketCap"]) : std::nullopt;
+        const auto change = row.contains("pctchange") ? numberIn(row["pctchange"]) : std::nullopt;
+        if (!cap || *cap <= 0) {
+            continue;
+        }
+        seen[symbol] = true;
+        const Company& company = *member->second;
+        companies.push_back({{"s", company.symbol},
+                             {"n", company.name},
+                             {"sector", company.sector},
+                             {"cap", *cap},
+                             {"chg", change ? nlohmann::json(std::round(*change * 100) / 100) : nlohmann::json()}});
+    }
+    if (members.empty() || static_cast<double>(companies.size()) < minimumCoverage * static_cast<double>(members.size())) {
+        return {false,
+                "partial answer: " + std::to_string(companies.size()) + " of " + std::to_string(members.size()) +
+                    " companies",
+                {}};
+    }
+    return {true, {}, {{"source", "nasdaq"}, {"updatedAt", updatedAt}, {"companies", std::move(companies)}}};
+}
+
+std::vector<std::pair<std::int64_t, double>> closesFromCsv(int status, std::string_view body, size_t keep) {
+    std::vector<std::pair<std::int64_t, double>> closes;
+    if (status != 200) {
+        return closes;
+    }
+    size_t start = 0;
+    bool header = true;
+    while (start < body.size()) {
+        size_t end = body.find('\n', start);
+        if (end == std::string_view::npos) {
+            end = body.size();
+        }
+        std::string_view line = body.substr(start, end - start);
+        start = end + 1;
+        if (!line.empty() && line.back() == '\r') {
+            line.remove_suffix(1);
+        }
+        if (header) {
+            header = false;
+            if (!line.starts_with("Date,") && !line.starts_with("date,")) {
+                return {};
+            }
+            continue;
+        }
+        std::vector<std::string_view> fields;
+        size_t from = 0;
+        while (from <= line.size()) {
+            const size_t comma = std::min(line.find(',', from), line.size());
+            fields.push_back(line.substr(from, comma - from));
+            from = comma + 1;
+        }
+        if (fields.size() < 5) {
+            continue;
+        }
+        const auto time = dayInMilliseconds(fields[0]);
+        const auto close = numberIn(std::string(fields[4]));
+        if (time && close && *close > 0 && (closes.empty() || *time > closes.back().first)) {
+            closes.emplace_back(*time, *close);
+        }
+    }
+    if (closes.size() > keep) {
+        closes.erase(closes.begin(), closes.end() - static_cast<std::ptrdiff_t>(keep));
+    }
+    return closes;
+}
+
+Refreshed indicesFromHistories(const std::vector<IndexSeries>& members,
+                               const std::vector<std::vector<std::pair<std::int64_t, double>>>& histories,
+                               const std::string& updatedAt) {
+    if (members.empty() || histories.size() != members.size()) {
+        return {false, "partial answer: " + std::to_string(histories.size()) + " of " +
+                           std::to_string(members.size()) + " indices", {}};
+    }
+    nlohmann::json series = nlohmann::json::array();
+    for (size_t i = 0; i < members.size(); ++i) {
+        if (histories[i].size() < 2) {
+            return {false, "partial answer: no history for " + members[i].symbol, {}};
+        }
+        nlohmann::json closes = nlohmann::json::array();
+        for (const auto& [time, close] : histories[i]) {
+            closes.push_back({time, close});
+        }
+        series.push_back({{"symbol", members[i].symbol}, {"name", members[i].name}, {"closes", std::move(closes)}});
+    }
+    return {true, {}, {{"source", "stooq"}, {"updatedAt", updatedAt}, {"series", std::move(series)}}};
+}
+
+std::string scriptFor(std::string_view globalName, const nlohmann::json& document) {
+    const std::string source = document.is_object() && document.contains("source") && document["source"].is_string()
+                                   ? document["source"].get<std::string>()
+                                   : std::string("unknown");
+    // ASCII only: no character in the data can end the script or change its meaning.
+    return "// Refreshed by the view site's data job (" + nlohmann::json(source).dump(-1, ' ', true) + ").\nwindow." +
+           std::string(globalName) + " = " + document.dump(-1, ' ', true) + ";\n";
+}
+
+}  // namespace viewsite

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <nlohmann/json.hpp>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+// Turns upstream answers into the view site's data files. Only numbers are taken from
+// upstream: names, sectors and symbols come from the shipped snapshot, so an answer
+// can change a tile's size and colour but never put its own text on a page.
+namespace viewsite {
+
+struct Company {
+    std::string symbol;
+    std::string name;
+    std::string sector;
+};
+
+struct IndexSeries {
+    std::string symbol;
+    std::string name;
+};
+
+// The companies and indices the shipped snapshots list (the heat map's and the
+// stocks chart's membership).
+std::vector<Company> companiesOf(const nlohmann::json& heatmapSnapshot);
+std::vector<IndexSeries> indicesOf(const nlohmann::json& indicesSnapshot);
+
+struct Refreshed {
+    bool ok = false;
+    std::string error;        // why the answer was refused
+    nlohmann::json document;  // the new data file when ok
+};
+
+// An answer must name at least this share of the members: a short list is a partial
+// answer, and a heat map with holes would be worse than a slightly older full one.
+inline constexpr double minimumCoverage = 0.9;
+
+// Nasdaq's public screener: {"data":{"rows":[{"symbol","marketCap","pctchange"}]}}.
+Refreshed heatmapFromScreener(int status, std::string_view body, const std::vector<Company>& members,
+                              const std::string& updatedAt);
+
+// A daily history as CSV (Date,Open,High,Low,Close[,Volume]): [[ms, close], ...],
+// oldest first, at most `keep` points.
+std::vector<std::pair<std::int64_t, double>> closesFromCsv(int status, std::string_view body, size_t keep = 126);
+
+// Every index needs a history of at least two closes, or nothing is replaced.
+Refreshed indicesFromHistories(const std::vector<IndexSeries>& members,
+                               const std::vector<std::vector<std::pair<std::int64_t, double>>>& histories,
+                               const std::string& updatedAt);
+
+// The same data as a classic script, for the page's first paint without a fetch.
+std::string scriptFor(std::string_view globalName, const nlohmann::json& document);
+
+}  // namespace viewsite

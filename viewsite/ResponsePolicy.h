@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// What the view site says about each file it serves: its type, how long a browser may
+// keep it, its validators, and the security headers every answer carries.
+namespace viewsite {
+
+// The pages load their scripts, styles, fonts and data from the site itself and
+// nothing else; they are never framed and post no forms.
+inline constexpr std::string_view contentSecurityPolicy =
+    "default-src 'none'; script-src 'self'; style-src 'self'; font-src 'self'; img-src 'self' data:; "
+    "connect-src 'self'; base-uri 'none'; form-action 'none'; frame-ancestors 'none'";
+
+// The path that answers who serves this port, so that a launcher can tell our site
+// from another program that holds it.
+inline constexpr std::string_view identityPath = "/.well-known/tavelo-live-wallpaper-site";
+inline constexpr std::string_view serviceName = "tavelo-live-wallpaper-site";
+
+std::string contentTypeFor(std::string_view path);
+
+// Data changes every few minutes: a short lifetime, then revalidation. Fonts never
+// change under the same name: a year, immutable. Pages revalidate every time, so a
+// new release shows at once; scripts and styles may be kept for a few minutes.
+std::string cacheControlFor(std::string_view requestPath);
+
+struct FileFacts {
+    std::uint64_t size = 0;
+    std::int64_t modifiedNanoseconds = 0;  // since the epoch
+};
+
+std::string entityTag(const FileFacts& facts);
+std::string httpDate(std::time_t when);
+std::optional<std::time_t> parseHttpDate(std::string_view text);
+
+// Whether a GET with these conditional headers (absent when not sent) may be answered
+// 304: If-None-Match decides when present; If-Modified-Since only without it.
+bool notModified(const std::optional<std::string>& ifNoneMatch, const std::optional<std::string>& ifModifiedSince,
+                 const std::string& etag, std::time_t lastModified);
+
+}  // namespace viewsite

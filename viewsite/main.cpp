@@ -1,0 +1,149 @@
+// tavelo-live-wallpaper-site: the view site as a program of its own. It serves the
+// site's pages on one address and refreshes their market data on a schedule. The
+// application and the screen-saver host start it on loopback when it is not already
+// running; a public deployment runs it behind a web server that terminates HTTPS.
+
+#include "platform/Log.h"
+#include "platform/linux/ExecutablePath.h"
+#include "platform/linux/ViewSiteProbe.h"
+#include "viewsite/DataJob.h"
+#include "viewsite/SiteOptions.h"
+#include "viewsite/SiteServer.h"
+
+#include <glib-unix.h>
+#include <glib.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+#ifndef TAVELO_SITE_FROM_BIN
+#error "TAVELO_SITE_FROM_BIN must be defined by the build"
+#endif
+
+fs::path xdgFolder(const char* variable, const char* fallbackUnderHome) {
+    const char* value = std::getenv(variable);
+    if (value != nullptr && value[0] == '/') {
+        return value;
+    }
+    const char* home = std::getenv("HOME");
+    return fs::path(home != nullptr && home[0] == '/' ? home : "/tmp") / fallbackUnderHome;
+}
+
+// The site's pages: beside the program in the build tree (build/bin + build/site),
+// or where the installed layout puts them.
+fs::path shippedSite() {
+    const fs::path folder = platform::runningExecutablePath().parent_path();
+    for (const fs::path& candidate : {folder.parent_path() / "site", folder / TAVELO_SITE_FROM_BIN,
+                                      folder.parent_path() / "lib" / "tavelo-live-wallpaper" / "site"}) {
+        std::error_code error;
+        if (fs::is_regular_file(candidate / "view.html", error)) {
+            return candidate.lexically_normal();
+        }
+    }
+    return {};
+}
+
+viewsite::SiteOptions defaults() {
+    viewsite::SiteOptions options;
+    options.root = shippedSite();
+    options.dataOverlay = xdgFolder("XDG_CACHE_HOME", ".cache") / "tavelo-live-wallpaper" / "site-data";
+    options.configFile = xdgFolder("XDG_CONFIG_HOME", ".config") / "tavelo-live-wallpaper" / "site.json";
+    return options;
+}
+
+int fail(const std::string& reason) {
+    platform::systemLog("❌ View site: " + reason);
+    return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::signal(SIGPIPE, SIG_IGN);
+    auto parsed = viewsite::parseSiteOptions(std::vector<std::string>(argv + 1, argv + argc), defaults());
+    if (!parsed.options) {
+        std::fputs(viewsite::siteUsage, stderr);
+        return fail(parsed.error);
+    }
+    viewsite::SiteOptions& options = *parsed.options;
+    if (options.help) {
+        std::fputs(viewsite::siteUsage, stdout);
+        return 0;
+    }
+    if (std::ifstream config(options.configFile); config) {
+        std::stringstream text;
+        text << config.rdbuf();
+        if (const auto problem = viewsite::applySiteConfig(text.str(), options)) {
+            platform::systemLog("⚠️ View site: " + options.configFile.string() + " ignored: " + *problem);
+        }
+    }
+    std::error_code error;
+    if (options.root.empty() || !fs::is_regular_file(options.root / "view.html", error)) {
+        return fail("no site pages at " + (options.root.empty() ? std::string("the installed place") : options.root.string()));
+    }
+    options.root = fs::canonical(options.root, error);
+
+    viewsite::SiteServer server(viewsite::SiteFiles(options.root, options.dataOverlay), TAVELO_VERSION);
+    std::string reason;
+    const std::string address = "http://" + options.host + ":" + std::to_string(options.port);
+    switch (server.listen(options.host, options.port, reason)) {
+    case viewsite::SiteServer::ListenResult::listening:
+        break;
+    case viewsite::SiteServer::ListenResult::addressInUse:
+        // Started twice at once (the application and the screen saver): the other one won.
+        if (options.host == "127.0.0.1" && platform::probeViewSitePort(options.port) == platform::PortHolder::ourSite) {
+            platform::systemLog("✅ View site already served at " + address);
+            return 0;
+        }
+        platform::systemLog("❌ View site: " + address + " is held by another program; not serving");
+        return 2;
+    case viewsite::SiteServer::ListenResult::failed:
+        return fail("cannot listen on " + address + ": " + reason);
+    }
+    platform::systemLog("✅ View site serving " + options.root.string() + " at " + address);
+
+    GMainLoop* loop = g_main_loop_new(nullptr, FALSE);
+    const auto quit = [](gpointer data) -> gboolean {
+        g_main_loop_quit(static_cast<GMainLoop*>(data));
+        return G_SOURCE_REMOVE;
+    };
+    g_unix_signal_add(SIGTERM, quit, loop);
+    g_unix_signal_add(SIGINT, quit, loop);
+
+    struct IdleWatch {
+        const viewsite::SiteServer* server;
+        std::chrono::seconds limit;
+        GMainLoop* loop;
+    } idle{&server, options.idleExit, loop};
+    if (options.idleExit.count() > 0) {
+        g_timeout_add_seconds(
+            static_cast<guint>(std::min<long>(60, options.idleExit.count())),
+            [](gpointer data) -> gboolean {
+                auto* watch = static_cast<IdleWatch*>(data);
+                if (std::chrono::steady_clock::now() - watch->server->lastRequest() >= watch->limit) {
+                    platform::systemLog("🛑 View site: no request for a long time, ending");
+                    g_main_loop_quit(watch->loop);
+                    return G_SOURCE_REMOVE;
+                }
+                return G_SOURCE_CONTINUE;
+            },
+            &idle);
+    }
+
+    std::unique_ptr<viewsite::DataJob> job;
+    if (options.dataJob) {
+        job = std::make_unique<viewsite::DataJob>(options, options.root / "data");
+        job->start();
+    }
+    g_main_loop_run(loop);
+    job.reset();
+    g_main_loop_unref(loop);
+    platform::systemLog("🛑 View site stopped");
+    return 0;
+}
