@@ -8,6 +8,7 @@ SITE_ORIGIN=${TAVELO_VIEW_SITE_ORIGIN:-}
 APP="$BUILD_DIR/bin/tavelo-live-wallpaper"
 
 WORK=$(mktemp -d /tmp/tavelo-it-XXXXXX)
+TEST_SITE_PORT=""
 _pids=()
 
 # A tracked process and everything it started (a command run through a shell
@@ -26,6 +27,7 @@ cleanup() {
   for pid in "${everything[@]}"; do kill "$pid" 2>/dev/null || true; done
   sleep 0.3
   for pid in "${everything[@]}"; do kill -9 "$pid" 2>/dev/null || true; done
+  stop_test_site
   # Whatever the unprivileged test account still runs belongs to this test.
   if [[ -n "${account:-}" ]]; then pkill -KILL -u "$account" 2>/dev/null || true; fi
   if [[ -z "${KEEP_WORK:-}" ]]; then rm -rf "$WORK"; fi
@@ -61,20 +63,42 @@ start_window_manager() {
   fail "openbox did not start"
 }
 
-# Serves site/ at the loopback origin the build was configured with, unless something already does.
+# A free TCP port on loopback (the kernel picks it; it is free again when this returns).
+free_port() {
+  python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
+}
+
+# The view site on a loopback port of this test's own, so tests never meet `make run`
+# or each other: the programs under test see it through their run-time origin hook.
+# The site's data job is pointed at a closed loopback port, so no test traffic leaves
+# the machine; its data folder is the test's own.
+use_test_site() {
+  [[ -n "${TEST_SITE_PORT:-}" ]] && return 0
+  TEST_SITE_PORT=$(free_port)
+  SITE_ORIGIN="http://127.0.0.1:$TEST_SITE_PORT"
+  export TAVELO_TEST_VIEW_SITE_ORIGIN=$SITE_ORIGIN
+  SITE_CONFIG="$WORK/site.json"
+  printf '{"screenerURL": "http://127.0.0.1:9/screener", "historyURL": "http://127.0.0.1:9/{symbol}"}\n' >"$SITE_CONFIG"
+}
+
+# The process that listens on the test's site port (the application and the screen
+# saver start the site detached from themselves, so it is no child of the test).
+site_pid() { ss -ltnpH "sport = :${TEST_SITE_PORT:?}" 2>/dev/null | grep -o 'pid=[0-9]*' | head -1 | cut -d= -f2; }
+
+stop_test_site() {
+  [[ -n "${TEST_SITE_PORT:-}" ]] || return 0
+  local pid
+  pid=$(site_pid)
+  if [[ -n "$pid" && "$(cat /proc/"$pid"/comm 2>/dev/null)" == tavelo-live-wal* ]]; then kill "$pid" 2>/dev/null || true; fi
+}
+
+# Starts the view site (the same program the installed product runs) for this test.
 start_site() {
-  [[ "$SITE_ORIGIN" =~ ^http://127\.0\.0\.1:([0-9]+)$ ]] || return 0
-  local port=${BASH_REMATCH[1]}
-  if curl -fsS -o /dev/null "$SITE_ORIGIN/" 2>/dev/null; then return 0; fi
-  [[ -f "$SOURCE_DIR/scripts/serve-site.mjs" ]] || return 0
-  node "$SOURCE_DIR/scripts/serve-site.mjs" --root "$SOURCE_DIR/site" --port "$port" --host 127.0.0.1 \
-    >"$WORK/site.log" 2>&1 &
+  use_test_site
+  "$BUILD_DIR/bin/tavelo-live-wallpaper-site" --listen "127.0.0.1:$TEST_SITE_PORT" --data "$WORK/site-data" \
+    --config "$SITE_CONFIG" >"$WORK/site.log" 2>&1 &
   track $!
-  for _ in $(seq 1 50); do
-    curl -fsS -o /dev/null "$SITE_ORIGIN/" 2>/dev/null && return 0
-    sleep 0.1
-  done
-  fail "the site server did not start"
+  wait_for 10 curl -fsS -o /dev/null "$SITE_ORIGIN/" || fail "the site did not start: $(cat "$WORK/site.log")"
 }
 
 # A fresh home folder and runtime folder for the application.
