@@ -24,6 +24,10 @@ std::optional<double> numberIn(const nlohmann::json& value) {
             text += c;
         }
     }
+    // from_chars takes no plus sign; upstream writes one on a rise.
+    if (text.size() > 1 && text.front() == '+' && text[1] != '-') {
+        text.erase(0, 1);
+    }
     if (text.empty()) {
         return std::nullopt;
     }
