@@ -1,0 +1,65 @@
+#include "viewsite/SiteOptions.h"
+
+#include <gtest/gtest.h>
+
+using namespace viewsite;
+
+namespace {
+
+TEST(SiteOptions, ListenAddressAndFolders) {
+    const auto parsed = parseSiteOptions({"--listen", "127.0.0.1:47831", "--root", "/r", "--data", "/d",
+                                          "--idle-exit", "0", "--no-data-job"},
+                                         SiteOptions{});
+    ASSERT_TRUE(parsed.options) << parsed.error;
+    EXPECT_EQ(parsed.options->host, "127.0.0.1");
+    EXPECT_EQ(parsed.options->port, 47831);
+    EXPECT_EQ(parsed.options->root, "/r");
+    EXPECT_EQ(parsed.options->dataOverlay, "/d");
+    EXPECT_EQ(parsed.options->idleExit.count(), 0);
+    EXPECT_FALSE(parsed.options->dataJob);
+}
+
+TEST(SiteOptions, RefusesWhatItCannotUse) {
+    for (const std::vector<std::string>& arguments :
+         std::vector<std::vector<std::string>>{{"--listen", "127.0.0.1"}, {"--listen", "127.0.0.1:0"},
+                                               {"--listen", "127.0.0.1:70000"}, {"--listen", ":80"},
+                                               {"--listen"}, {"--idle-exit", "-1"}, {"--port", "1"}}) {
+        EXPECT_FALSE(parseSiteOptions(arguments, SiteOptions{}).options) << arguments.front();
+    }
+}
+
+TEST(SiteOptions, ConfigurationPointsTheDataJobElsewhere) {
+    SiteOptions options;
+    EXPECT_EQ(applySiteConfig(R"({"screenerURL": "http://127.0.0.1:9/s", "historyURL": "http://127.0.0.1:9/{symbol}",
+                                   "upstreamTimeoutSeconds": 2, "refreshMarketOpenSeconds": 1,
+                                   "refreshMarketClosedSeconds": 3, "retryAfterFailureSeconds": 4,
+                                   "firstRunDelaySeconds": 0, "unknown": true})",
+                              options),
+              std::nullopt);
+    EXPECT_EQ(options.screenerURL, "http://127.0.0.1:9/s");
+    EXPECT_EQ(options.upstreamTimeout.count(), 2);
+    EXPECT_EQ(options.intervals.marketOpen.count(), 1);
+    EXPECT_EQ(options.intervals.marketClosed.count(), 3);
+    EXPECT_EQ(options.intervals.afterFailure.count(), 4);
+    EXPECT_EQ(options.firstRunDelay.count(), 0);
+}
+
+TEST(SiteOptions, ABadConfigurationChangesNothing) {
+    SiteOptions options;
+    const SiteOptions before = options;
+    EXPECT_TRUE(applySiteConfig(R"({"screenerURL": "http://x/", "upstreamTimeoutSeconds": "2"})", options));
+    EXPECT_TRUE(applySiteConfig(R"({"refreshMarketOpenSeconds": -5})", options));
+    EXPECT_TRUE(applySiteConfig("[1, 2]", options));
+    EXPECT_TRUE(applySiteConfig("{", options));
+    EXPECT_EQ(options.screenerURL, before.screenerURL);
+    EXPECT_EQ(options.upstreamTimeout, before.upstreamTimeout);
+    EXPECT_EQ(options.intervals.marketOpen, before.intervals.marketOpen);
+}
+
+TEST(SiteOptions, HistoryAddressTakesOnlyTheSymbolsCharacters) {
+    EXPECT_EQ(historyURLFor("https://stooq.com/q/d/l/?s={symbol}.us&i=d", "SPY"), "https://stooq.com/q/d/l/?s=spy.us&i=d");
+    EXPECT_EQ(historyURLFor("http://h/{symbol}/{symbol}", "BRK.B"), "http://h/brk.b/brk.b");
+    EXPECT_EQ(historyURLFor("http://h/?s={symbol}", "A&b=c/../#"), "http://h/?s=abc..");
+}
+
+}  // namespace
