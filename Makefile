@@ -1,7 +1,8 @@
 # The two commands a newcomer needs: `make run` and `make test`.
 BUILD_DIR ?= build
-# Development and test builds serve the view site from this checkout on loopback.
-SITE_PORT ?= 47831
+# Development builds serve their own build of the view site on loopback, on a port of
+# their own, so they never meet an installed product's site (47831).
+SITE_PORT ?= 47832
 SITE_ORIGIN ?= http://127.0.0.1:$(SITE_PORT)
 JOBS ?= $(shell nproc)
 

@@ -16,12 +16,12 @@ export HOME="$WORK/home" XDG_RUNTIME_DIR="$WORK/runtime"
 mkdir -p "$HOME/Library/Application Support/Tavelo Live Wallpaper" "$XDG_RUNTIME_DIR"
 echo "{\"selectedViewID\": \"$VIEW\", \"firstLaunchDone\": true}" \
   >"$HOME/Library/Application Support/Tavelo Live Wallpaper/config.json"
-if [[ "${TAVELO_VIEW_SITE_ORIGIN:-http://127.0.0.1:47831}" =~ :([0-9]+)$ ]] &&
-  ! curl -fsS -o /dev/null "http://127.0.0.1:${BASH_REMATCH[1]}/" 2>/dev/null; then
-  node "$SOURCE_DIR/scripts/serve-site.mjs" --root "$SOURCE_DIR/site" --port "${BASH_REMATCH[1]}" \
-    --host 127.0.0.1 >/dev/null 2>&1 &
-  pids+=($!)
-fi
+# The view site on a free port of the benchmark's own (the same program the product runs).
+site_port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+export TAVELO_TEST_VIEW_SITE_ORIGIN="http://127.0.0.1:$site_port"
+"$BUILD_DIR/bin/tavelo-live-wallpaper-site" --listen "127.0.0.1:$site_port" --no-data-job --data "$WORK/site-data" \
+  >/dev/null 2>&1 &
+pids+=($!)
 
 "$APP" 2>"$WORK/app.log" &
 app=$!

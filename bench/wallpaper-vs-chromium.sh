@@ -24,11 +24,13 @@ source "$SOURCE_DIR/bench/lib.sh"
 start_virtual_screen
 
 # Chromium gets the same page over loopback (it cannot use the application's scheme).
-node "$SOURCE_DIR/scripts/serve-site.mjs" --root "$BUILD_DIR/Tavelo Live Wallpaper.app/Contents/Resources" \
-  --port 0 --host 127.0.0.1 >"$WORK/server.log" 2>&1 &
+# (A plain static server: these are the bundle's pages, not the view site.)
+page_port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+python3 -m http.server "$page_port" --bind 127.0.0.1 --directory "$BUILD_DIR/Tavelo Live Wallpaper.app/Contents/Resources" \
+  >"$WORK/server.log" 2>&1 &
 pids+=($!)
-for _ in $(seq 50); do grep -q "http://" "$WORK/server.log" && break; sleep 0.1; done
-PAGE_ORIGIN=$(grep -oE 'http://127\.0\.0\.1:[0-9]+' "$WORK/server.log" | head -1)
+PAGE_ORIGIN="http://127.0.0.1:$page_port"
+for _ in $(seq 50); do curl -fsS -o /dev/null "$PAGE_ORIGIN/index.html" && break; sleep 0.1; done
 
 screen_shows_something() {
   import -window root "$WORK/probe.png" 2>/dev/null || return 1

@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
-# Starts the application built against the loopback view site, serving site/ from
-# this checkout. With no display at all, it runs on a virtual display of its own
+# Starts the application built against the loopback view site; the application starts
+# the site (build/bin/tavelo-live-wallpaper-site, serving build/site) itself, as the
+# installed product does. With no display at all, it runs on a virtual display of its own
 # and writes screenshots of the desktop it shows instead.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 BUILD_DIR=${BUILD_DIR:-build}
-SITE_PORT=${SITE_PORT:-47831}
 APP="$BUILD_DIR/bin/tavelo-live-wallpaper"
 SHOTS="$PWD/screenshots"
 pids=()
@@ -21,11 +21,6 @@ cleanup() {
 }
 trap cleanup EXIT
 trap 'exit 0' INT TERM
-
-if [[ -f scripts/serve-site.mjs ]] && ! curl -fsS -o /dev/null "http://127.0.0.1:$SITE_PORT/" 2>/dev/null; then
-  node scripts/serve-site.mjs --root site --port "$SITE_PORT" --host 127.0.0.1 >/dev/null &
-  pids+=($!)
-fi
 
 if [[ -n "${DISPLAY:-}" || -n "${WAYLAND_DISPLAY:-}" ]]; then
   "$APP" &

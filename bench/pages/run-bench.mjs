@@ -13,6 +13,7 @@ import { spawn } from 'node:child_process';
 import { readFileSync, readdirSync, existsSync } from 'node:fs';
 import { join, resolve, dirname } from 'node:path';
 import { fileURLToPath, pathToFileURL } from 'node:url';
+import { startSite as startViewSite } from '../../scripts/start-site.mjs';
 
 const repo = resolve(dirname(fileURLToPath(import.meta.url)), '../..');
 const args = process.argv.slice(2);
@@ -60,9 +61,8 @@ async function startXvfb() {
 }
 
 async function startSite() {
-  const s = spawn(process.execPath, ['scripts/serve-site.mjs', '--root', 'site', '--port', '0'], { cwd: repo });
-  const origin = await new Promise((ok) => s.stdout.once('data', (d) => ok(String(d).trim().split(' ').pop())));
-  return { s, origin };
+  const site = await startViewSite({ root: join(repo, 'site') });
+  return { s: { kill: site.stop }, origin: site.origin };
 }
 
 const sleep = (ms) => new Promise((r) => setTimeout(r, ms));

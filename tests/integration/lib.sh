@@ -83,7 +83,7 @@ use_test_site() {
 
 # The process that listens on the test's site port (the application and the screen
 # saver start the site detached from themselves, so it is no child of the test).
-site_pid() { ss -ltnpH "sport = :${TEST_SITE_PORT:?}" 2>/dev/null | grep -o 'pid=[0-9]*' | head -1 | cut -d= -f2; }
+site_pid() { { ss -ltnpH "sport = :${TEST_SITE_PORT:?}" 2>/dev/null | grep -o 'pid=[0-9]*' | head -1 | cut -d= -f2; } || true; }
 
 stop_test_site() {
   [[ -n "${TEST_SITE_PORT:-}" ]] || return 0

@@ -8,7 +8,10 @@
 set -euo pipefail
 
 build="${TAVELO_BUILD_DIR:?}"
-origin="${TAVELO_VIEW_SITE_ORIGIN:?}"
+# A loopback origin of this test's own, through the run-time hook.
+port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+origin="http://127.0.0.1:$port"
+export TAVELO_TEST_VIEW_SITE_ORIGIN=$origin
 app="$build/bin/tavelo-live-wallpaper"
 artifacts="$build/test-artifacts"
 mkdir -p "$artifacts"
@@ -40,8 +43,7 @@ Xvfb "$DISPLAY" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 & pids+=($!)
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 openbox >/dev/null 2>&1 & pids+=($!)
 
-# The view site on its loopback origin: its request log tells which page the wallpaper loaded.
-port="${origin##*:}"
+# A stand-in for the view site: its request log tells which page the wallpaper loaded.
 mkdir -p "$work/site"
 echo '<!doctype html><title>view</title><body style="background:#123">' > "$work/site/view.html"
 for _ in $(seq 30); do

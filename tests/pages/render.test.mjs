@@ -8,6 +8,7 @@ import { existsSync, mkdtempSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join, resolve, dirname } from 'node:path';
 import { fileURLToPath, pathToFileURL } from 'node:url';
+import { startSite } from '../../scripts/start-site.mjs';
 
 const repo = resolve(dirname(fileURLToPath(import.meta.url)), '../..');
 const probe = process.env.WEBKIT_PAGE_PROBE ||
@@ -20,10 +21,10 @@ let server; let origin;
 before(async () => {
   assert.ok(process.env.DISPLAY, 'rendering tests need an X display (run under xvfb-run)');
   assert.ok(existsSync(probe), `probe not built: ${probe}`);
-  server = spawn(process.execPath, ['scripts/serve-site.mjs', '--root', 'site', '--port', '0'], { cwd: repo });
-  origin = await new Promise((ok) => server.stdout.once('data', (d) => ok(String(d).trim().split(' ').pop())));
+  server = await startSite({ root: join(repo, 'site') });
+  origin = server.origin;
 });
-after(() => { server.kill('SIGTERM'); rmSync(out, { recursive: true, force: true }); });
+after(() => { server.stop(); rmSync(out, { recursive: true, force: true }); });
 
 function run(url, name, { width = 1920, height = 1080, scheme } = {}) {
   const args = ['--url', url, '--width', String(width), '--height', String(height), '--wait-ms', '2000',
