@@ -8,11 +8,13 @@ packages=(
   build-essential cmake pkg-config clang libclang-rt-14-dev
   libgtk-3-dev libwebkit2gtk-4.1-dev libgtk-layer-shell-dev libayatana-appindicator3-dev
   nlohmann-json3-dev libboost-url1.81-dev libsystemd-dev libx11-dev
-  libgtest-dev libgmock-dev
+  libgtest-dev libgmock-dev libsoup-3.0-dev
   # run and test on a virtual display
   xvfb xauth x11-utils xdotool imagemagick openbox dbus dbus-x11 procps
   xscreensaver xscreensaver-data fonts-dejavu-core fonts-noto-color-emoji sway grim weston xwayland curl
   nodejs python3 desktop-file-utils libglib2.0-bin util-linux passwd
+  # the view site: loopback-only test namespaces (ip, ss), the HTTPS recipe's web server
+  iproute2 nginx-light openssl ca-certificates
 )
 
 missing=()

@@ -4,7 +4,17 @@
 # screen saver half a second after start-up; answering with the default buttons
 # registers the installed host with XScreenSaver in ~/.xscreensaver (keeping the
 # programs already there) and says where to pick it. The autostart entry runs the
-# installed program. Screenshots of the alerts go to $TAVELO_BUILD_DIR/test-artifacts/.
+# installed program. Then, with no network at all, each of the four views is drawn by the
+# installed product alone (two from its bundle, two from the view site it serves
+# itself), and the screen saver shows the heat map while the application is not
+# running. Screenshots go to $TAVELO_BUILD_DIR/test-artifacts/.
+#
+# No network: as root, the test runs in a network namespace of its own that has only
+# loopback, so nothing the product does can reach beyond the machine.
+if [[ -z "${TAVELO_OFFLINE:-}" && $(id -u) -eq 0 ]] && unshare --net true 2>/dev/null; then
+  exec unshare --net env -u DBUS_SESSION_BUS_ADDRESS TAVELO_OFFLINE=1 \
+    bash -c 'ip link set lo up && exec bash "$0" "$@"' "$0" "$@"
+fi
 if [[ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ]]; then exec dbus-run-session -- bash "$0" "$@"; fi
 source "$(dirname "$0")/lib.sh"
 ARTIFACTS="$BUILD_DIR/test-artifacts"
@@ -75,4 +85,82 @@ grep -qF "$prefix/bin/tavelo-live-wallpaper" "$autostart" || fail "autostart run
 "$installed_host" --help >/dev/null || fail "the installed screen-saver host does not run"
 kill -TERM $app
 wait $app || fail "the installed application ended with status $?"
+
+[[ -x "$prefix/bin/tavelo-live-wallpaper-site" && -f "$libdir/site/view.html" && -f "$libdir/site/data/sp500.json" ]] ||
+  fail "the view site is not installed beside the bundles"
+[[ -n "${TAVELO_OFFLINE:-}" ]] && note "no network: only loopback in this namespace"
+
+# Share of a picture's pixels that are strongly green or strongly red (heat-map tiles).
+tile_share() {
+  convert "$1" -resize 480x300\! -fx '(abs(g-r) > 0.15) ? 1 : 0' -colorspace Gray -format '%[fx:mean]' info:
+}
+# Share of pixels that differ clearly between two pictures.
+difference() {
+  { compare -metric AE -fuzz 12% "$1" "$2" null: 2>&1 || true; } | awk -v n=$((1280 * 800)) '{ printf "%.3f", $1 / n }'
+}
+at_least() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a >= b) }'; }
+
+views=(crypto_bubbles crypto_chart sp500_heatmap stocks_chart)
+for view in "${views[@]}"; do
+  printf '{"firstLaunchDone": true, "selectedViewID": "%s"}\n' "$view" >"$(settings_file)"
+  (cd / && exec env -u TAVELO_BUILD_DIR "$prefix/bin/tavelo-live-wallpaper") >"$WORK/$view.log" 2>&1 &
+  app=$!
+  track $app
+  wait_for 30 wallpaper_window || fail "$view: no wallpaper window: $(cat "$WORK/$view.log")"
+  wait_for 40 screen_shows_content || fail "$view: the wallpaper stays empty: $(cat "$WORK/$view.log")"
+  sleep 3
+  import -window root "$ARTIFACTS/view-$view.png"
+  status=$(curl -s -o /dev/null -w '%{http_code}' "$SITE_ORIGIN/")
+  [[ "$status" == 200 ]] || fail "$view: the site root answered $status while the application runs"
+  kill -TERM $app
+  wait $app || fail "$view: the application ended with status $?"
+  note "$view drawn (variation $(picture_variation "$ARTIFACTS/view-$view.png"), tiles $(tile_share "$ARTIFACTS/view-$view.png"))"
+done
+grep -q "✅ View site started at $SITE_ORIGIN\$" "$WORK"/*.log || fail "the installed application never started its site"
+# Each view draws its own picture: no two are alike, and only the heat map is tiles.
+for ((i = 0; i < ${#views[@]}; i++)); do
+  for ((j = i + 1; j < ${#views[@]}; j++)); do
+    d=$(difference "$ARTIFACTS/view-${views[i]}.png" "$ARTIFACTS/view-${views[j]}.png")
+    at_least "$d" 0.05 || fail "${views[i]} and ${views[j]} look the same (${d} of the pixels differ)"
+  done
+done
+at_least "$(tile_share "$ARTIFACTS/view-sp500_heatmap.png")" 0.4 || fail "the heat map shows no tiles"
+for view in crypto_chart stocks_chart; do
+  at_least 0.2 "$(tile_share "$ARTIFACTS/view-$view.png")" || fail "$view looks like a heat map"
+done
+
+note "the screen saver without the application"
+stop_test_site
+wait_for 10 bash -c "! curl -s -o /dev/null '$SITE_ORIGIN/'" || fail "the site did not stop"
+# The screen saver reads the settings under the account's home in the user database,
+# so it runs as an account of the test's own whose home is in the test's folder.
+if [[ $(id -u) -eq 0 ]]; then
+  use_unprivileged_account "${TAVELO_TEST_ACCOUNT_PREFIX:-tavelo}-installed"
+  usermod -d "$home" "$account"
+  saver_settings="$home/Library/Application Support/Tavelo Live Wallpaper/config.json"
+  mkdir -p "$(dirname "$saver_settings")"
+  printf '{"firstLaunchDone": true, "selectedViewID": "sp500_heatmap"}\n' >"$saver_settings"
+  chown -R "$account" "$home"
+  as_account DISPLAY="$DISPLAY" "$installed_host" >"$WORK/saver.log" 2>&1 &
+else
+  saver_settings="$(getent passwd "$(id -un)" | cut -d: -f6)/Library/Application Support/Tavelo Live Wallpaper/config.json"
+  [[ -e "$saver_settings" ]] && { echo "SKIP: would overwrite $saver_settings"; exit 77; }
+  mkdir -p "$(dirname "$saver_settings")"
+  printf '{"firstLaunchDone": true, "selectedViewID": "sp500_heatmap"}\n' >"$saver_settings"
+  trap 'rm -f "$saver_settings"; cleanup' EXIT
+  (cd / && exec "$installed_host") >"$WORK/saver.log" 2>&1 &
+fi
+saver=$!
+track $saver
+wait_for 30 grep -q "✅ Finished loading." "$WORK/saver.log" || fail "the screen saver did not load: $(cat "$WORK/saver.log")"
+wait_for 30 screen_shows_content || fail "the screen saver stays empty"
+sleep 3
+import -window root "$ARTIFACTS/screensaver-sp500_heatmap.png"
+at_least "$(tile_share "$ARTIFACTS/screensaver-sp500_heatmap.png")" 0.4 || fail "the screen saver shows no heat map"
+[[ $(curl -s -o /dev/null -w '%{http_code}' "$SITE_ORIGIN/view.html") == 200 ]] || fail "the screen saver did not start the site"
+# In the account's case $saver is the shell around setpriv; the host is its child.
+host_pid=$saver
+if [[ -n "${account:-}" ]]; then host_pid=$(pgrep -u "$account" -f "bin/tavelo-live-wallpaper-screensaver" | head -1); fi
+kill -TERM "$host_pid"
+wait $saver || fail "the screen-saver host ended with status $?"
 echo "PASS installed product (screenshots in $ARTIFACTS)"

@@ -81,6 +81,13 @@ use_test_site() {
   printf '{"screenerURL": "http://127.0.0.1:9/screener", "historyURL": "http://127.0.0.1:9/{symbol}"}\n' >"$SITE_CONFIG"
 }
 
+# The site that the application or the screen saver starts reads its settings from the
+# home folder it runs with.
+site_config_into_home() {  # HOME-FOLDER
+  mkdir -p "$1/.config/tavelo-live-wallpaper"
+  cp "$SITE_CONFIG" "$1/.config/tavelo-live-wallpaper/site.json"
+}
+
 # The process that listens on the test's site port (the application and the screen
 # saver start the site detached from themselves, so it is no child of the test).
 site_pid() { { ss -ltnpH "sport = :${TEST_SITE_PORT:?}" 2>/dev/null | grep -o 'pid=[0-9]*' | head -1 | cut -d= -f2; } || true; }
@@ -108,6 +115,7 @@ use_temporary_home() {
   unset XDG_CONFIG_HOME XDG_DATA_HOME XDG_CACHE_HOME
   mkdir -p "$HOME" "$XDG_RUNTIME_DIR"
   chmod 700 "$XDG_RUNTIME_DIR"
+  site_config_into_home "$HOME"
 }
 
 settings_file() { echo "$HOME/Library/Application Support/Tavelo Live Wallpaper/config.json"; }
@@ -124,6 +132,9 @@ wait_for() {
 }
 
 log_has_line_ending() { grep -q -- "$2\$" "$1"; }
+
+# Every test gets a view site port of its own.
+use_test_site
 
 # The X window id of the wallpaper (the desktop-type window of the application).
 wallpaper_window() {
@@ -177,11 +188,13 @@ use_unprivileged_account() {
   runtime="$WORK/runtime-$account"
   home="$WORK/home-$account"
   mkdir -p "$runtime" "$home"
-  chown "$account" "$runtime" "$home"
+  site_config_into_home "$home"
+  chown -R "$account" "$runtime" "$home"
   chmod 700 "$runtime"
 }
 
 as_account() {
   setpriv --reuid="$account" --regid="$(id -g "$account")" --init-groups \
-    env -i PATH=/usr/bin:/bin HOME="$home" XDG_RUNTIME_DIR="$runtime" NO_AT_BRIDGE=1 "$@"
+    env -i PATH=/usr/bin:/bin HOME="$home" XDG_RUNTIME_DIR="$runtime" NO_AT_BRIDGE=1 \
+    TAVELO_TEST_VIEW_SITE_ORIGIN="$TAVELO_TEST_VIEW_SITE_ORIGIN" "$@"
 }
