@@ -10,6 +10,17 @@ chmod 755 "$WORK"
 mkdir -p "$SHOTS"
 PIDS_TO_END=()
 
+# The host starts the built-in view site when a site view is shown: on a port of the
+# test's own, with its data job pointed at a closed loopback port and its folders here.
+SITE_PORT_OF_TEST=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+export TAVELO_TEST_VIEW_SITE_ORIGIN="http://127.0.0.1:$SITE_PORT_OF_TEST"
+export XDG_CONFIG_HOME="$WORK/config" XDG_CACHE_HOME="$WORK/cache"
+mkdir -p "$XDG_CONFIG_HOME/tavelo-live-wallpaper" "$XDG_CACHE_HOME"
+chmod 777 "$XDG_CACHE_HOME"
+printf '{"screenerURL": "http://127.0.0.1:9/screener", "historyURL": "http://127.0.0.1:9/{symbol}"}\n' \
+    >"$XDG_CONFIG_HOME/tavelo-live-wallpaper/site.json"
+chmod -R a+rX "$XDG_CONFIG_HOME"
+
 fail() {
     echo "FAIL: $*" >&2
     exit 1
@@ -21,6 +32,10 @@ cleanup() {
         kill "$pid" 2>/dev/null || true
     done
     [[ -n "${XVFB_PID:-}" ]] && kill "$XVFB_PID" 2>/dev/null
+    # The site runs detached from the host that started it.
+    local site
+    site=$({ ss -ltnpH "sport = :$SITE_PORT_OF_TEST" 2>/dev/null | grep -o 'pid=[0-9]*' | head -1 | cut -d= -f2; } || true)
+    [[ -n "$site" && "$(cat /proc/"$site"/comm 2>/dev/null)" == tavelo-live-wal* ]] && kill "$site" 2>/dev/null
     wait 2>/dev/null || true
     rm -rf "$WORK"
 }

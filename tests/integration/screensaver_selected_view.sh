@@ -33,7 +33,8 @@ open_target screen 1920 1080 0 0
 run_as_account() {
     local name=$1
     # setpriv executes the host in place: the pid below is the host's own.
-    setpriv --reuid="$ACCOUNT" --regid="$ACCOUNT" --init-groups -- env -i DISPLAY="$DISPLAY" PATH=/usr/bin:/bin HOME=/tmp/not-the-account-home \
+    setpriv --reuid="$ACCOUNT" --regid="$ACCOUNT" --init-groups -- env -i DISPLAY="$DISPLAY" PATH=/usr/bin:/bin \
+        TAVELO_TEST_VIEW_SITE_ORIGIN="$TAVELO_TEST_VIEW_SITE_ORIGIN" XDG_CONFIG_HOME="$XDG_CONFIG_HOME" XDG_CACHE_HOME="$XDG_CACHE_HOME" HOME=/tmp/not-the-account-home \
         XDG_RUNTIME_DIR="$ACCOUNT_HOME/.run" XSCREENSAVER_WINDOW="$TARGET_screen" "$HOST" -root \
         >"$WORK/$name.log" 2>&1 &
     local host=$!

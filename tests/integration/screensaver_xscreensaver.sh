@@ -38,6 +38,7 @@ chown -R "$ACCOUNT:" "$ACCOUNT_HOME"
 start_xvfb
 as_account() {
     setpriv --reuid="$ACCOUNT" --regid="$ACCOUNT" --init-groups -- env -i DISPLAY="$DISPLAY" PATH=/usr/bin:/bin \
+        TAVELO_TEST_VIEW_SITE_ORIGIN="$TAVELO_TEST_VIEW_SITE_ORIGIN" XDG_CONFIG_HOME="$XDG_CONFIG_HOME" XDG_CACHE_HOME="$XDG_CACHE_HOME" \
         HOME="$ACCOUNT_HOME" XDG_RUNTIME_DIR="$ACCOUNT_HOME/.run" "$@"
 }
 
