@@ -90,15 +90,10 @@ wait $app || fail "the installed application ended with status $?"
   fail "the view site is not installed beside the bundles"
 [[ -n "${TAVELO_OFFLINE:-}" ]] && note "no network: only loopback in this namespace"
 
-# Share of a picture's pixels that are strongly green or strongly red (heat-map tiles).
-tile_share() {
-  convert "$1" -resize 480x300\! -fx '(abs(g-r) > 0.15) ? 1 : 0' -colorspace Gray -format '%[fx:mean]' info:
-}
 # Share of pixels that differ clearly between two pictures.
 difference() {
   { compare -metric AE -fuzz 12% "$1" "$2" null: 2>&1 || true; } | awk -v n=$((1280 * 800)) '{ printf "%.3f", $1 / n }'
 }
-at_least() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a >= b) }'; }
 
 views=(crypto_bubbles crypto_chart sp500_heatmap stocks_chart)
 for view in "${views[@]}"; do

@@ -160,6 +160,13 @@ screen_shows_content() {
   picture_shows_content "$WORK/probe.png"
 }
 
+# Share of a picture's pixels that are strongly green or strongly red: the heat map's
+# tiles cover about half the screen; no other view comes near a fifth.
+tile_share() {
+  convert "$1" -resize 480x300\! -fx '(abs(g-r) > 0.15) ? 1 : 0' -colorspace Gray -format '%[fx:mean]' info:
+}
+at_least() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a >= b) }'; }
+
 # "R G B" of one pixel of a picture.
 pixel_at() {
   convert "$1" -format "%[fx:int(255*p{$2,$3}.r)] %[fx:int(255*p{$2,$3}.g)] %[fx:int(255*p{$2,$3}.b)]" info:
