@@ -6,6 +6,7 @@
 #include "platform/Log.h"
 #include "platform/linux/ExecutablePath.h"
 #include "platform/linux/ViewSiteProbe.h"
+#include "shared/ControlCharacterEscape.h"
 #include "viewsite/DataJob.h"
 #include "viewsite/SiteOptions.h"
 #include "viewsite/SiteServer.h"
@@ -80,18 +81,19 @@ int main(int argc, char** argv) {
         std::stringstream text;
         text << config.rdbuf();
         if (const auto problem = viewsite::applySiteConfig(text.str(), options)) {
-            platform::systemLog("⚠️ View site: " + options.configFile.string() + " ignored: " + *problem);
+            platform::systemLog("⚠️ View site: " + escapeControlCharacters(options.configFile.string()) + " ignored: " + *problem);
         }
     }
     std::error_code error;
     if (options.root.empty() || !fs::is_regular_file(options.root / "view.html", error)) {
-        return fail("no site pages at " + (options.root.empty() ? std::string("the installed place") : options.root.string()));
+        return fail("no site pages at " +
+                    (options.root.empty() ? std::string("the installed place") : escapeControlCharacters(options.root.string())));
     }
     options.root = fs::canonical(options.root, error);
 
     viewsite::SiteServer server(viewsite::SiteFiles(options.root, options.dataOverlay), TAVELO_VERSION);
     std::string reason;
-    const std::string address = "http://" + options.host + ":" + std::to_string(options.port);
+    const std::string address = "http://" + escapeControlCharacters(options.host) + ":" + std::to_string(options.port);
     switch (server.listen(options.host, options.port, reason)) {
     case viewsite::SiteServer::ListenResult::listening:
         break;
@@ -106,7 +108,7 @@ int main(int argc, char** argv) {
     case viewsite::SiteServer::ListenResult::failed:
         return fail("cannot listen on " + address + ": " + reason);
     }
-    platform::systemLog("✅ View site serving " + options.root.string() + " at " + address);
+    platform::systemLog("✅ View site serving " + escapeControlCharacters(options.root.string()) + " at " + address);
 
     GMainLoop* loop = g_main_loop_new(nullptr, FALSE);
     const auto quit = [](gpointer data) -> gboolean {
