@@ -115,7 +115,8 @@ Refreshed heatmapFromScreener(int status, std::string_view body, const std::vect
         }
         const auto cap = row.contains("marketCap") ? numberIn(row["marketCap"]) : std::nullopt;
         const auto change = row.contains("pctchange") ? numberIn(row["pctchange"]) : std::nullopt;
-        if (!cap || *cap <= 0) {
+        const double marketValue = cap.value_or(0.0);
+        if (marketValue <= 0) {
             continue;
         }
         seen[symbol] = true;
@@ -123,7 +124,7 @@ Refreshed heatmapFromScreener(int status, std::string_view body, const std::vect
         companies.push_back({{"s", company.symbol},
                              {"n", company.name},
                              {"sector", company.sector},
-                             {"cap", *cap},
+                             {"cap", marketValue},
                              {"chg", change ? nlohmann::json(std::round(*change * 100) / 100) : nlohmann::json()}});
     }
     if (members.empty() || static_cast<double>(companies.size()) < minimumCoverage * static_cast<double>(members.size())) {

@@ -64,7 +64,7 @@ std::string contentTypeFor(std::string_view path) {
     return "application/octet-stream";
 }
 
-std::string cacheControlFor(std::string_view requestPath) {
+std::string cacheControlFor(std::string_view requestPath, std::string_view query) {
     if (requestPath.starts_with("/data/")) {
         return "public, max-age=60, must-revalidate";
     }
@@ -73,7 +73,8 @@ std::string cacheControlFor(std::string_view requestPath) {
     }
     const std::string_view extension = extensionOf(requestPath);
     if (extension == ".css" || extension == ".js") {
-        return "public, max-age=300";
+        const bool versioned = query.starts_with("v=") || query.find("&v=") != std::string_view::npos;
+        return versioned ? "public, max-age=31536000, immutable" : "public, max-age=300";
     }
     return "no-cache";
 }

@@ -23,10 +23,12 @@ inline constexpr std::string_view serviceName = "tavelo-live-wallpaper-site";
 
 std::string contentTypeFor(std::string_view path);
 
-// Data changes every few minutes: a short lifetime, then revalidation. Fonts never
-// change under the same name: a year, immutable. Pages revalidate every time, so a
-// new release shows at once; scripts and styles may be kept for a few minutes.
-std::string cacheControlFor(std::string_view requestPath);
+// Data changes every few minutes: a short lifetime, then revalidation. Versioned
+// assets never change under the same address: a year, immutable. Those are the
+// scripts and styles the pages name by content ("?v=<hash>" in `query`) and the fonts,
+// whose names change when they do. Pages revalidate every time, so a new release shows
+// at once; an unversioned script or style may be kept for a few minutes.
+std::string cacheControlFor(std::string_view requestPath, std::string_view query = {});
 
 struct FileFacts {
     std::uint64_t size = 0;

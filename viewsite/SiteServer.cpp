@@ -83,7 +83,8 @@ struct SiteServer::Handler {
         const std::string requestPath = path.back() == '/' ? path + "index.html" : path;
         setHeader(message, "ETag", etag);
         setHeader(message, "Last-Modified", httpDate(facts.st_mtim.tv_sec));
-        setHeader(message, "Cache-Control", cacheControlFor(requestPath));
+        const char* query = g_uri_get_query(uri);
+        setHeader(message, "Cache-Control", cacheControlFor(requestPath, query != nullptr ? query : ""));
         if (notModified(requestHeader(message, "If-None-Match"), requestHeader(message, "If-Modified-Since"), etag,
                         facts.st_mtim.tv_sec)) {
             soup_server_message_set_status(message, SOUP_STATUS_NOT_MODIFIED, nullptr);

@@ -64,6 +64,8 @@ expect_headers /view.html "text/html; charset=utf-8" "no-cache"
 expect_headers /data/sp500.json "application/json" "public, max-age=60, must-revalidate"
 expect_headers /data/sp500.js "text/javascript; charset=utf-8" "public, max-age=60, must-revalidate"
 expect_headers /js/heatmap.js "text/javascript; charset=utf-8" "public, max-age=300"
+stamp=$(grep -o 'js/heatmap.js?v=[0-9a-f]*' "$root/view.html") || fail "view.html names its script without a stamp"
+expect_headers "/$stamp" "text/javascript; charset=utf-8" "public, max-age=31536000, immutable"
 expect_headers /fonts/inter-latin-400-normal.woff2 "font/woff2" "public, max-age=31536000, immutable"
 curl -s -o /dev/null -D "$WORK/headers" "$base/nothing-here.html"
 [[ "$(header X-Content-Type-Options)" == nosniff && "$(header Content-Security-Policy)" == "$csp" ]] ||

@@ -4,6 +4,7 @@ import { readFileSync, readdirSync } from 'node:fs';
 import { join, resolve, dirname } from 'node:path';
 import { fileURLToPath } from 'node:url';
 import { ENTRIES, bundle } from '../../scripts/build-pages.mjs';
+import { PAGES as SITE_PAGES, stamped } from '../../scripts/stamp-site.mjs';
 
 const repo = resolve(dirname(fileURLToPath(import.meta.url)), '../..');
 const PAGES = ['resources/index.html', 'resources/chartIndex.html', 'site/view.html', 'site/stockView.html', 'site/index.html'];
@@ -11,6 +12,15 @@ const PAGES = ['resources/index.html', 'resources/chartIndex.html', 'site/view.h
 test('the shipped page scripts are built from the current modules', () => {
   for (const [entry, out] of ENTRIES) {
     assert.equal(readFileSync(join(repo, out), 'utf8'), bundle(entry), `${out} is stale: run node scripts/build-pages.mjs`);
+  }
+});
+
+test('the view site names its scripts and styles by their current content', () => {
+  for (const page of SITE_PAGES) {
+    const html = readFileSync(page, 'utf8');
+    assert.equal(html, stamped(html), `${page} is stale: run node scripts/stamp-site.mjs`);
+    // Data changes in place and must never be stamped (the site keeps stamped files a year).
+    assert.doesNotMatch(html, /data\/[^"]*\?v=/, page);
   }
 });
 

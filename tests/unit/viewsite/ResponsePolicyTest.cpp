@@ -47,6 +47,12 @@ TEST(ResponsePolicy, LifetimesFollowHowOftenAFileChanges) {
     EXPECT_EQ(cacheControlFor("/data/sp500.js"), "public, max-age=60, must-revalidate");
     EXPECT_EQ(cacheControlFor("/fonts/inter-latin-400-normal.woff2"), "public, max-age=31536000, immutable");
     EXPECT_EQ(cacheControlFor("/js/heatmap.js"), "public, max-age=300");
+    EXPECT_EQ(cacheControlFor("/js/heatmap.js", "v=0123abcd"), "public, max-age=31536000, immutable");
+    EXPECT_EQ(cacheControlFor("/css/pages.css", "x=1&v=0123abcd"), "public, max-age=31536000, immutable");
+    EXPECT_EQ(cacheControlFor("/js/heatmap.js", "nov=1"), "public, max-age=300");
+    // Data and pages never live long, whatever the address says.
+    EXPECT_EQ(cacheControlFor("/data/sp500.js", "v=0123abcd"), "public, max-age=60, must-revalidate");
+    EXPECT_EQ(cacheControlFor("/view.html", "v=0123abcd"), "no-cache");
     EXPECT_EQ(cacheControlFor("/view.html"), "no-cache");
     EXPECT_EQ(cacheControlFor("/index.html"), "no-cache");
 }
