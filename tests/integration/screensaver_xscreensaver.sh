@@ -58,6 +58,11 @@ for _ in $(seq 100); do
     sleep 0.1
 done
 
+# A window manager, so that the alerts can be answered as a user does.
+openbox --sm-disable >/dev/null 2>&1 &
+PIDS_TO_END+=($!)
+for _ in $(seq 50); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break; sleep 0.1; done
+
 # The first launch of the application: its question, the installer's confirmation and
 # its report, each answered with the default button.
 alert_window() {
@@ -86,7 +91,7 @@ for _ in $(seq 100); do pgrep -u "$ACCOUNT" -x tavelo-live-wal >/dev/null || bre
 settings="$ACCOUNT_HOME/.xscreensaver"
 grep -qxF "mode:		one" "$settings" || fail "mode is not one: $(cat "$settings")"
 grep -qxF "selected:	3" "$settings" || fail "ours is not selected: $(cat "$settings")"
-grep -qF "tavelo-live-wallpaper-screensaver' --root" "$settings" || fail "ours is not listed: $(cat "$settings")"
+grep -qE "bin/tavelo-live-wallpaper-screensaver'? --root" "$settings" || fail "ours is not listed: $(cat "$settings")"
 diff <(grep -vE '^(mode|selected):' "$WORK/xscreensaver.before" | sed 's/\\n$/\\n\\/') \
     <(grep -vE '^(mode|selected):|tavelo-live-wallpaper-screensaver' "$settings") >/dev/null ||
     fail "other lines of the file changed: $(diff "$WORK/xscreensaver.before" "$settings")"
