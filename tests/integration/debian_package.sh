@@ -98,6 +98,10 @@ done <"$WORK/contents"
 for folder in /usr/lib/tavelo-live-wallpaper /usr/share/doc/$package; do
   [[ -e "$folder" ]] && fail "left behind after removal: $folder"
 done
-# The account's own files stay, as the README says.
+# The account's own files stay, as the README says; its autostart entry names the
+# program as TryExec, so the session skips it now that the program is gone.
 [[ -f "$config" ]] || fail "removing the package took the user's settings"
+autostart="$home/.config/autostart/tavelo-live-wallpaper.desktop"
+grep -qx "TryExec=/usr/bin/tavelo-live-wallpaper" "$autostart" ||
+  fail "the autostart entry has no TryExec for the installed program: $(cat "$autostart")"
 echo "PASS debian package (Installed-Size $installed_size KiB; lintian: $ARTIFACTS/lintian.txt)"
