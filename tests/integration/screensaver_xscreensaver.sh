@@ -21,6 +21,9 @@ if ! id -u "$ACCOUNT" >/dev/null 2>&1; then
     useradd --system --no-create-home --home-dir /var/tmp/$ACCOUNT-home --shell /usr/sbin/nologin "$ACCOUNT"
 fi
 ACCOUNT_HOME=$(getent passwd "$ACCOUNT" | cut -d: -f6)
+# Whatever the account still runs at the end (session buses, accessibility helpers of
+# the application's run) belongs to this test.
+trap 'pkill -KILL -u "$ACCOUNT" 2>/dev/null || true; cleanup' EXIT
 rm -rf "$ACCOUNT_HOME"
 mkdir -p "$ACCOUNT_HOME/.run"
 chmod 700 "$ACCOUNT_HOME/.run"
