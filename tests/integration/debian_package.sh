@@ -33,7 +33,9 @@ grep '^E:' "$ARTIFACTS/lintian.txt" && fail "lintian reports errors (all of its 
 
 note "what it installs, and its size"
 for item in ./usr/bin/tavelo-live-wallpaper ./usr/bin/tavelo-live-wallpaper-screensaver \
-    "./usr/lib/tavelo-live-wallpaper/Tavelo Live Wallpaper.app/Contents/Resources/index.html" \
+    ./usr/share/tavelo-live-wallpaper/resources/index.html \
+    "./usr/lib/tavelo-live-wallpaper/Tavelo Live Wallpaper.app/Contents/Resources" \
+    "./usr/lib/tavelo-live-wallpaper/Tavelo Live Wallpaper Screensaver.saver/Contents/Resources" \
     "./usr/lib/tavelo-live-wallpaper/Tavelo Live Wallpaper Screensaver.saver/Contents/Linux/tavelo-live-wallpaper-screensaver.so" \
     ./usr/share/doc/$package/copyright ./usr/share/doc/$package/changelog.gz \
     ./usr/share/xscreensaver/config/tavelo-live-wallpaper-screensaver.xml; do
@@ -41,6 +43,11 @@ for item in ./usr/bin/tavelo-live-wallpaper ./usr/bin/tavelo-live-wallpaper-scre
 done
 version=$(dpkg-deb -f "$deb" Version)
 dpkg-deb -x "$deb" "$WORK/unpacked"
+# One copy of the pages, linked from both bundles.
+for bundle in "Tavelo Live Wallpaper.app" "Tavelo Live Wallpaper Screensaver.saver"; do
+  [[ -f "$WORK/unpacked/usr/lib/tavelo-live-wallpaper/$bundle/Contents/Resources/chartIndex.html" ]] ||
+    fail "$bundle does not reach the shared pages"
+done
 [[ "$(zcat "$WORK/unpacked/usr/share/doc/$package/changelog.gz" | head -1)" == "$package ($version) "* ]] ||
   fail "the changelog's newest entry is not version $version"
 for program in usr/bin/tavelo-live-wallpaper usr/bin/tavelo-live-wallpaper-screensaver \
@@ -49,7 +56,7 @@ for program in usr/bin/tavelo-live-wallpaper usr/bin/tavelo-live-wallpaper-scree
 done
 installed_size=$(dpkg-deb -f "$deb" Installed-Size)
 note "Installed-Size: $installed_size KiB"
-# Stripped, it is about 2.2 MB; unstripped it was over ten times that.
+# Stripped and with one copy of the pages it is about 1.7 MB; unstripped it was 27.5 MB.
 ((installed_size < 4000)) || fail "Installed-Size is $installed_size KiB"
 
 note "install"
@@ -81,10 +88,16 @@ page_drawn() {
   picture_shows_content "$WORK/band.png"
 }
 wait_for 40 page_drawn || fail "the installed wallpaper shows no page (see $ARTIFACTS/package-wallpaper.png)"
-/usr/bin/tavelo-live-wallpaper-screensaver --help >/dev/null || fail "the installed screen-saver host does not run"
+# The installed screen saver, in a window of its own, loads its page through its
+# bundle's link to the shared pages (confinement resolves the link).
+as_account env DISPLAY="$DISPLAY" GDK_BACKEND=x11 timeout 20 /usr/bin/tavelo-live-wallpaper-screensaver \
+  >"$WORK/host.log" 2>&1 &
+track $!
+wait_for 20 grep -q "✅ Finished loading." "$WORK/host.log" || { cat "$WORK/host.log" >&2; fail "the installed screen saver loaded no page"; }
+grep -q "❌" "$WORK/host.log" && fail "the installed screen saver failed: $(grep "❌" "$WORK/host.log")"
+pkill -TERM -u "$account" -x tavelo-live-wal || true
 config="$home/Library/Application Support/Tavelo Live Wallpaper/config.json"
 wait_for 10 test -f "$config" || fail "the first launch wrote no settings file"
-pkill -TERM -u "$account" -x tavelo-live-wal || true
 wait_for 10 bash -c "! pgrep -u $account -x tavelo-live-wal" || fail "the application did not end on SIGTERM"
 
 note "remove"
@@ -95,7 +108,7 @@ while IFS= read -r item; do
   [[ "$path" == / || "$path" == */ ]] && continue
   [[ -e "$path" || -L "$path" ]] && fail "left behind after removal: $path"
 done <"$WORK/contents"
-for folder in /usr/lib/tavelo-live-wallpaper /usr/share/doc/$package; do
+for folder in /usr/lib/tavelo-live-wallpaper /usr/share/tavelo-live-wallpaper /usr/share/doc/$package; do
   [[ -e "$folder" ]] && fail "left behind after removal: $folder"
 done
 # The account's own files stay, as the README says; its autostart entry names the
