@@ -73,8 +73,9 @@ public:
     virtual void setBorder(double width, BorderColor color) = 0;
     virtual void setFrames(const CardFrames& frames) = 0;
 
-    // Scales the whole card about its centre to `factor`, replacing the previous
-    // scale, animated over `seconds`.
+    // Scales the whole card to `factor` about its anchor, the bottom-left corner (a
+    // layer's anchor, left unchanged), replacing the previous scale, animated over
+    // `seconds`.
     virtual void animateScale(double factor, double seconds) = 0;
 
     // Called with the card's new size whenever it changes, and once when first laid out.

@@ -15,6 +15,8 @@ packages=(
   nodejs python3 desktop-file-utils libglib2.0-bin util-linux passwd
   # the view site: loopback-only test namespaces (ip, ss), the HTTPS recipe's web server
   iproute2 nginx-light openssl ca-certificates
+  # check the Debian package
+  lintian file
 )
 
 missing=()

@@ -1,5 +1,7 @@
 #include "platform/gtk/GtkCardSurface.h"
 
+#include "platform/gtk/GtkControls.h"
+
 #include <algorithm>
 #include <cmath>
 #include <memory>
@@ -56,27 +58,19 @@ GtkCardSurface::~GtkCardSurface() {
 }
 
 GdkRGBA GtkCardSurface::themeColor(const char* name, GdkRGBA fallback) const {
-    GdkRGBA color = fallback;
-    if (!gtk_style_context_lookup_color(gtk_widget_get_style_context(eventBox_.get()), name, &color)) {
-        return fallback;
-    }
-    return color;
+    return gtk::themeColor(eventBox_.get(), name, fallback);
 }
 
-GdkRGBA GtkCardSurface::textColor(TextColor color) const {
-    GdkRGBA text = themeColor("theme_fg_color", GdkRGBA{0.1, 0.1, 0.1, 1});
-    switch (color) {
-    case TextColor::label: break;
-    case TextColor::secondaryLabel: text.alpha *= 0.6; break;
-    case TextColor::tertiaryLabel: text.alpha *= 0.4; break;
-    }
-    return text;
-}
+GdkRGBA GtkCardSurface::textColor(TextColor color) const { return readableTextColor(eventBox_.get(), color, panelColor_); }
 
 void GtkCardSurface::applyStyle(const CardStyle& style) {
     style_ = style;
     // Taken once: an existing card keeps the panel colour of the theme it was made in.
     panelColor_ = themeColor("theme_bg_color", GdkRGBA{0.96, 0.96, 0.96, 1});
+    // Themes whose borders stand out (high contrast) outline the panel with them, as
+    // they outline their own controls; elsewhere the panel has only its shadow.
+    panelEdge_ = isHighContrastTheme(eventBox_.get()) ? std::optional<GdkRGBA>(themeColor("borders", panelColor_))
+                                                       : std::nullopt;
     gtk_widget_queue_draw(canvas_.get());
 }
 
@@ -151,7 +145,7 @@ gboolean GtkCardSurface::onDraw(GtkWidget* widget, cairo_t* cr, gpointer data) {
     return TRUE;
 }
 
-void GtkCardSurface::draw(cairo_t* cr, double w, double h) {
+void GtkCardSurface::draw(cairo_t* cr, double /*width*/, double h) {
     if (!frames_) {
         return;
     }
@@ -160,14 +154,23 @@ void GtkCardSurface::draw(cairo_t* cr, double w, double h) {
     const Rect panel = flipped(frames_->container);
 
     cairo_save(cr);
-    cairo_translate(cr, w / 2, h / 2);
+    // The growth keeps the layer's anchor, its bottom-left corner, where it is: the
+    // card grows up and to the right from that corner, not from its centre.
+    cairo_translate(cr, 0, h);
     cairo_scale(cr, scale_, scale_);
-    cairo_translate(cr, -w / 2, -h / 2);
+    cairo_translate(cr, 0, -h);
 
     drawShadow(cr, panel);
     roundedRect(cr, panel.x, panel.y, panel.width, panel.height, style_.panelCornerRadius);
     gdk_cairo_set_source_rgba(cr, &panelColor_);
     cairo_fill(cr);
+
+    if (panelEdge_) {
+        roundedRect(cr, panel.x + 0.5, panel.y + 0.5, panel.width - 1, panel.height - 1, style_.panelCornerRadius - 0.5);
+        gdk_cairo_set_source_rgba(cr, &*panelEdge_);
+        cairo_set_line_width(cr, 1);
+        cairo_stroke(cr);
+    }
 
     drawPreview(cr, flipped(frames_->preview));
     drawText(cr, title_, flipped(frames_->title), style_.titleFont, textColor(style_.titleColor), false);

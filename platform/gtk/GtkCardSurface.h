@@ -6,11 +6,14 @@
 
 #include <gtk/gtk.h>
 
+#include <optional>
+
 namespace platform::gtk {
 
 // A card drawn with cairo in the theme's colours. GTK 3 cannot transform widgets,
-// so the card draws itself scaled about its centre, and draws past its allocation
-// (by `overhang` on every side) so that neither its shadow nor its growth is cut off.
+// so the card draws itself scaled about its bottom-left corner (the anchor a layer
+// keeps), and draws past its allocation (by `overhang` on every side) so that neither
+// its shadow nor its growth is cut off.
 // Its events come from an input-only box of exactly the card's size, so a grown
 // card never steals the pointer from its neighbour.
 class GtkCardSurface : public CardSurface, public GtkWidgetHolder {
@@ -69,6 +72,7 @@ private:
 
     CardStyle style_;
     GdkRGBA panelColor_{1, 1, 1, 1};
+    std::optional<GdkRGBA> panelEdge_;  // the theme's outline for the panel, where it wants one
     std::string title_;
     std::string description_;
     bool overlayHidden_ = false;

@@ -22,9 +22,15 @@ public:
     std::string text() const override;
     void setTextColor(TextColor color) override;
     GtkWidget* gtkWidget() const override { return widget_.get(); }
+    ~GtkTextLabel() override;
 
 private:
+    static void onStyleUpdated(GtkWidget* widget, gpointer self);
+    void applyAttributes();
+
     GObjectPtr<GtkWidget> widget_;
+    Font font_;
+    TextColor color_ = TextColor::label;
 };
 
 class GtkCheckboxControl : public Checkbox, public GtkWidgetHolder {
@@ -53,8 +59,11 @@ public:
 
 private:
     static gboolean onActivateLink(GtkLinkButton* button, gpointer self);
+    static void onLabelStyleUpdated(GtkWidget* label, gpointer self);
+    void applyLabelAttributes();
 
     GObjectPtr<GtkWidget> widget_;
+    Font font_;
     std::function<void()> handler_;
 };
 
@@ -92,5 +101,20 @@ private:
 // Sets the font of a label's text: `font.size` logical pixels, bold or regular,
 // in the theme's font family.
 void applyFont(GtkLabel* label, Font font);
+
+// A named colour of the theme (theme_fg_color, theme_bg_color, borders, ...) as the
+// widget's style sees it, or `fallback` where the theme does not define it.
+GdkRGBA themeColor(GtkWidget* widget, const char* name, GdkRGBA fallback);
+
+// Whether the theme is a high-contrast one: one of GTK's HighContrast themes, or one
+// whose borders stand out from its background.
+bool isHighContrastTheme(GtkWidget* widget);
+
+// The least contrast text may have in the widget's theme: 4.5:1, or 7:1 in a
+// high-contrast theme.
+double minimumContrastOf(GtkWidget* widget);
+
+// The colour for text of `color` over `background`, with the theme's minimum contrast.
+GdkRGBA readableTextColor(GtkWidget* widget, TextColor color, const GdkRGBA& background);
 
 }  // namespace platform::gtk

@@ -11,12 +11,11 @@ void GtkWidgetFactory::installStyleSheet() {
         return;
     }
     styleSheet_ = adoptGObject(gtk_css_provider_new());
-    // Dimmer than the theme's dim-label, for fine print such as the version line; and
-    // a link and a checkbox no taller than their text, so that the window's fixed
-    // spacing leaves room for the version line.
+    // A link and a checkbox no taller than their text, so that the window's fixed
+    // spacing leaves room for the version line. Only sizes: every colour and border
+    // comes from the theme, so high-contrast themes apply in full.
     gtk_css_provider_load_from_data(styleSheet_.get(),
-                                    ".tavelo-tertiary { opacity: 0.45; }\n"
-                                    ".tavelo-inline-link { padding: 0 2px; min-height: 0; border-width: 0; }\n"
+                                    ".tavelo-inline-link { padding: 0 2px; min-height: 0; }\n"
                                     "checkbutton.tavelo-compact { padding-top: 0; padding-bottom: 0; }",
                                     -1, nullptr);
     gtk_style_context_add_provider_for_screen(gdk_screen_get_default(), GTK_STYLE_PROVIDER(styleSheet_.get()),

@@ -33,7 +33,7 @@ std::string XScreenSaverInstaller::commandFor(const std::filesystem::path& saver
 bool XScreenSaverInstaller::install(const std::filesystem::path& saverBundle) {
     const int answer = alerts_.runModal(Alert{
         "Install the screen saver \u201C" + saverBundle.stem().string() + "\u201D?",
-        "It will be added to XScreenSaver's screen savers for you only.",
+        "It will become XScreenSaver's screen saver, for you only.",
         AlertStyle::informational,
         {"Install", "Cancel"},
     });
@@ -54,9 +54,11 @@ bool XScreenSaverInstaller::install(const std::filesystem::path& saverBundle) {
                   ? "✅ Screen saver registered with XScreenSaver in " + settingsFile_.string()
                   : "✅ Screen saver already registered with XScreenSaver in " + settingsFile_.string());
 
-    std::string where = std::string("Choose \u201C") + screenSaverLabel +
-                        "\u201D in XScreenSaver's settings: \u201COpen Screen Saver Preferences\u201D in the "
-                        "Tavelo menu, or the program xscreensaver-settings.";
+    // Installing a screen saver makes it the one in use, as a system installer does.
+    std::string where = std::string("\u201C") + screenSaverLabel +
+                        "\u201D is now XScreenSaver's screen saver. To choose another, use XScreenSaver's "
+                        "settings: \u201COpen Screen Saver Preferences\u201D in the Tavelo menu, or the program "
+                        "xscreensaver-settings.";
     if (!programOnPath("xscreensaver")) {
         where += " XScreenSaver itself is not installed yet: install the package \u201Cxscreensaver\u201D to run it.";
     }

@@ -8,7 +8,7 @@ namespace platform {
 
 // The system's screen-saver installer, as Linux desktops have none: asked to open a
 // .saver bundle, it asks the user, then registers the screen-saver host that shows
-// this bundle with XScreenSaver for this user, and says where to pick it. Nothing
+// this bundle with XScreenSaver for this user and makes it the screen saver in use. Nothing
 // is copied: the entry runs the host and the bundle where they are.
 class XScreenSaverInstaller {
 public:

@@ -50,6 +50,7 @@ struct ProgramsBlock {
     std::size_t first;  // the "programs:" line
     std::size_t last;   // the line that ends the list
     std::string value;  // the list with continuations joined
+    std::size_t keyLength;  // of "programs:" on the first line
 };
 
 std::optional<ProgramsBlock> findProgramsBlock(const std::vector<std::string>& lines) {
@@ -59,7 +60,7 @@ std::optional<ProgramsBlock> findProgramsBlock(const std::vector<std::string>& l
         if (!std::regex_search(lines[i], match, key)) {
             continue;
         }
-        ProgramsBlock block{i, i, {}};
+        ProgramsBlock block{i, i, {}, static_cast<std::size_t>(match.length())};
         std::string part = lines[i].substr(static_cast<std::size_t>(match.length()));
         for (;;) {
             const bool more = continues(part);
@@ -78,15 +79,23 @@ std::optional<ProgramsBlock> findProgramsBlock(const std::vector<std::string>& l
     return std::nullopt;
 }
 
-// The commands of the list's entries: "[-] [visual:] ["label"] command".
-std::vector<std::string> entryCommands(const std::string& value) {
+struct ListEntry {
+    std::string command;  // blanks normalised
+    bool disabled;        // a leading "-": kept in the list but never run at random
+};
+
+// The list's entries, "[-] [visual:] ["label"] command", in the order XScreenSaver
+// numbers them for "selected:".
+std::vector<ListEntry> listEntries(const std::string& value) {
     static const std::regex visual(R"(^[A-Za-z0-9_-]+:\s)");
-    std::vector<std::string> commands;
+    std::vector<ListEntry> entries;
     std::size_t start = 0;
     for (;;) {
         const auto end = value.find("\\n", start);
         std::string entry = trimmed(value.substr(start, end == std::string::npos ? std::string::npos : end - start));
+        bool disabled = false;
         if (!entry.empty() && entry.front() == '-') {
+            disabled = true;
             entry = trimmed(entry.substr(1));
         }
         std::smatch match;
@@ -98,14 +107,50 @@ std::vector<std::string> entryCommands(const std::string& value) {
             entry = close == std::string::npos ? std::string() : trimmed(entry.substr(close + 1));
         }
         if (!entry.empty()) {
-            commands.push_back(normalisedCommand(entry));
+            entries.push_back({normalisedCommand(entry), disabled});
         }
         if (end == std::string::npos) {
             break;
         }
         start = end + 2;
     }
-    return commands;
+    return entries;
+}
+
+// Sets "key: value" outside the programs list, where the key is already set, or
+// adds the line just before the list. Returns whether a line was added.
+bool setSetting(std::vector<std::string>& lines, const ProgramsBlock& block, const std::string& key,
+                const std::string& value) {
+    // The key and the blanks after it stay as the user (or the settings tool) wrote them.
+    const std::regex setting("^\\s*\\*?" + key + "\\s*:[ \\t]*");
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (i >= block.first && i <= block.last) {
+            continue;
+        }
+        std::smatch match;
+        if (std::regex_search(lines[i], match, setting)) {
+            lines[i] = match.str() + value;
+            return false;
+        }
+    }
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(block.first), key + ":\t\t" + value);
+    return true;
+}
+
+// Drops the "-" that keeps the entry running `command` out of use.
+void enableEntry(std::vector<std::string>& lines, const ProgramsBlock& block, const std::string& command,
+                 std::size_t keyLength) {
+    for (std::size_t i = block.first; i <= block.last; ++i) {
+        std::string& line = lines[i];
+        if (normalisedCommand(line).find(command) == std::string::npos) {
+            continue;
+        }
+        const auto start = line.find_first_not_of(" \t", i == block.first ? keyLength : 0);
+        if (start != std::string::npos && line[start] == '-') {
+            line[start] = ' ';
+        }
+        return;
+    }
 }
 
 std::string joinLines(const std::vector<std::string>& lines, bool finalNewline) {
@@ -131,8 +176,8 @@ bool hasProgramCommand(std::string_view fileText, std::string_view command) {
         return false;
     }
     const auto wanted = normalisedCommand(command);
-    for (const auto& existing : entryCommands(block->value)) {
-        if (existing == wanted) {
+    for (const auto& entry : listEntries(block->value)) {
+        if (entry.command == wanted) {
             return true;
         }
     }
@@ -169,10 +214,45 @@ std::string withProgramRegistered(std::string_view fileText, const XScreenSaverP
     return joinLines(lines, endsWithNewline || block->last + 2 == lines.size());
 }
 
+std::string withProgramSelected(std::string_view fileText, std::string_view command) {
+    auto lines = splitLines(fileText);
+    auto block = findProgramsBlock(lines);
+    if (!block) {
+        return std::string(fileText);
+    }
+    const auto entries = listEntries(block->value);
+    const auto wanted = normalisedCommand(command);
+    std::size_t index = 0;
+    while (index < entries.size() && entries[index].command != wanted) {
+        ++index;
+    }
+    if (index == entries.size()) {
+        return std::string(fileText);
+    }
+    if (entries[index].disabled) {
+        enableEntry(lines, *block, wanted, block->keyLength);
+    }
+    for (const auto& [key, value] : {std::pair<std::string, std::string>{"mode", "one"},
+                                     std::pair<std::string, std::string>{"selected", std::to_string(index)}}) {
+        if (setSetting(lines, *block, key, value)) {
+            ++block->first;
+            ++block->last;
+        }
+    }
+    const bool endsWithNewline = !fileText.empty() && fileText.back() == '\n';
+    return joinLines(lines, endsWithNewline);
+}
+
+std::string withProgramInUse(std::string_view fileText, const XScreenSaverProgram& program) {
+    return withProgramSelected(withProgramRegistered(fileText, program), program.command);
+}
+
 std::string newSettingsFileText(const XScreenSaverProgram& program) {
     return "# XScreenSaver settings. Every setting left out here keeps XScreenSaver's default;\n"
            "# its settings tool (xscreensaver-settings) writes the complete file.\n"
            "\n"
+           "mode:\t\tone\n"
+           "selected:\t\t0\n"
            "programs: \\\n" +
            programsEntryLine(program) + "\n";
 }
@@ -198,7 +278,7 @@ RegistrationResult registerXScreenSaverProgram(const std::filesystem::path& file
             return {RegistrationOutcome::failed, "cannot read " + target.string()};
         }
         const std::string current{std::istreambuf_iterator<char>(input), std::istreambuf_iterator<char>()};
-        updated = withProgramRegistered(current, program);
+        updated = withProgramInUse(current, program);
         if (updated == current) {
             return {RegistrationOutcome::alreadyRegistered, {}};
         }

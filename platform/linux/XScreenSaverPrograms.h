@@ -26,6 +26,16 @@ std::string withProgramRegistered(std::string_view fileText, const XScreenSaverP
 // Whether some entry of the "programs:" list runs exactly `command` (enabled or not).
 bool hasProgramCommand(std::string_view fileText, std::string_view command);
 
+// The settings file's text with the entry that runs `command` as the one screen saver
+// in use: "mode: one" and "selected:" its place in the list (counted from 0, disabled
+// entries included, as XScreenSaver counts), the entry enabled if it was not. Those
+// settings are changed where they are or added before the list; every other line stays
+// as it was. Returns the text unchanged when no entry runs `command`.
+std::string withProgramSelected(std::string_view fileText, std::string_view command);
+
+// Registered as above, then selected: what installing a screen saver does.
+std::string withProgramInUse(std::string_view fileText, const XScreenSaverProgram& program);
+
 // The text of a settings file made for `program` alone, where the user had none.
 std::string newSettingsFileText(const XScreenSaverProgram& program);
 
@@ -36,7 +46,8 @@ struct RegistrationResult {
     std::string error;  // why it failed
 };
 
-// Registers `program` in the settings file at `file`, creating the file when missing.
+// Registers `program` in the settings file at `file` and makes it the screen saver in
+// use, creating the file when missing. alreadyRegistered: nothing needed changing.
 RegistrationResult registerXScreenSaverProgram(const std::filesystem::path& file, const XScreenSaverProgram& program);
 
 // ~/.xscreensaver of the current user.

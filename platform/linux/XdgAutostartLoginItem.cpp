@@ -76,12 +76,27 @@ std::string XdgAutostartLoginItem::execValueFor(const fs::path& program) {
     return escaped;
 }
 
+std::string XdgAutostartLoginItem::tryExecValueFor(const fs::path& program) {
+    std::string value;
+    for (char c : program.string()) {
+        switch (c) {
+        case '\\': value += "\\\\"; break;
+        case '\n': value += "\\n"; break;
+        case '\t': value += "\\t"; break;
+        case '\r': value += "\\r"; break;
+        default: value += c;
+        }
+    }
+    return value;
+}
+
 std::string XdgAutostartLoginItem::entryText() const {
     std::ostringstream text;
     text << "[Desktop Entry]\n"
          << "Type=Application\n"
          << "Name=Tavelo Live Wallpaper\n"
          << "Comment=Live market views on your desktop\n"
+         << "TryExec=" << tryExecValueFor(launcher_) << "\n"
          << "Exec=" << execValueFor(launcher_) << "\n"
          << "Icon=tavelo-live-wallpaper\n"
          << "Terminal=false\n"

@@ -21,6 +21,10 @@ public:
 
     // The Exec value that runs `program`, quoted as desktop entries require.
     static std::string execValueFor(const std::filesystem::path& program);
+    // The TryExec value for `program`: the plain path as a desktop-entry string. With
+    // it the session skips the entry once the program is gone (the package removed)
+    // instead of failing to start it at every login.
+    static std::string tryExecValueFor(const std::filesystem::path& program);
 
 private:
     std::string entryText() const;

@@ -112,7 +112,9 @@ TEST_F(XdgAutostartTest, RegisteringWritesAnEntryThatRunsTheLauncherAndUnregiste
     std::ifstream entry(item.entryPath());
     const std::string text((std::istreambuf_iterator<char>(entry)), std::istreambuf_iterator<char>());
     EXPECT_NE(text.find("[Desktop Entry]\n"), std::string::npos);
-    EXPECT_NE(text.find("Exec=\"/opt/My Apps/bin/tavelo-live-wallpaper\"\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\nExec=\"/opt/My Apps/bin/tavelo-live-wallpaper\"\n"), std::string::npos) << text;
+    // Skipped by the session once the program is gone.
+    EXPECT_NE(text.find("\nTryExec=/opt/My Apps/bin/tavelo-live-wallpaper\n"), std::string::npos) << text;
 
     EXPECT_EQ(item.unregisterItem(), std::nullopt);
     EXPECT_EQ(item.status(), platform::LoginItemStatus::notRegistered);
@@ -136,6 +138,12 @@ TEST_F(XdgAutostartTest, FailuresAreReportedWithAReason) {
 
     platform::XdgAutostartLoginItem withoutLauncher("tavelo-live-wallpaper", "");
     EXPECT_TRUE(withoutLauncher.registerItem().has_value());
+}
+
+TEST(XdgAutostartExecTest, TryExecIsThePlainPathWithStringEscapes) {
+    EXPECT_EQ(platform::XdgAutostartLoginItem::tryExecValueFor("/opt/My Apps/100%/$x\"y"), "/opt/My Apps/100%/$x\"y");
+    EXPECT_EQ(platform::XdgAutostartLoginItem::tryExecValueFor("/a\\b/c\nd\te"), "/a\\\\b/c\\nd\\te")
+        << "a line break in the path must not end the line";
 }
 
 TEST(XdgAutostartExecTest, QuotesReservedCharactersAsDesktopEntriesRequire) {

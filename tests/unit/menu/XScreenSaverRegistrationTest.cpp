@@ -86,6 +86,55 @@ TEST(XScreenSaverProgramsTest, AnEntryRunningTheSameCommandCountsEvenWhenDisable
     EXPECT_NE(platform::withProgramRegistered(other, ours), other);
 }
 
+TEST(XScreenSaverProgramsTest, SelectingMakesOurEntryTheOneInUseAndLeavesOtherSettingsAlone) {
+    const auto updated = platform::withProgramInUse(existing, ours);
+    const auto before = lines(platform::withProgramRegistered(existing, ours));
+    const auto after = lines(updated);
+    ASSERT_EQ(after.size(), before.size());
+    for (std::size_t i = 0; i < before.size(); ++i) {
+        if (i == 2) {
+            EXPECT_EQ(after[i], "mode:\t\tone");
+        } else if (i == 3) {
+            EXPECT_EQ(after[i], "selected:\t3") << "maze, superquadrics, the disabled xflame, then ours";
+        } else {
+            EXPECT_EQ(after[i], before[i]) << "line " << i;
+        }
+    }
+    EXPECT_EQ(platform::withProgramInUse(updated, ours), updated) << "installing again changes nothing";
+}
+
+TEST(XScreenSaverProgramsTest, MissingSettingsAreAddedBeforeTheListAndADisabledEntryIsEnabled) {
+    struct Case {
+        std::string before;
+        std::string after;
+    };
+    const std::string entry = platform::programsEntryLine(ours);
+    const std::vector<Case> cases{
+        // A random-mode file with our entry first among others: only the mode changes and
+        // "selected:" is added before the list.
+        {"mode: random\nprograms: \\\n" + entry + "\\\n  maze -root \\n\n",
+         "mode: one\nselected:\t\t0\nprograms: \\\n" + entry + "\\\n  maze -root \\n\n"},
+        // The X resource spelling of the keys, and our entry switched off with "-".
+        {"*selected: 0\nprograms: maze -root \\n\\\n- \"Tavelo\" /opt/tavelo/bin/tavelo-live-wallpaper-screensaver "
+         "--root\n*mode:\tblank\n",
+         "*selected: 1\nprograms: maze -root \\n\\\n  \"Tavelo\" /opt/tavelo/bin/tavelo-live-wallpaper-screensaver "
+         "--root\n*mode:\tone\n"},
+        // A disabled entry on the list's first line.
+        {"programs: -  /opt/tavelo/bin/tavelo-live-wallpaper-screensaver --root\n",
+         "mode:\t\tone\nselected:\t\t0\nprograms:    /opt/tavelo/bin/tavelo-live-wallpaper-screensaver --root\n"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(platform::withProgramInUse(c.before, ours), c.after) << c.before;
+    }
+    // A line of the list that reads like the setting (an entry with the visual "mode") is not it.
+    const std::string lookalike = "programs: \\\n  mode: xmode -root \\n\\\n" + entry + "\n";
+    const auto selected = platform::withProgramInUse(lookalike, ours);
+    EXPECT_NE(selected.find("\n  mode: xmode -root \\n\\\n"), std::string::npos) << selected;
+    EXPECT_EQ(selected.rfind("mode:\t\tone\nselected:\t\t1\nprograms:", 0), 0u) << selected;
+    // Nothing to select where no entry runs the command.
+    EXPECT_EQ(platform::withProgramSelected("mode: random\n", ours.command), "mode: random\n");
+}
+
 TEST(XScreenSaverRegistrationTest, RegistersInTheUsersFileKeepingItsProgramsAndOnlyOnce) {
     testing_support::TemporaryHome home;
     const auto file = platform::xscreensaverSettingsFile();
@@ -94,7 +143,7 @@ TEST(XScreenSaverRegistrationTest, RegistersInTheUsersFileKeepingItsProgramsAndO
 
     EXPECT_EQ(platform::registerXScreenSaverProgram(file, ours).outcome, RegistrationOutcome::added);
     const auto once = read(file);
-    EXPECT_EQ(once, platform::withProgramRegistered(existing, ours));
+    EXPECT_EQ(once, platform::withProgramInUse(existing, ours));
     EXPECT_EQ(platform::registerXScreenSaverProgram(file, ours).outcome, RegistrationOutcome::alreadyRegistered);
     EXPECT_EQ(read(file), once);
 }
@@ -103,7 +152,9 @@ TEST(XScreenSaverRegistrationTest, AMissingFileIsCreatedAndALinkedOneIsChangedWh
     testing_support::TemporaryHome home;
     const auto file = home.path() / ".xscreensaver";
     EXPECT_EQ(platform::registerXScreenSaverProgram(file, ours).outcome, RegistrationOutcome::added);
-    EXPECT_TRUE(platform::hasProgramCommand(read(file), ours.command));
+    const auto created = read(file);
+    EXPECT_TRUE(platform::hasProgramCommand(created, ours.command));
+    EXPECT_NE(created.find("mode:\t\tone\nselected:\t\t0\n"), std::string::npos) << created;
 
     const auto kept = home.path() / "dotfiles" / "xscreensaver";
     fs::create_directories(kept.parent_path());
@@ -142,10 +193,14 @@ TEST_F(XScreenSaverInstallerTest, CancellingChangesNothing) {
     EXPECT_EQ(alerts.shown[0].buttons, (std::vector<std::string>{"Install", "Cancel"}));
 }
 
-TEST_F(XScreenSaverInstallerTest, ConfirmingRegistersTheHostAndSaysWhereToPickIt) {
+TEST_F(XScreenSaverInstallerTest, ConfirmingMakesTheHostTheScreenSaverInUse) {
+    std::ofstream(settingsFile, std::ios::binary) << existing;
     EXPECT_TRUE(installer.install(ownSaver));
     const auto command = "'" + host.string() + "' --root";
-    EXPECT_TRUE(platform::hasProgramCommand(read(settingsFile), command)) << read(settingsFile);
+    const auto written = read(settingsFile);
+    EXPECT_TRUE(platform::hasProgramCommand(written, command)) << written;
+    EXPECT_NE(written.find("\nmode:\t\tone\nselected:\t3\n"), std::string::npos) << written;
+    EXPECT_NE(written.find("pointerHysteresis:  10\n"), std::string::npos) << written;
     ASSERT_EQ(alerts.shown.size(), 2u);
     EXPECT_EQ(alerts.shown[1].messageText, "Screen Saver Installed");
     EXPECT_NE(alerts.shown[1].informativeText.find("xscreensaver-settings"), std::string::npos);

@@ -1,0 +1,120 @@
+#!/usr/bin/env bash
+# The Debian package as a user gets it: built with cpack, checked by lintian (no
+# errors), installed with apt, its application started from /usr/bin by an ordinary
+# account on a virtual desktop, then removed with apt: no file of the package stays,
+# and only the account's own files remain. The package's listing and lintian's report
+# go to $TAVELO_BUILD_DIR/test-artifacts/.
+source "$(dirname "$0")/lib.sh"
+ARTIFACTS="$BUILD_DIR/test-artifacts"
+mkdir -p "$ARTIFACTS"
+package=tavelo-live-wallpaper
+
+[[ $(id -u) -eq 0 ]] || { echo "SKIP: installing a package needs root"; exit 77; }
+command -v lintian >/dev/null || fail "lintian is not installed (scripts/install-deps.sh installs it)"
+# One package test at a time on a machine, and never over a copy someone installed by hand.
+exec {lock}>/tmp/tavelo-package-test.lock
+flock "$lock"
+if [[ "$(dpkg-query -W -f='${db:Status-Status}' $package 2>/dev/null || true)" == installed ]]; then
+  echo "SKIP: $package is installed on this machine already; this test would remove it"
+  exit 77
+fi
+apt_locked() { flock /tmp/apt.lock env DEBIAN_FRONTEND=noninteractive "$@"; }
+
+note "build the package"
+cpack -G DEB -B "$WORK/package" --config "$BUILD_DIR/CPackConfig.cmake" >"$WORK/cpack.log" 2>&1 ||
+  { cat "$WORK/cpack.log" >&2; fail "cpack failed"; }
+deb=$(ls "$WORK"/package/${package}_*.deb)
+dpkg-deb -c "$deb" | awk '{ $1=$2=$3=$4=$5=""; sub(/^ +/, ""); print }' | sed 's/ -> .*//' >"$WORK/contents"
+cp "$WORK/contents" "$ARTIFACTS/package-contents.txt"
+
+note "lintian"
+lintian --tag-display-limit 0 "$deb" >"$ARTIFACTS/lintian.txt" 2>&1 || true
+grep '^E:' "$ARTIFACTS/lintian.txt" && fail "lintian reports errors (all of its report: $ARTIFACTS/lintian.txt)"
+
+note "what it installs, and its size"
+for item in ./usr/bin/tavelo-live-wallpaper ./usr/bin/tavelo-live-wallpaper-screensaver \
+    ./usr/share/tavelo-live-wallpaper/resources/index.html \
+    "./usr/lib/tavelo-live-wallpaper/Tavelo Live Wallpaper.app/Contents/Resources" \
+    "./usr/lib/tavelo-live-wallpaper/Tavelo Live Wallpaper Screensaver.saver/Contents/Resources" \
+    "./usr/lib/tavelo-live-wallpaper/Tavelo Live Wallpaper Screensaver.saver/Contents/Linux/tavelo-live-wallpaper-screensaver.so" \
+    ./usr/share/doc/$package/copyright ./usr/share/doc/$package/changelog.gz \
+    ./usr/share/xscreensaver/config/tavelo-live-wallpaper-screensaver.xml; do
+  grep -qxF "$item" "$WORK/contents" || fail "the package has no $item"
+done
+version=$(dpkg-deb -f "$deb" Version)
+dpkg-deb -x "$deb" "$WORK/unpacked"
+# One copy of the pages, linked from both bundles.
+for bundle in "Tavelo Live Wallpaper.app" "Tavelo Live Wallpaper Screensaver.saver"; do
+  [[ -f "$WORK/unpacked/usr/lib/tavelo-live-wallpaper/$bundle/Contents/Resources/chartIndex.html" ]] ||
+    fail "$bundle does not reach the shared pages"
+done
+[[ "$(zcat "$WORK/unpacked/usr/share/doc/$package/changelog.gz" | head -1)" == "$package ($version) "* ]] ||
+  fail "the changelog's newest entry is not version $version"
+for program in usr/bin/tavelo-live-wallpaper usr/bin/tavelo-live-wallpaper-screensaver \
+    "usr/lib/tavelo-live-wallpaper/Tavelo Live Wallpaper Screensaver.saver/Contents/Linux/tavelo-live-wallpaper-screensaver.so"; do
+  file -L "$WORK/unpacked/$program" | grep -q 'not stripped' && fail "$program is not stripped"
+done
+installed_size=$(dpkg-deb -f "$deb" Installed-Size)
+note "Installed-Size: $installed_size KiB"
+# Stripped and with one copy of the pages it is about 1.7 MB; unstripped it was 27.5 MB.
+((installed_size < 4000)) || fail "Installed-Size is $installed_size KiB"
+
+note "install"
+apt_locked apt-get install -y -q --no-install-recommends "$deb" >"$WORK/install.log" 2>&1 ||
+  { cat "$WORK/install.log" >&2; fail "apt could not install the package"; }
+removed=""
+remove_package() {
+  [[ -n "$removed" ]] && return 0
+  removed=1
+  apt_locked apt-get remove -y -q $package >"$ARTIFACTS/package-remove.log" 2>&1
+}
+# The account's processes end first, then the package goes, whatever happened.
+trap 'cleanup; remove_package' EXIT
+
+note "run it as an ordinary account"
+start_display 1280x800x24
+use_unprivileged_account "${TAVELO_TEST_ACCOUNT_PREFIX:-tavelo}-package"
+chmod 755 "$WORK"
+as_account env DISPLAY="$DISPLAY" GDK_BACKEND=x11 dbus-run-session -- /usr/bin/tavelo-live-wallpaper \
+  >"$WORK/app.log" 2>&1 &
+track $!
+wait_for 40 grep -q "App did finish launching" "$WORK/app.log" || { cat "$WORK/app.log" >&2; fail "the installed application did not start"; }
+wait_for 20 wallpaper_window || fail "no wallpaper window"
+# The page draws over the whole screen; the first launch's question sits in the middle,
+# so the band above it is what tells.
+page_drawn() {
+  import -window root "$ARTIFACTS/package-wallpaper.png" 2>/dev/null || return 1
+  convert "$ARTIFACTS/package-wallpaper.png" -crop 1280x250+0+0 +repage "$WORK/band.png"
+  picture_shows_content "$WORK/band.png"
+}
+wait_for 40 page_drawn || fail "the installed wallpaper shows no page (see $ARTIFACTS/package-wallpaper.png)"
+# The installed screen saver, in a window of its own, loads its page through its
+# bundle's link to the shared pages (confinement resolves the link).
+as_account env DISPLAY="$DISPLAY" GDK_BACKEND=x11 timeout 20 /usr/bin/tavelo-live-wallpaper-screensaver \
+  >"$WORK/host.log" 2>&1 &
+track $!
+wait_for 20 grep -q "✅ Finished loading." "$WORK/host.log" || { cat "$WORK/host.log" >&2; fail "the installed screen saver loaded no page"; }
+grep -q "❌" "$WORK/host.log" && fail "the installed screen saver failed: $(grep "❌" "$WORK/host.log")"
+pkill -TERM -u "$account" -x tavelo-live-wal || true
+config="$home/Library/Application Support/Tavelo Live Wallpaper/config.json"
+wait_for 10 test -f "$config" || fail "the first launch wrote no settings file"
+wait_for 10 bash -c "! pgrep -u $account -x tavelo-live-wal" || fail "the application did not end on SIGTERM"
+
+note "remove"
+remove_package || { cat "$ARTIFACTS/package-remove.log" >&2; fail "apt could not remove the package"; }
+[[ "$(dpkg-query -W -f='${db:Status-Status}' $package 2>/dev/null || true)" != installed ]] || fail "still installed"
+while IFS= read -r item; do
+  path="${item#.}"
+  [[ "$path" == / || "$path" == */ ]] && continue
+  [[ -e "$path" || -L "$path" ]] && fail "left behind after removal: $path"
+done <"$WORK/contents"
+for folder in /usr/lib/tavelo-live-wallpaper /usr/share/tavelo-live-wallpaper /usr/share/doc/$package; do
+  [[ -e "$folder" ]] && fail "left behind after removal: $folder"
+done
+# The account's own files stay, as the README says; its autostart entry names the
+# program as TryExec, so the session skips it now that the program is gone.
+[[ -f "$config" ]] || fail "removing the package took the user's settings"
+autostart="$home/.config/autostart/tavelo-live-wallpaper.desktop"
+grep -qx "TryExec=/usr/bin/tavelo-live-wallpaper" "$autostart" ||
+  fail "the autostart entry has no TryExec for the installed program: $(cat "$autostart")"
+echo "PASS debian package (Installed-Size $installed_size KiB; lintian: $ARTIFACTS/lintian.txt)"

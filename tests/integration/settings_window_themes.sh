@@ -1,0 +1,114 @@
+#!/usr/bin/env bash
+# The settings window in the desktop's themes, measured by its pixels: in Adwaita,
+# Adwaita dark, HighContrast and its inverse, and with text scaled to 1.25, the window
+# keeps its 560x560 content with nothing cut off, and every word of text (heading,
+# card titles and descriptions, checkbox, version line and link) stands out from its
+# background by at least 4.5:1 (7:1 in the high-contrast themes). A marked card's border and the hover growth follow
+# the theme and the card's corner. Screenshots go to $TAVELO_BUILD_DIR/test-artifacts/.
+if [[ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ]]; then exec dbus-run-session -- bash "$0" "$@"; fi
+source "$(dirname "$0")/lib.sh"
+ARTIFACTS="$BUILD_DIR/test-artifacts/themes"
+mkdir -p "$ARTIFACTS"
+export GDK_BACKEND=x11 NO_AT_BRIDGE=1
+CONTRAST="$SOURCE_DIR/tests/integration/helpers/text_contrast.py"
+
+start_display 1280x800x24
+start_window_manager
+start_site
+
+settings_window() { xdotool search --onlyvisible --name '^Tavelo Settings$' 2>/dev/null | head -1; }
+
+# open_settings THEME SCALE: starts the application in that theme and text scale and
+# opens its settings window; sets $win and $app.
+open_settings() {
+  # A home and runtime folder per run: the last run's instance lock is no concern of this one.
+  export HOME="$WORK/home-$1-$2" XDG_RUNTIME_DIR="$WORK/runtime-$1-$2"
+  mkdir -p "$HOME" "$XDG_RUNTIME_DIR"
+  chmod 700 "$XDG_RUNTIME_DIR"
+  mkdir -p "$(dirname "$(settings_file)")"
+  printf '{"firstLaunchDone": true, "selectedViewID": "crypto_chart"}\n' >"$(settings_file)"
+  GTK_THEME=$1 GDK_DPI_SCALE=$2 "$APP" >"$WORK/app.log" 2>&1 &
+  app=$!
+  track $app
+  wait_for 30 grep -q "App did finish launching" "$WORK/app.log" || fail "$1: the application did not start"
+  GTK_THEME=$1 timeout 20 "$APP" >/dev/null 2>&1 || fail "$1: launching again failed"
+  wait_for 10 settings_window || fail "$1: the settings window did not open"
+  win=$(settings_window)
+  xdotool mousemove 1270 790
+  sleep 1
+}
+
+close_app() {
+  kill -TERM $app
+  wait $app 2>/dev/null || true
+}
+
+# The words of text of one band of the window, each at least MINIMUM:1.
+check_contrast() {  # SHOT MINIMUM NAME:X0,Y0,X1,Y1...
+  local shot=$1 minimum=$2 line name words min
+  shift 2
+  convert "$shot" "$WORK/shot.ppm"
+  while read -r line; do
+    echo "   $line"
+    read -r name words min _ <<<"$line"
+    [[ "${words#words=}" -gt 0 ]] || fail "$theme: no text found in $name (see $shot)"
+    awk -v m="${min#min=}" -v wanted="$minimum" 'BEGIN { exit !(m >= wanted) }' || fail "$theme: $name has text at ${min#min=}:1 (see $shot)"
+  done < <(python3 "$CONTRAST" "$WORK/shot.ppm" "$@")
+}
+
+# Pixels that differ between two screenshots in a rectangle WxH+X+Y.
+changed_in() {
+  convert "$1" -crop "$3" +repage "$WORK/a.png"
+  convert "$2" -crop "$3" +repage "$WORK/b.png"
+  compare -metric AE -fuzz 4% "$WORK/a.png" "$WORK/b.png" null: 2>&1 || true
+}
+
+# The first card under the pointer grows by 3 % from its bottom-left corner: what lies
+# left of it and below it stays as it was; its right and top edges move out.
+hover_growth() {
+  local before="$ARTIFACTS/hover-before.png" after="$ARTIFACTS/hover-after.png" left bottom right top
+  import -window "$win" "$before"
+  xdotool mousemove --window "$win" 150 150
+  sleep 0.6
+  import -window "$win" "$after"
+  xdotool mousemove 1270 790
+  left=$(changed_in "$before" "$after" 10x180+21+70)
+  bottom=$(changed_in "$before" "$after" 220x10+42+260)
+  right=$(changed_in "$before" "$after" 10x180+273+70)
+  top=$(changed_in "$before" "$after" 220x8+42+49)
+  echo "   hover: changed pixels left=$left bottom=$bottom right=$right top=$top"
+  ((left < 30 && bottom < 30)) || fail "the hovered card moved its left or bottom edge (left $left, bottom $bottom)"
+  ((right > 300 && top > 300)) || fail "the hovered card did not grow up and to the right (right $right, top $top)"
+}
+
+for variant in Adwaita Adwaita:dark HighContrast HighContrastInverse Adwaita@1.25; do
+  theme=${variant%@*}
+  scale=1
+  [[ "$variant" == *@* ]] && scale=${variant#*@}
+  note "$variant"
+  open_settings "$theme" "$scale"
+  eval "$(xdotool getwindowgeometry --shell "$win")"
+  [[ "$WIDTH" == 560 && "$HEIGHT" == 560 ]] || fail "$variant: the content is ${WIDTH}x${HEIGHT}, not 560x560"
+  shot="$ARTIFACTS/settings-${variant//[:@]/-}.png"
+  import -window "$win" "$shot"
+  # 4.5:1 at least; a high-contrast theme asks for 7:1.
+  minimum=4.5
+  [[ "$theme" == HighContrast* ]] && minimum=7
+  check_contrast "$shot" "$minimum" heading:20,16,540,52 card-title:40,205,265,229 card-description:40,231,265,252 \
+    checkbox:44,496,540,522 footer:20,526,540,556
+  # Nothing cut off: the version line and the link keep clear of the window's bottom
+  # edge, and a blank row parts them from the checkbox.
+  [[ "$(convert "$shot" -crop 560x6+0+554 -format %k info:)" == 1 ]] || fail "$variant: text reaches the bottom edge"
+  blank_row=""
+  for y in $(seq 518 534); do
+    [[ "$(convert "$shot" -crop 516x1+22+$y -format %k info:)" == 1 ]] && { blank_row=$y; break; }
+  done
+  [[ -n "$blank_row" ]] || fail "$variant: the checkbox and the version line run into each other"
+
+  if [[ "$variant" == Adwaita ]]; then
+    hover_growth
+  fi
+  close_app
+done
+
+echo "PASS settings window themes (screenshots in $ARTIFACTS)"
