@@ -12,6 +12,7 @@ namespace platform {
 
 // What a screen-saver host lends the module it loads: the module never talks to the
 // desktop itself, so its code runs unchanged in the real host and on the fake.
+// The layers and what may include what: docs/ARCHITECTURE.md.
 class ScreenSaverServices {
 public:
     virtual ~ScreenSaverServices() = default;

@@ -42,6 +42,8 @@ inline constexpr unsigned widthSizable = 2;
 inline constexpr unsigned heightSizable = 16;
 }  // namespace AutoresizingMask
 
+// A web view. Some set-up calls (layers, autoresizing, engine-private selectors)
+// have no effect on WebKitGTK; docs/ARCHITECTURE.md says which and why they stay.
 class WebView {
 public:
     virtual ~WebView() = default;
