@@ -134,8 +134,6 @@ void EmbeddedWindow::orderOut() {
     }
 }
 
-bool EmbeddedWindow::isVisible() const { return !gone_ && gtk_widget_get_visible(window_.get()); }
-
 GdkFilterReturn EmbeddedWindow::filterTargetEvents(GdkXEvent* xevent, GdkEvent*, gpointer data) {
     auto* self = static_cast<EmbeddedWindow*>(data);
     const auto* event = static_cast<const XEvent*>(xevent);

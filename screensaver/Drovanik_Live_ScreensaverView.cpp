@@ -4,7 +4,7 @@
 #include "screensaver/WindowOcclusionDetection.h"
 #include "shared/ControlCharacterEscape.h"
 #include "shared/ViewSite.h"
-#include "shared/LoadPage.h"
+#include "shared/LoadResolvedPage.h"
 #include "shared/ViewURLProvider.h"
 
 #include <boost/url/parse.hpp>

@@ -30,7 +30,7 @@ mkdir -p "$images"
 preview_size=(448 220)
 viewport=(1120 550)
 
-tools="$repo/platform/gtk/artwork"
+tools="$repo/tools"
 c++ -std=c++20 -O1 -I"$repo" -o "$work/render-page-preview" "$tools/render-page-preview.cpp" \
   $(pkg-config --cflags --libs gtk+-3.0 webkit2gtk-4.1)
 c++ -std=c++20 -O1 -I"$repo" -o "$work/rasterize-svg" "$tools/rasterize-svg.cpp" \

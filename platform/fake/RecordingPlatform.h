@@ -4,10 +4,12 @@
 #include "platform/fake/CallRecord.h"
 #include "platform/fake/FakeLoginItem.h"
 #include "platform/fake/FakeMainQueue.h"
+#include "platform/fake/FakeAlertPresenter.h"
 #include "platform/fake/FakeStatusItem.h"
 #include "platform/fake/FakeWebView.h"
 #include "platform/fake/FakeWidgets.h"
 #include "platform/fake/FakeWindow.h"
+#include "platform/fake/FakeWorkspace.h"
 
 #include <filesystem>
 #include <functional>

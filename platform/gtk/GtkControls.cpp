@@ -47,9 +47,7 @@ GtkTextLabel::GtkTextLabel(const std::string& text, Font font)
     applyFont(label, font);
 }
 
-void GtkTextLabel::setText(const std::string& text) { gtk_label_set_text(GTK_LABEL(widget_.get()), text.c_str()); }
 
-std::string GtkTextLabel::text() const { return gtk_label_get_text(GTK_LABEL(widget_.get())); }
 
 void GtkTextLabel::setTextColor(TextColor color) {
     GtkStyleContext* style = gtk_widget_get_style_context(widget_.get());

@@ -142,6 +142,4 @@ void GtkPlatformWindow::orderFrontRegardless() {
 
 void GtkPlatformWindow::orderOut() { gtk_widget_hide(window_.get()); }
 
-bool GtkPlatformWindow::isVisible() const { return gtk_widget_get_visible(window_.get()); }
-
 }  // namespace platform::gtk

@@ -21,11 +21,6 @@ void GtkStatusMenuItem::setTitle(std::string_view title) {
     gtk_menu_item_set_label(GTK_MENU_ITEM(item_.get()), std::string(title).c_str());
 }
 
-std::string GtkStatusMenuItem::title() const {
-    const char* label = gtk_menu_item_get_label(GTK_MENU_ITEM(item_.get()));
-    return label != nullptr ? label : "";
-}
-
 void GtkStatusMenuItem::onActivate(GtkMenuItem*, gpointer data) {
     auto* self = static_cast<GtkStatusMenuItem*>(data);
     if (!self->action_) {
