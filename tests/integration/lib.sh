@@ -86,7 +86,9 @@ use_temporary_home() {
   chmod 700 "$XDG_RUNTIME_DIR"
 }
 
-settings_file() { echo "$HOME/Library/Application Support/Tavelo Live Wallpaper/config.json"; }
+# The settings file under a home folder ($HOME without an argument); its relative path
+# comes from the build, as the programs' own does.
+settings_file() { echo "${1:-$HOME}/${TAVELO_SETTINGS_RELATIVE_PATH:?}"; }
 
 # wait_for SECONDS COMMAND...: retries COMMAND until it succeeds.
 wait_for() {
