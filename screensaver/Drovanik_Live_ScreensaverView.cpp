@@ -3,8 +3,8 @@
 #include "platform/Log.h"
 #include "screensaver/WindowOcclusionDetection.h"
 #include "shared/ControlCharacterEscape.h"
-#include "shared/ViewSite.h"
 #include "shared/LoadResolvedPage.h"
+#include "shared/ViewSite.h"
 #include "shared/ViewURLProvider.h"
 
 #include <boost/url/parse.hpp>
@@ -105,7 +105,7 @@ void Drovanik_Live_ScreensaverView::loadPage(const std::string& viewID) {
     }
 
     systemLog("❌ No URL for view: " + escapeControlCharacters(viewID));
-    const std::string fallback = ViewSite::origin() + "/view.html";
+    const std::string fallback = ViewSite::origin() + "/" + views::unknownViewPage;
     if (!boost::urls::parse_absolute_uri(fallback)) {
         return;
     }

@@ -12,12 +12,13 @@ import { fileURLToPath } from 'node:url';
 
 const repo = resolve(dirname(fileURLToPath(import.meta.url)), '..');
 
-export const ENTRIES = [
-  ['pages/app/bubbles.mjs', 'resources/js/bubbles.js'],
-  ['pages/app/chart.mjs', 'resources/js/chart.js'],
-  ['pages/app/heatmap.mjs', 'site/js/heatmap.js'],
-  ['pages/app/stocks-chart.mjs', 'site/js/stocks.js'],
-];
+// One script per row of the view table: a local view's goes beside the bundled pages
+// (resources/), a remote view's into the view site (site/).
+export const VIEWS = JSON.parse(readFileSync(join(repo, 'shared/views.json'), 'utf8')).views;
+export const ENTRIES = VIEWS.map((view) => [
+  view.module,
+  `${view.location === 'local' ? 'resources' : 'site'}/${view.script}`,
+]);
 
 const IMPORT = /^import\s*\{([^}]*)\}\s*from\s*'(\.[^']+)';?\s*$/gm;
 const EXPORT_DECL = /^export\s+(?:async\s+)?(function\*?|const|let|class)\s+([A-Za-z_$][\w$]*)/gm;

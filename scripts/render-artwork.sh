@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Regenerates the application's image assets in resources/images/:
-#   - the four preview pictures of the settings window's cards, named after the view
-#     IDs, rendered from the live-view pages themselves in WebKitGTK (darkened, as the
-#     wallpaper shows them) on a private virtual display;
+#   - the preview pictures of the settings window's cards, one per row of the view
+#     table (shared/views.json) under its image name, rendered from the live-view
+#     pages themselves in WebKitGTK (darkened, as the wallpaper shows them) on a
+#     private virtual display;
 #   - the logo "TVlogo" from resources/artwork/TVlogo.svg: TVlogo.png for the tray and
 #     TVlogo-<size>.png for every size a tray or a desktop launcher asks for.
 #
 # usage: scripts/render-artwork.sh [PAGES_DIR]
-#   PAGES_DIR holds resources/ (index.html, chartIndex.html) and site/ (view.html,
-#   stockView.html); it defaults to this repository. A page that does not exist is
+#   PAGES_DIR holds resources/ (the local pages) and site/ (the remote ones); it
+#   defaults to this repository. A page that does not exist is
 #   skipped and its old preview kept.
 # Needs: Xvfb, python3, a C++ compiler and the GTK/WebKitGTK development packages.
 set -euo pipefail
@@ -61,7 +62,7 @@ site_port=$(free_port)
 [[ -d "$pages/site" ]] && serve "$pages/site" "$site_port"
 sleep 1
 
-render() {  # render VIEW_ID DIR PAGE PORT
+render() {  # render IMAGE_NAME DIR PAGE PORT
   local id="$1" dir="$2" page="$3" port="$4"
   if [[ ! -f "$pages/$dir/$page" ]]; then
     echo "skipping $id: $dir/$page does not exist (keeping the old preview)" >&2
@@ -76,7 +77,13 @@ render() {  # render VIEW_ID DIR PAGE PORT
     echo "could not render $id from $dir/$page" >&2
   fi
 }
-render crypto_bubbles resources index.html "$resources_port"
-render crypto_chart resources chartIndex.html "$resources_port"
-render sp500_heatmap site view.html "$site_port"
-render stocks_chart site stockView.html "$site_port"
+# One preview per row of the view table: local pages from resources/, remote ones from site/.
+while read -r image location page; do
+  if [[ $location == local ]]; then
+    render "$image" resources "$page" "$resources_port"
+  else
+    render "$image" site "$page" "$site_port"
+  fi
+done < <(python3 -c 'import json, sys
+for view in json.load(open(sys.argv[1]))["views"]:
+    print(view["image"], view["location"], view["page"])' "$repo/shared/views.json")
