@@ -18,7 +18,7 @@ echo "{\"selectedViewID\": \"$VIEW\", \"firstLaunchDone\": true}" \
   >"$HOME/Library/Application Support/Tavelo Live Wallpaper/config.json"
 if [[ "${TAVELO_VIEW_SITE_ORIGIN:-http://127.0.0.1:47831}" =~ :([0-9]+)$ ]] &&
   ! curl -fsS -o /dev/null "http://127.0.0.1:${BASH_REMATCH[1]}/" 2>/dev/null; then
-  node "$SOURCE_DIR/scripts/serve-site.mjs" --root "$SOURCE_DIR/site" --port "${BASH_REMATCH[1]}" \
+  node "$SOURCE_DIR/scripts/serve-site.mjs" --root "$BUILD_DIR/site" --port "${BASH_REMATCH[1]}" \
     --host 127.0.0.1 >/dev/null 2>&1 &
   pids+=($!)
 fi

@@ -7,15 +7,18 @@
 #   - the logo "TVlogo" from resources/artwork/TVlogo.svg: TVlogo.png for the tray and
 #     TVlogo-<size>.png for every size a tray or a desktop launcher asks for.
 #
-# usage: scripts/render-artwork.sh [PAGES_DIR]
-#   PAGES_DIR holds resources/ (the local pages) and site/ (the remote ones); it
-#   defaults to this repository. A page that does not exist is
+# usage: scripts/render-artwork.sh [BUILD_DIR]
+#   BUILD_DIR is a build of this checkout (default build/): the pages are rendered as
+#   it assembled them, with their built scripts, the local ones from the application
+#   bundle and the remote ones from the site output. A page that does not exist is
 #   skipped and its old preview kept.
 # Needs: Xvfb, python3, a C++ compiler and the GTK/WebKitGTK development packages.
 set -euo pipefail
 
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-pages="$(cd "${1:-$repo}" && pwd)"
+build="$(cd "${1:-$repo/build}" && pwd)"
+bundled="$build/Tavelo Live Wallpaper.app/Contents/Resources"
+site="$build/site"
 images="$repo/resources/images"
 work="$(mktemp -d)"
 pids=()
@@ -57,14 +60,14 @@ serve() {  # serve DIR PORT
   python3 -m http.server "$2" --bind 127.0.0.1 --directory "$1" >/dev/null 2>&1 &
   pids+=($!)
 }
-resources_port=$(free_port); serve "$pages/resources" "$resources_port"
+resources_port=$(free_port); serve "$bundled" "$resources_port"
 site_port=$(free_port)
-[[ -d "$pages/site" ]] && serve "$pages/site" "$site_port"
+[[ -d "$site" ]] && serve "$site" "$site_port"
 sleep 1
 
 render() {  # render IMAGE_NAME DIR PAGE PORT
   local id="$1" dir="$2" page="$3" port="$4"
-  if [[ ! -f "$pages/$dir/$page" ]]; then
+  if [[ ! -f "$dir/$page" ]]; then
     echo "skipping $id: $dir/$page does not exist (keeping the old preview)" >&2
     return 0
   fi
@@ -77,12 +80,12 @@ render() {  # render IMAGE_NAME DIR PAGE PORT
     echo "could not render $id from $dir/$page" >&2
   fi
 }
-# One preview per row of the view table: local pages from resources/, remote ones from site/.
+# One preview per row of the view table: local pages from the bundle, remote ones from the site.
 while read -r image location page; do
   if [[ $location == local ]]; then
-    render "$image" resources "$page" "$resources_port"
+    render "$image" "$bundled" "$page" "$resources_port"
   else
-    render "$image" site "$page" "$site_port"
+    render "$image" "$site" "$page" "$site_port"
   fi
 done < <(python3 -c 'import json, sys
 for view in json.load(open(sys.argv[1]))["views"]:

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Starts the application built against the loopback view site, serving site/ from
-# this checkout. With no display at all, it runs on a virtual display of its own
+# Starts the application built against the loopback view site, serving the site the
+# build assembled (build/site/). With no display at all, it runs on a virtual display of its own
 # and writes screenshots of the desktop it shows instead.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -23,7 +23,7 @@ trap cleanup EXIT
 trap 'exit 0' INT TERM
 
 if [[ -f scripts/serve-site.mjs ]] && ! curl -fsS -o /dev/null "http://127.0.0.1:$SITE_PORT/" 2>/dev/null; then
-  node scripts/serve-site.mjs --root site --port "$SITE_PORT" --host 127.0.0.1 >/dev/null &
+  node scripts/serve-site.mjs --root "$BUILD_DIR/site" --port "$SITE_PORT" --host 127.0.0.1 >/dev/null &
   pids+=($!)
 fi
 

@@ -61,13 +61,14 @@ start_window_manager() {
   fail "openbox did not start"
 }
 
-# Serves site/ at the loopback origin the build was configured with, unless something already does.
+# Serves the site the build assembled at the loopback origin it was configured with,
+# unless something already does.
 start_site() {
   [[ "$SITE_ORIGIN" =~ ^http://127\.0\.0\.1:([0-9]+)$ ]] || return 0
   local port=${BASH_REMATCH[1]}
   if curl -fsS -o /dev/null "$SITE_ORIGIN/" 2>/dev/null; then return 0; fi
   [[ -f "$SOURCE_DIR/scripts/serve-site.mjs" ]] || return 0
-  node "$SOURCE_DIR/scripts/serve-site.mjs" --root "$SOURCE_DIR/site" --port "$port" --host 127.0.0.1 \
+  node "$SOURCE_DIR/scripts/serve-site.mjs" --root "$BUILD_DIR/site" --port "$port" --host 127.0.0.1 \
     >"$WORK/site.log" 2>&1 &
   track $!
   for _ in $(seq 1 50); do

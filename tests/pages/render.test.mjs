@@ -10,6 +10,10 @@ import { join, resolve, dirname } from 'node:path';
 import { fileURLToPath, pathToFileURL } from 'node:url';
 
 const repo = resolve(dirname(fileURLToPath(import.meta.url)), '../..');
+// The pages as the build assembles them, with their built scripts: the application
+// bundle's resources and the view site's output folder.
+const resources = process.env.TAVELO_RESOURCES_DIR || join(repo, 'build/Tavelo Live Wallpaper.app/Contents/Resources');
+const site = process.env.TAVELO_SITE_DIR || join(repo, 'build/site');
 const probe = process.env.WEBKIT_PAGE_PROBE ||
   [join(repo, 'build/bin/webkit-page-probe'), join(repo, 'build-pages/webkit-page-probe')].find((p) => existsSync(p)) ||
   join(repo, 'build/bin/webkit-page-probe');
@@ -20,7 +24,7 @@ let server; let origin;
 before(async () => {
   assert.ok(process.env.DISPLAY, 'rendering tests need an X display (run under xvfb-run)');
   assert.ok(existsSync(probe), `probe not built: ${probe}`);
-  server = spawn(process.execPath, ['scripts/serve-site.mjs', '--root', 'site', '--port', '0'], { cwd: repo });
+  server = spawn(process.execPath, ['scripts/serve-site.mjs', '--root', site, '--port', '0'], { cwd: repo });
   origin = await new Promise((ok) => server.stdout.once('data', (d) => ok(String(d).trim().split(' ').pop())));
 });
 after(() => { server.kill('SIGTERM'); rmSync(out, { recursive: true, force: true }); });
@@ -58,7 +62,6 @@ function assertDrawn(result, label) {
   return { shot, state };
 }
 
-const resources = join(repo, 'resources');
 const fileBase = pathToFileURL(resources).href + '/';
 const LOCAL = [['index.html', 'bubbles'], ['chartIndex.html', 'candles']];
 

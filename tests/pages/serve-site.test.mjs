@@ -7,10 +7,12 @@ import { fileURLToPath } from 'node:url';
 import { resolveInside } from '../../scripts/serve-site.mjs';
 
 const repo = resolve(dirname(fileURLToPath(import.meta.url)), '../..');
+// The site as the build assembled it, with its built scripts.
+const site = process.env.TAVELO_SITE_DIR || resolve(repo, 'build/site');
 let child; let origin;
 
 before(async () => {
-  child = spawn(process.execPath, ['scripts/serve-site.mjs', '--root', 'site', '--port', '0', '--host', '127.0.0.1'], { cwd: repo });
+  child = spawn(process.execPath, ['scripts/serve-site.mjs', '--root', site, '--port', '0', '--host', '127.0.0.1'], { cwd: repo });
   origin = await new Promise((ok, fail) => {
     child.stdout.once('data', (d) => ok(String(d).trim().split(' ').pop()));
     child.once('exit', (code) => fail(new Error(`server exited ${code}`)));
