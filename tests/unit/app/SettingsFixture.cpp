@@ -1,4 +1,4 @@
-#include "tests/unit/settings/SettingsFixture.h"
+#include "tests/unit/app/SettingsFixture.h"
 
 #include "shared/SettingsFileLocation.h"
 

@@ -1,7 +1,7 @@
 #include "app/Catalogue.h"
 #include "app/SettingsViewController.h"
 #include "shared/ViewSite.h"
-#include "tests/unit/settings/SettingsFixture.h"
+#include "tests/unit/app/SettingsFixture.h"
 
 #include <any>
 

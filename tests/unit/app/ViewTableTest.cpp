@@ -3,7 +3,7 @@
 #include "shared/ViewSite.h"
 #include "shared/ViewTable.h"
 #include "shared/ViewURLProvider.h"
-#include "tests/unit/settings/SettingsFixture.h"
+#include "tests/unit/app/SettingsFixture.h"
 
 #include <unistd.h>
 

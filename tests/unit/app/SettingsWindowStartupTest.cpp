@@ -1,6 +1,6 @@
 #include "app/AppDelegate.h"
 #include "app/SettingsViewController.h"
-#include "tests/unit/settings/SettingsFixture.h"
+#include "tests/unit/app/SettingsFixture.h"
 
 #include <fstream>
 
