@@ -110,7 +110,8 @@ int main(int argc, char** argv) {
     std::filesystem::path bundlePath;
     if (options.saverPath) {
         bundlePath = *options.saverPath;
-    } else if (const auto bundle = platform::Bundle::locate(platform::runningExecutablePath(), product::screenSaverBundleName)) {
+    } else if (const auto bundle =
+                   platform::Bundle::locate(platform::runningExecutablePath(), product::screenSaverBundleName)) {
         bundlePath = bundle->bundlePath();
     } else {
         return fail(std::string("Cannot find ") + product::screenSaverBundleName + " next to " +

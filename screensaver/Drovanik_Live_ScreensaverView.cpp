@@ -30,7 +30,8 @@ Drovanik_Live_ScreensaverView::Drovanik_Live_ScreensaverView(const platform::Rec
     : ScreenSaverView(frame, isPreview), services_(services), context_(std::move(context)) {
     setAnimationTimeInterval(1.0 / 30.0);
     services_.distributedNotificationCenter().addObserver(
-        this, platform::screenSaverWillStopNotification, [weak = anchor_.weak()](const platform::Notification& notification) {
+        this, platform::screenSaverWillStopNotification,
+        [weak = anchor_.weak()](const platform::Notification& notification) {
             if (auto* self = weak.lock()) {
                 self->screenSaverWillStop(notification);
             }

@@ -67,7 +67,8 @@ void GtkStatusMenu::addSeparator() {
 }
 
 GtkStatusItem::GtkStatusItem()
-    : indicator_(adoptGObject(app_indicator_new(product::programName, "", APP_INDICATOR_CATEGORY_APPLICATION_STATUS))) {}
+    : indicator_(
+          adoptGObject(app_indicator_new(product::programName, "", APP_INDICATOR_CATEGORY_APPLICATION_STATUS))) {}
 
 GtkStatusItem::~GtkStatusItem() {
     if (indicator_) {

@@ -49,7 +49,8 @@ bool GtkWorkspace::open(const std::string& url) {
     if (const auto fileURLPath = pathFromFileURL(url); fileURLPath && isSaverBundle(withoutTrailingSlash(*fileURLPath))) {
         const auto bundle = withoutTrailingSlash(*fileURLPath);
         // The host ships beside the application's own program.
-        XScreenSaverInstaller installer(alerts_, runningExecutablePath().parent_path() / product::screenSaverProgramName,
+        XScreenSaverInstaller installer(alerts_,
+                                        runningExecutablePath().parent_path() / product::screenSaverProgramName,
                                         xscreensaverSettingsFile());
         return installer.install(bundle);
     }

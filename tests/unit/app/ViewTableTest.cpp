@@ -86,9 +86,9 @@ protected:
 
 TEST_F(FiveViewGridTest, AFifthCardGetsARowOfItsOwnAndTheContentGrowsToHoldIt) {
     std::vector<std::string> posted;
-    platform().notificationCenter().addObserver(this, selectWallpaperNotification, [&](const platform::Notification& n) {
-        posted.push_back(std::any_cast<WallpaperView>(n.object).id);
-    });
+    platform().notificationCenter().addObserver(
+        this, selectWallpaperNotification,
+        [&](const platform::Notification& n) { posted.push_back(std::any_cast<WallpaperView>(n.object).id); });
     controller = std::make_unique<SettingsViewController>(platform(), *settings_, fiveViewCatalogue);
     controller->view();
 
