@@ -4,7 +4,7 @@
 #include "app/SettingsViewController.h"
 #include "app/WallpaperView.h"
 #include "platform/Log.h"
-#include "shared/LoadPage.h"
+#include "shared/LoadResolvedPage.h"
 #include "shared/ViewURLProvider.h"
 
 

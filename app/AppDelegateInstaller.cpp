@@ -2,24 +2,23 @@
 
 #include "platform/Alert.h"
 #include "platform/FileURL.h"
+#include "platform/ProductNames.h"
 
 #include <filesystem>
 #include <system_error>
 
 namespace {
-constexpr const char* saverFileName = "Tavelo Live Wallpaper Screensaver.saver";
-constexpr const char* saverResourceName = "Tavelo Live Wallpaper Screensaver";
 constexpr const char* saverResourceExtension = "saver";
 }  // namespace
 
 std::optional<std::string> AppDelegate::screensaverBundleURL() const {
-    const auto beside = platform_.mainBundle().bundlePath().parent_path() / saverFileName;
+    const auto beside = platform_.mainBundle().bundlePath().parent_path() / product::screenSaverBundleName;
     std::error_code error;
     // Anything by that name counts: handing it over is the installer's business.
     if (std::filesystem::exists(beside, error)) {
         return platform::fileURLFromPath(beside);
     }
-    return platform_.mainBundle().urlForResource(saverResourceName, saverResourceExtension);
+    return platform_.mainBundle().urlForResource(product::screenSaverName, saverResourceExtension);
 }
 
 void AppDelegate::installScreensaver() {

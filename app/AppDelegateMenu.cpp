@@ -2,11 +2,6 @@
 
 #include "platform/ImageAsset.h"
 
-namespace {
-// The desktop's screen-saver settings; the workspace knows which tool shows them.
-constexpr const char* screenSaverSettingsURL = "x-apple.systempreferences:com.apple.ScreenSaver";
-}  // namespace
-
 void AppDelegate::setupMenuBar() {
     statusItem_ = platform_.makeStatusItem(platform::squareStatusItemLength);
     if (auto* button = statusItem_->button()) {
@@ -47,5 +42,5 @@ void AppDelegate::openSettingsWindow() {
 
 void AppDelegate::openScreenSaverPreferences() {
     // Where no settings tool is installed nothing opens, and nothing is reported.
-    (void)platform_.workspace().open(screenSaverSettingsURL);
+    (void)platform_.workspace().open(platform::screenSaverSettingsURL);
 }

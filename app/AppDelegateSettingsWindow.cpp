@@ -9,7 +9,8 @@ void AppDelegate::createSettingsWindow() {
     window->setTitle("Tavelo Settings");
     window->setStyleMask(platform::WindowStyle::titled | platform::WindowStyle::closable |
                          platform::WindowStyle::miniaturizable);
-    window->setContentSize(SettingsViewController::viewFrame.width, SettingsViewController::viewFrame.height);
+    const auto& frame = controller->viewFrameForContent();
+    window->setContentSize(frame.width, frame.height);
     window->setReleasedWhenClosed(false);
     window->center();
     settingsWindow_ = std::move(window);

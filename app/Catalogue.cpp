@@ -1,10 +1,13 @@
 #include "app/Catalogue.h"
 
-std::vector<WallpaperView> wallpaperCatalogue() {
-    return {
-        {"crypto_bubbles", "Crypto Bubbles", "Live crypto market bubbles", "crypto_bubbles", std::nullopt},
-        {"crypto_chart", "Crypto Chart", "Real-time crypto charts", "crypto_chart", std::nullopt},
-        {"sp500_heatmap", "S&P500 Heat Map", "Market heat overview", "sp500_heatmap", std::nullopt},
-        {"stocks_chart", "Stocks Chart (coming soon)", "Track stock performance", "stocks_chart", true},
-    };
+std::vector<WallpaperView> wallpaperCatalogue() { return catalogueFrom(views::table); }
+
+std::vector<WallpaperView> catalogueFrom(std::span<const views::Row> rows) {
+    std::vector<WallpaperView> entries;
+    entries.reserve(rows.size());
+    for (const auto& row : rows) {
+        entries.push_back({row.id, row.title, row.description, row.imageName,
+                           row.isComingSoon ? std::optional<bool>(true) : std::nullopt});
+    }
+    return entries;
 }

@@ -6,6 +6,8 @@
 
 #include <boost/url/parse.hpp>
 
+#include <algorithm>
+
 SettingsViewController::SettingsViewController(platform::Platform& platform, SettingsStore& settings,
                                                CatalogueSource catalogue)
     : platform_(platform), settings_(settings), catalogue_(std::move(catalogue)) {}
@@ -18,7 +20,20 @@ platform::ContentView& SettingsViewController::view() {
     return *view_;
 }
 
-void SettingsViewController::loadView() { view_ = platform_.widgets().makeContentView(viewFrame); }
+platform::Rect SettingsViewController::frameForEntryCount(std::size_t count) {
+    const auto rows = static_cast<int>((count + gridColumns - 1) / gridColumns);
+    platform::Rect frame = viewFrame;
+    if (rows > gridRows) {
+        frame.height += (rows - gridRows) * (WallpaperCardView::standardFrame.height + gridSpacing);
+    }
+    return frame;
+}
+
+void SettingsViewController::loadView() {
+    // Sized for the catalogue the grid will show: a card must never be left out.
+    frame_ = frameForEntryCount(catalogue_().size());
+    view_ = platform_.widgets().makeContentView(frame_);
+}
 
 void SettingsViewController::viewDidLoad() {
     loadItems();
@@ -38,7 +53,7 @@ void SettingsViewController::buildUI() {
     heading_ = makeLabel("Choose your live view", 15, true);
     view_->addBelowPrevious(*heading_, 24, HorizontalPlacement::leadingInset(24));
 
-    grid_ = widgets.makeStackView(platform::StackOrientation::vertical, 16);
+    grid_ = widgets.makeStackView(platform::StackOrientation::vertical, gridSpacing);
     buildGrid();
     view_->addBelowPrevious(*grid_, 16, HorizontalPlacement::centeredPlacement());
 
@@ -74,8 +89,9 @@ void SettingsViewController::buildUI() {
 void SettingsViewController::buildGrid() {
     cardViews_.clear();
     rows_.clear();
-    for (int row = 0; row < gridRows; ++row) {
-        auto rowStack = platform_.widgets().makeStackView(platform::StackOrientation::horizontal, 16);
+    const int rows = std::max(gridRows, static_cast<int>((items_.size() + gridColumns - 1) / gridColumns));
+    for (int row = 0; row < rows; ++row) {
+        auto rowStack = platform_.widgets().makeStackView(platform::StackOrientation::horizontal, gridSpacing);
         for (int column = 0; column < gridColumns; ++column) {
             const std::size_t index = static_cast<std::size_t>(row * gridColumns + column);
             if (index >= items_.size()) {

@@ -18,9 +18,12 @@ class SettingsStore;
 // user's choice with "SelectWallpaper" and never writes the settings itself.
 class SettingsViewController {
 public:
+    // The content of a catalogue of up to four views; each further row of cards
+    // makes it taller by one card and the space between rows.
     static constexpr platform::Rect viewFrame{0, 0, 560, 560};
     static constexpr int gridRows = 2;
     static constexpr int gridColumns = 2;
+    static constexpr double gridSpacing = 16;
 
     using CatalogueSource = std::function<std::vector<WallpaperView>()>;
 
@@ -31,6 +34,9 @@ public:
 
     // The content view, loaded (and the grid built) on first use.
     platform::ContentView& view();
+    // The frame of the content view, tall enough for every row of cards.
+    const platform::Rect& viewFrameForContent() const { return frame_; }
+    static platform::Rect frameForEntryCount(std::size_t count);
     bool isViewLoaded() const { return view_ != nullptr; }
 
     void handleCardTap(std::size_t index);
@@ -62,6 +68,7 @@ private:
     SettingsStore& settings_;
     CatalogueSource catalogue_;
 
+    platform::Rect frame_ = viewFrame;
     std::vector<WallpaperView> items_;
     std::vector<std::unique_ptr<WallpaperCardView>> cardViews_;
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shared/DefaultViewID.h"
+
 #include <optional>
 #include <string>
 
@@ -14,9 +16,6 @@ struct WallpaperView {
 
     friend bool operator==(const WallpaperView&, const WallpaperView&) = default;
 };
-
-// The view shown wherever no choice is known.
-inline constexpr const char* defaultViewID = "crypto_bubbles";
 
 // The notification that announces the user's choice of a live view.
 inline constexpr const char* selectWallpaperNotification = "SelectWallpaper";

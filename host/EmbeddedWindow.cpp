@@ -1,5 +1,6 @@
 #include "host/EmbeddedWindow.h"
 
+#include "platform/ProductNames.h"
 #include "platform/gtk/GtkWebView.h"
 
 #include <X11/Xlib.h>
@@ -84,7 +85,7 @@ EmbeddedWindow::EmbeddedWindow(GdkWindow* target, const platform::Rect& frame)
     gdk_window_add_filter(target_.get(), &EmbeddedWindow::filterTargetEvents, this);
 
     GtkWindow* window = GTK_WINDOW(window_.get());
-    gtk_window_set_title(window, "Tavelo Live Wallpaper Screensaver");
+    gtk_window_set_title(window, product::screenSaverName);
     gtk_window_set_default_size(window, static_cast<int>(frame.width), static_cast<int>(frame.height));
     gtk_widget_set_size_request(window_.get(), static_cast<int>(frame.width), static_cast<int>(frame.height));
     g_signal_connect(window_.get(), "destroy-event", G_CALLBACK(&EmbeddedWindow::onOwnWindowDestroyed), this);
@@ -133,8 +134,6 @@ void EmbeddedWindow::orderOut() {
         gtk_widget_hide(window_.get());
     }
 }
-
-bool EmbeddedWindow::isVisible() const { return !gone_ && gtk_widget_get_visible(window_.get()); }
 
 GdkFilterReturn EmbeddedWindow::filterTargetEvents(GdkXEvent* xevent, GdkEvent*, gpointer data) {
     auto* self = static_cast<EmbeddedWindow*>(data);

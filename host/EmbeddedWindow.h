@@ -42,7 +42,6 @@ public:
     void makeKeyAndOrderFront() override;
     void orderFrontRegardless() override { makeKeyAndOrderFront(); }
     void orderOut() override;
-    bool isVisible() const override;
 
 private:
     EmbeddedWindow(GdkWindow* target, const platform::Rect& frame);

@@ -9,6 +9,8 @@
 #include "host/SaverModule.h"
 #include "platform/Bundle.h"
 #include "platform/Log.h"
+#include "platform/ProductNames.h"
+#include "platform/ScreenSaverServices.h"
 #include "platform/gtk/GtkPlatformWindow.h"
 #include "platform/gtk/MonitorGeometry.h"
 #include "platform/linux/ExecutablePath.h"
@@ -20,14 +22,12 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <thread>
 
 namespace {
-
-constexpr const char* saverBundleName = "Tavelo Live Wallpaper Screensaver.saver";
-constexpr const char* stopNotificationName = "com.apple.screensaver.willstop";
 
 int fail(const std::string& reason) {
     platform::systemLog("❌ " + reason);
@@ -35,8 +35,8 @@ int fail(const std::string& reason) {
 }
 
 void printUsage() {
+    std::printf("Usage: %s [-root | -window-id 0xID] [--saver PATH]\n", product::screenSaverProgramName);
     std::fputs(
-        "Usage: tavelo-live-wallpaper-screensaver [-root | -window-id 0xID] [--saver PATH]\n"
         "  -root, --root        show in the window named by XSCREENSAVER_WINDOW (the root window without it)\n"
         "  -window-id, --window-id 0xID\n"
         "                       show in the X window with that id\n"
@@ -55,7 +55,7 @@ public:
             return;
         }
         stopping_ = true;
-        center_.post(stopNotificationName);
+        center_.post(platform::screenSaverWillStopNotification);
         // Still here: every view has stopped and none ended the process (a preview).
         // XScreenSaver's SIGTERM means the hack must go, so the host goes too, and a
         // teardown that hangs cannot keep it alive past a second.
@@ -86,8 +86,8 @@ std::optional<platform::Rect> monitorFrameAt(const platform::Rect& target) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    g_set_prgname("tavelo-live-wallpaper-screensaver");
-    g_set_application_name("Tavelo Live Wallpaper Screensaver");
+    g_set_prgname(product::screenSaverProgramName);
+    g_set_application_name(product::screenSaverName);
 
     const std::vector<std::string> rawArguments(argv + 1, argv + argc);
     const char* xscreensaverWindow = std::getenv("XSCREENSAVER_WINDOW");
@@ -112,10 +112,11 @@ int main(int argc, char** argv) {
     std::filesystem::path bundlePath;
     if (options.saverPath) {
         bundlePath = *options.saverPath;
-    } else if (const auto bundle = platform::Bundle::locate(platform::runningExecutablePath(), saverBundleName)) {
+    } else if (const auto bundle =
+                   platform::Bundle::locate(platform::runningExecutablePath(), product::screenSaverBundleName)) {
         bundlePath = bundle->bundlePath();
     } else {
-        return fail(std::string("Cannot find ") + saverBundleName + " next to " +
+        return fail(std::string("Cannot find ") + product::screenSaverBundleName + " next to " +
                     platform::runningExecutablePath().string());
     }
     auto loaded = host::loadSaverModule(bundlePath);

@@ -1,6 +1,7 @@
 #include "platform/Bundle.h"
 
 #include "platform/FileURL.h"
+#include "platform/ProductNames.h"
 
 #include <nlohmann/json.hpp>
 
@@ -9,7 +10,7 @@
 #include <system_error>
 
 #ifndef TAVELO_BUNDLES_FROM_BIN
-#define TAVELO_BUNDLES_FROM_BIN "../lib/tavelo-live-wallpaper"
+#error "TAVELO_BUNDLES_FROM_BIN must be defined by the build"
 #endif
 
 namespace platform {
@@ -58,7 +59,7 @@ std::optional<Bundle> Bundle::locate(const fs::path& binaryPath, std::string_vie
         // installed: the library folder this build was configured for (on Debian with
         // the /usr prefix a multiarch one), then the plain prefix/lib of other layouts
         binaryFolder / TAVELO_BUNDLES_FROM_BIN / bundleName,
-        binaryFolder.parent_path() / "lib" / "tavelo-live-wallpaper" / bundleName,
+        binaryFolder.parent_path() / "lib" / product::programName / bundleName,
     };
     for (const auto& candidate : candidates) {
         std::error_code error;

@@ -9,8 +9,6 @@ namespace platform {
 // One line of text that the user cannot edit, select or click; no border, no background.
 class Label : public Widget {
 public:
-    virtual void setText(const std::string& text) = 0;
-    virtual std::string text() const = 0;
     virtual void setTextColor(TextColor color) = 0;
 };
 

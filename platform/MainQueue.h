@@ -10,7 +10,6 @@ class Timer {
 public:
     virtual ~Timer() = default;
     virtual void invalidate() = 0;
-    virtual bool isValid() const = 0;
 };
 
 // Deferred work on the main thread's loop.

@@ -19,7 +19,9 @@
 namespace platform {
 
 // Everything the application's classes need of the desktop, in one place, so that
-// the same logic runs on the real desktop and on the recording fake.
+// the same logic runs on the real desktop and on the recording fake. Why these
+// interfaces speak of window levels, ordering and collection behaviour, and which
+// members do nothing on Linux: docs/ARCHITECTURE.md.
 class Platform {
 public:
     virtual ~Platform() = default;

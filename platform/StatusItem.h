@@ -17,7 +17,6 @@ class MenuItem {
 public:
     virtual ~MenuItem() = default;
     virtual void setTitle(std::string_view title) = 0;
-    virtual std::string title() const = 0;
 };
 
 // A plain menu. Each item carries a key equivalent (shown with the platform's

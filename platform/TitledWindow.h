@@ -30,7 +30,6 @@ public:
 
     virtual void makeKeyAndOrderFront() = 0;
     virtual void orderOut() = 0;
-    virtual bool isVisible() const = 0;
 };
 
 }  // namespace platform

@@ -1,4 +1,4 @@
-#include "platform/WebView.h"
+#include "platform/WebError.h"
 
 namespace platform {
 

@@ -2,6 +2,7 @@
 
 #include "platform/Rect.h"
 #include "platform/URLRequest.h"
+#include "platform/WebError.h"
 
 #include <functional>
 #include <optional>
@@ -14,17 +15,6 @@ struct WebViewConfiguration {
     bool suppressesIncrementalRendering = false;
     // Cookies, caches and storage in memory only, gone with the web view.
     bool nonPersistentDataStore = false;
-};
-
-// A load error as the web engine reports it.
-struct WebError {
-    std::string domain;
-    int code = 0;
-    std::string localizedDescription;
-    std::string failingURL;
-
-    // The full description: domain, code and user information.
-    std::string description() const;
 };
 
 // Receives the outcome of the web view's main-frame loads.
@@ -42,11 +32,12 @@ inline constexpr unsigned widthSizable = 2;
 inline constexpr unsigned heightSizable = 16;
 }  // namespace AutoresizingMask
 
+// A web view. Some set-up calls (layers, autoresizing, engine-private selectors)
+// have no effect on WebKitGTK; docs/ARCHITECTURE.md says which and why they stay.
 class WebView {
 public:
     virtual ~WebView() = default;
 
-    virtual Rect frame() const = 0;
     virtual void setDrawsBackground(bool draws) = 0;
     virtual void setWantsLayer(bool wants) = 0;
     virtual void setLayerBackgroundColorBlack() = 0;

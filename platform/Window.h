@@ -22,7 +22,8 @@ inline constexpr std::uint32_t desktopPlacement = canJoinAllSpaces | stationary 
 enum class Color { black, clear };
 
 // A top-level window. Attribute setters take effect when the window is next
-// ordered in, so they are set before it is shown.
+// ordered in, so they are set before it is shown. How levels and collection behaviour
+// map onto X11 and Wayland, and which setters do nothing there: docs/ARCHITECTURE.md.
 class Window {
 public:
     virtual ~Window() = default;
@@ -40,7 +41,6 @@ public:
     virtual void makeKeyAndOrderFront() = 0;
     virtual void orderFrontRegardless() = 0;
     virtual void orderOut() = 0;
-    virtual bool isVisible() const = 0;
 };
 
 }  // namespace platform

@@ -4,6 +4,9 @@
 
 namespace platform {
 
+// The address that asks the workspace for the desktop's screen-saver settings.
+inline constexpr const char* screenSaverSettingsURL = "x-apple.systempreferences:com.apple.ScreenSaver";
+
 // The desktop's handlers for documents and addresses.
 class Workspace {
 public:

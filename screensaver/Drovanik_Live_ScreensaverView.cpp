@@ -3,8 +3,8 @@
 #include "platform/Log.h"
 #include "screensaver/WindowOcclusionDetection.h"
 #include "shared/ControlCharacterEscape.h"
+#include "shared/LoadResolvedPage.h"
 #include "shared/ViewSite.h"
-#include "shared/LoadPage.h"
 #include "shared/ViewURLProvider.h"
 
 #include <boost/url/parse.hpp>
@@ -30,7 +30,8 @@ Drovanik_Live_ScreensaverView::Drovanik_Live_ScreensaverView(const platform::Rec
     : ScreenSaverView(frame, isPreview), services_(services), context_(std::move(context)) {
     setAnimationTimeInterval(1.0 / 30.0);
     services_.distributedNotificationCenter().addObserver(
-        this, stopNotificationName, [weak = anchor_.weak()](const platform::Notification& notification) {
+        this, platform::screenSaverWillStopNotification,
+        [weak = anchor_.weak()](const platform::Notification& notification) {
             if (auto* self = weak.lock()) {
                 self->screenSaverWillStop(notification);
             }
@@ -105,7 +106,7 @@ void Drovanik_Live_ScreensaverView::loadPage(const std::string& viewID) {
     }
 
     systemLog("❌ No URL for view: " + escapeControlCharacters(viewID));
-    const std::string fallback = ViewSite::origin() + "/view.html";
+    const std::string fallback = ViewSite::origin() + "/" + views::unknownViewPage;
     if (!boost::urls::parse_absolute_uri(fallback)) {
         return;
     }

@@ -13,7 +13,6 @@
 // the live view the wallpaper application has selected.
 class Drovanik_Live_ScreensaverView : public screensaver::ScreenSaverView, private platform::NavigationDelegate {
 public:
-    static constexpr const char* stopNotificationName = "com.apple.screensaver.willstop";
     static constexpr double keepAliveInterval = 0.5;
 
     // What the view needs to know about the module it lives in.

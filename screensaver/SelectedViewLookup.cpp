@@ -4,17 +4,12 @@
 #include "platform/Log.h"
 #include "shared/BoundedFile.h"
 #include "shared/ControlCharacterEscape.h"
+#include "shared/DefaultViewID.h"
 #include "shared/SettingsFileLocation.h"
 
 #include <nlohmann/json.hpp>
 
 namespace screensaver {
-
-namespace {
-
-constexpr const char* defaultViewID = "crypto_bubbles";
-
-}  // namespace
 
 HomeDirectorySources HomeDirectorySources::system() {
     return {platform::userDatabaseHomeDirectory, platform::homeDirectoryForCurrentUser};

@@ -1,10 +1,12 @@
 #!/usr/bin/env node
 // Turns the pages' ES modules (pages/) into one classic script per page. Module scripts
 // are blocked over file:// and need CORS over custom schemes, so the pages load plain
-// scripts; the modules stay the source of truth and are what the tests import.
+// scripts; the modules stay the source of truth and are what the tests import. The
+// build runs this (the scripts are build products, never committed):
 //
-//   node scripts/build-pages.mjs           write the bundles
-//   node scripts/build-pages.mjs --check   exit 1 if a bundle is out of date
+//   node scripts/build-pages.mjs OUT_DIR   write OUT_DIR/resources/js/... and OUT_DIR/site/js/...
+//
+// A script whose text has not changed is left alone, so its time stamp says when it last did.
 
 import { readFileSync, writeFileSync, mkdirSync } from 'node:fs';
 import { dirname, join, relative, resolve } from 'node:path';
@@ -12,12 +14,13 @@ import { fileURLToPath } from 'node:url';
 
 const repo = resolve(dirname(fileURLToPath(import.meta.url)), '..');
 
-export const ENTRIES = [
-  ['pages/app/bubbles.mjs', 'resources/js/bubbles.js'],
-  ['pages/app/chart.mjs', 'resources/js/chart.js'],
-  ['pages/app/heatmap.mjs', 'site/js/heatmap.js'],
-  ['pages/app/stocks-chart.mjs', 'site/js/stocks.js'],
-];
+// One script per row of the view table: a local view's goes beside the bundled pages
+// (resources/), a remote view's into the view site (site/).
+export const VIEWS = JSON.parse(readFileSync(join(repo, 'shared/views.json'), 'utf8')).views;
+export const ENTRIES = VIEWS.map((view) => [
+  view.module,
+  `${view.location === 'local' ? 'resources' : 'site'}/${view.script}`,
+]);
 
 const IMPORT = /^import\s*\{([^}]*)\}\s*from\s*'(\.[^']+)';?\s*$/gm;
 const EXPORT_DECL = /^export\s+(?:async\s+)?(function\*?|const|let|class)\s+([A-Za-z_$][\w$]*)/gm;
@@ -64,18 +67,18 @@ export function bundle(entry) {
 }
 
 if (process.argv[1] && resolve(process.argv[1]) === fileURLToPath(import.meta.url)) {
-  const check = process.argv.includes('--check');
-  let stale = 0;
+  const outDir = process.argv[2];
+  if (!outDir) {
+    console.error('usage: node scripts/build-pages.mjs OUT_DIR');
+    process.exit(2);
+  }
   for (const [entry, out] of ENTRIES) {
     const text = bundle(entry);
-    const target = join(repo, out);
+    const target = resolve(outDir, out);
     let current = null;
     try { current = readFileSync(target, 'utf8'); } catch (e) { /* missing */ }
     if (current === text) continue;
-    if (check) { console.error(`out of date: ${out}`); stale++; continue; }
     mkdirSync(dirname(target), { recursive: true });
     writeFileSync(target, text);
-    console.log(`wrote ${out}`);
   }
-  process.exit(stale ? 1 : 0);
 }

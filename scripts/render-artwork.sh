@@ -1,20 +1,24 @@
 #!/usr/bin/env bash
 # Regenerates the application's image assets in resources/images/:
-#   - the four preview pictures of the settings window's cards, named after the view
-#     IDs, rendered from the live-view pages themselves in WebKitGTK (darkened, as the
-#     wallpaper shows them) on a private virtual display;
+#   - the preview pictures of the settings window's cards, one per row of the view
+#     table (shared/views.json) under its image name, rendered from the live-view
+#     pages themselves in WebKitGTK (darkened, as the wallpaper shows them) on a
+#     private virtual display;
 #   - the logo "TVlogo" from resources/artwork/TVlogo.svg: TVlogo.png for the tray and
 #     TVlogo-<size>.png for every size a tray or a desktop launcher asks for.
 #
-# usage: scripts/render-artwork.sh [PAGES_DIR]
-#   PAGES_DIR holds resources/ (index.html, chartIndex.html) and site/ (view.html,
-#   stockView.html); it defaults to this repository. A page that does not exist is
+# usage: scripts/render-artwork.sh [BUILD_DIR]
+#   BUILD_DIR is a build of this checkout (default build/): the pages are rendered as
+#   it assembled them, with their built scripts, the local ones from the application
+#   bundle and the remote ones from the site output. A page that does not exist is
 #   skipped and its old preview kept.
 # Needs: Xvfb, python3, a C++ compiler and the GTK/WebKitGTK development packages.
 set -euo pipefail
 
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-pages="$(cd "${1:-$repo}" && pwd)"
+build="$(cd "${1:-$repo/build}" && pwd)"
+bundled="$build/Tavelo Live Wallpaper.app/Contents/Resources"
+site="$build/site"
 images="$repo/resources/images"
 work="$(mktemp -d)"
 pids=()
@@ -30,7 +34,7 @@ mkdir -p "$images"
 preview_size=(448 220)
 viewport=(1120 550)
 
-tools="$repo/platform/gtk/artwork"
+tools="$repo/tools"
 c++ -std=c++20 -O1 -I"$repo" -o "$work/render-page-preview" "$tools/render-page-preview.cpp" \
   $(pkg-config --cflags --libs gtk+-3.0 webkit2gtk-4.1)
 c++ -std=c++20 -O1 -I"$repo" -o "$work/rasterize-svg" "$tools/rasterize-svg.cpp" \
@@ -56,14 +60,14 @@ serve() {  # serve DIR PORT
   python3 -m http.server "$2" --bind 127.0.0.1 --directory "$1" >/dev/null 2>&1 &
   pids+=($!)
 }
-resources_port=$(free_port); serve "$pages/resources" "$resources_port"
+resources_port=$(free_port); serve "$bundled" "$resources_port"
 site_port=$(free_port)
-[[ -d "$pages/site" ]] && serve "$pages/site" "$site_port"
+[[ -d "$site" ]] && serve "$site" "$site_port"
 sleep 1
 
-render() {  # render VIEW_ID DIR PAGE PORT
+render() {  # render IMAGE_NAME DIR PAGE PORT
   local id="$1" dir="$2" page="$3" port="$4"
-  if [[ ! -f "$pages/$dir/$page" ]]; then
+  if [[ ! -f "$dir/$page" ]]; then
     echo "skipping $id: $dir/$page does not exist (keeping the old preview)" >&2
     return 0
   fi
@@ -76,7 +80,13 @@ render() {  # render VIEW_ID DIR PAGE PORT
     echo "could not render $id from $dir/$page" >&2
   fi
 }
-render crypto_bubbles resources index.html "$resources_port"
-render crypto_chart resources chartIndex.html "$resources_port"
-render sp500_heatmap site view.html "$site_port"
-render stocks_chart site stockView.html "$site_port"
+# One preview per row of the view table: local pages from the bundle, remote ones from the site.
+while read -r image location page; do
+  if [[ $location == local ]]; then
+    render "$image" "$bundled" "$page" "$resources_port"
+  else
+    render "$image" "$site" "$page" "$site_port"
+  fi
+done < <(python3 -c 'import json, sys
+for view in json.load(open(sys.argv[1]))["views"]:
+    print(view["image"], view["location"], view["page"])' "$repo/shared/views.json")

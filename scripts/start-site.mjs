@@ -1,7 +1,7 @@
 // Starts the view site program (the same one the installed product runs) on a free
 // loopback port, for the page tests and benchmarks. Its data job stays off: tests send
 // nothing beyond loopback.
-//   const site = await startSite({ root: 'site' }); ... site.origin ... site.stop();
+//   const site = await startSite({ root: 'build/site' }); ... site.origin ... site.stop();
 import { spawn } from 'node:child_process';
 import { existsSync } from 'node:fs';
 import { createServer } from 'node:net';
@@ -25,7 +25,7 @@ function freePort() {
   });
 }
 
-export async function startSite({ root = join(repo, 'site') } = {}) {
+export async function startSite({ root = join(repo, 'build/site') } = {}) {
   const program = siteProgram();
   if (!existsSync(program)) throw new Error(`view site program not built: ${program}`);
   const port = await freePort();

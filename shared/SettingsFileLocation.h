@@ -1,8 +1,9 @@
 #pragma once
 
+#include "platform/ProductNames.h"
+
 #include <filesystem>
 
 // Where the application keeps its settings, relative to the user's home folder.
 // The application writes this file and the screen saver reads it: both must agree.
-inline const std::filesystem::path settingsFileRelativePath{
-    "Library/Application Support/Tavelo Live Wallpaper/config.json"};
+inline const std::filesystem::path settingsFileRelativePath{product::settingsFileRelativePath};

@@ -8,17 +8,30 @@
 
 std::optional<ViewURLProvider::Result> ViewURLProvider::url(std::string_view viewID, bool darkened,
                                                             const platform::Bundle& bundle) {
-    if (viewID == "crypto_bubbles") {
-        return localURL("index", darkened, bundle);
+    return url(viewID, darkened, bundle, views::table);
+}
+
+std::optional<ViewURLProvider::Result> ViewURLProvider::url(std::string_view viewID, bool darkened,
+                                                            const platform::Bundle& bundle,
+                                                            std::span<const views::Row> table) {
+    // Exact, case-sensitive IDs: anything else is no view of the table.
+    for (const auto& row : table) {
+        if (viewID != row.id) {
+            continue;
+        }
+        if (row.location == views::PageLocation::bundle) {
+            std::string_view resource = row.page;
+            resource.remove_suffix(std::string_view(".html").size());
+            return localURL(resource, darkened, bundle);
+        }
+        return sitePage(row.page, darkened);
     }
-    if (viewID == "crypto_chart") {
-        return localURL("chartIndex", darkened, bundle);
-    }
-    if (viewID == "stocks_chart") {
-        return remoteURL(ViewSite::origin() + (darkened ? "/stockView.html?darkened=1" : "/stockView.html"));
-    }
-    // "sp500_heatmap" and every ID outside the catalogue show the site's default page.
-    return remoteURL(ViewSite::origin() + (darkened ? "/view.html?darkened=1" : "/view.html"));
+    // Every ID outside the table shows the site's default page.
+    return sitePage(views::unknownViewPage, darkened);
+}
+
+std::optional<ViewURLProvider::Result> ViewURLProvider::sitePage(std::string_view page, bool darkened) {
+    return remoteURL(ViewSite::origin() + "/" + std::string(page) + (darkened ? "?darkened=1" : ""));
 }
 
 std::optional<ViewURLProvider::Result> ViewURLProvider::localURL(std::string_view resource, bool darkened,

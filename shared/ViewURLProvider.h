@@ -2,8 +2,10 @@
 
 #include "platform/Bundle.h"
 #include "platform/URLRequest.h"
+#include "shared/ViewTable.h"
 
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -24,8 +26,12 @@ public:
     ViewURLProvider() = delete;
 
     static std::optional<Result> url(std::string_view viewID, bool darkened, const platform::Bundle& bundle);
+    // The same against another table than the view table (shared/views.json).
+    static std::optional<Result> url(std::string_view viewID, bool darkened, const platform::Bundle& bundle,
+                                     std::span<const views::Row> table);
 
 private:
     static std::optional<Result> localURL(std::string_view resource, bool darkened, const platform::Bundle& bundle);
     static std::optional<Result> remoteURL(const std::string& urlString);
+    static std::optional<Result> sitePage(std::string_view page, bool darkened);
 };

@@ -16,6 +16,8 @@ import { fileURLToPath, pathToFileURL } from 'node:url';
 import { startSite as startViewSite } from '../../scripts/start-site.mjs';
 
 const repo = resolve(dirname(fileURLToPath(import.meta.url)), '../..');
+// The pages with their built scripts: the build's bundle and site output.
+const build = process.env.TAVELO_BUILD_DIR || join(repo, 'build');
 const args = process.argv.slice(2);
 const opt = (name, fallback) => { const i = args.indexOf(name); return i >= 0 ? args[i + 1] : fallback; };
 const seconds = Number(opt('--seconds', '60'));
@@ -61,7 +63,7 @@ async function startXvfb() {
 }
 
 async function startSite() {
-  const site = await startViewSite({ root: join(repo, 'site') });
+  const site = await startViewSite({ root: join(build, 'site') });
   return { s: { kill: site.stop }, origin: site.origin };
 }
 
@@ -88,7 +90,7 @@ async function measure(url, scheme) {
 
 if (!existsSync(probe)) { console.error(`probe not built: ${probe}`); process.exit(2); }
 const { s: site, origin } = await startSite();
-const res = join(repo, 'resources');
+const res = join(build, 'Tavelo Live Wallpaper.app/Contents/Resources');
 const scheme = `probe-res=${res}`;
 const PAGES = {
   bubbles: ['crypto bubbles (index.html?darkened=1)', 'probe-res://bundle/index.html?darkened=1', scheme],

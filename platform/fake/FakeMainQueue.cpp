@@ -10,7 +10,6 @@ public:
     explicit FakeTimer(std::shared_ptr<bool> valid) : valid_(std::move(valid)) {}
     ~FakeTimer() override { invalidate(); }
     void invalidate() override { *valid_ = false; }
-    bool isValid() const override { return *valid_; }
 
 private:
     std::shared_ptr<bool> valid_;

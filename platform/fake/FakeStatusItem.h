@@ -1,10 +1,8 @@
 #pragma once
 
-#include "platform/Alert.h"
 #include "platform/StatusItem.h"
 #include "platform/fake/CallRecord.h"
 
-#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -15,7 +13,7 @@ class FakeMenuItem : public MenuItem {
 public:
     FakeMenuItem(CallRecord& record, std::string title, std::string keyEquivalent, std::function<void()> action);
     void setTitle(std::string_view title) override;
-    std::string title() const override { return title_; }
+    std::string title() const { return title_; }
 
     // The user chooses the item.
     void choose();
@@ -69,20 +67,6 @@ private:
     CallRecord& record_;
     std::unique_ptr<FakeStatusBarButton> button_;
     std::unique_ptr<Menu> ownedMenu_;
-};
-
-// Records each alert and answers with the next scripted response (the first
-// button when none is left).
-class FakeAlertPresenter : public AlertPresenter {
-public:
-    explicit FakeAlertPresenter(CallRecord& record) : record_(record) {}
-    int runModal(const Alert& alert) override;
-
-    std::vector<Alert> shown;
-    std::deque<int> answers;
-
-private:
-    CallRecord& record_;
 };
 
 }  // namespace platform::fake

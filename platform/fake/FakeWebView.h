@@ -14,7 +14,9 @@ class FakeWebView : public WebView {
 public:
     FakeWebView(CallRecord& record, Rect frame, WebViewConfiguration configuration);
 
-    Rect frame() const override { return frame_; }
+    // The frame it was made with (the product never asks a web view for it).
+    Rect frame() const { return frame_; }
+
     void setDrawsBackground(bool draws) override;
     void setWantsLayer(bool wants) override;
     void setLayerBackgroundColorBlack() override;

@@ -49,11 +49,6 @@ std::string describeRect(const Rect& r) {
 FakeLabel::FakeLabel(CallRecord& record, std::string name, std::string text, Font font)
     : FakeWidget(record, std::move(name)), font(font), text_(std::move(text)) {}
 
-void FakeLabel::setText(const std::string& text) {
-    add("setText " + text);
-    text_ = text;
-}
-
 void FakeLabel::setTextColor(TextColor value) {
     add(std::string("setTextColor ") + describeColor(value));
     color = value;
@@ -263,12 +258,6 @@ std::unique_ptr<CardSurface> FakeWidgetFactory::makeCardSurface(const Rect& fram
     record_.add(card->name() + ".create " + describeRect(frame));
     cards.push_back(card.get());
     return card;
-}
-
-bool FakeWorkspace::open(const std::string& url) {
-    record_.add("workspace.open " + url);
-    opened.push_back(url);
-    return true;
 }
 
 }  // namespace platform::fake

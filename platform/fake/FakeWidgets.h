@@ -1,7 +1,6 @@
 #pragma once
 
 #include "platform/WidgetFactory.h"
-#include "platform/Workspace.h"
 #include "platform/fake/CallRecord.h"
 
 #include <functional>
@@ -29,8 +28,7 @@ private:
 class FakeLabel : public Label, public FakeWidget {
 public:
     FakeLabel(CallRecord& record, std::string name, std::string text, Font font);
-    void setText(const std::string& text) override;
-    std::string text() const override { return text_; }
+    std::string text() const { return text_; }
     void setTextColor(TextColor color) override;
 
     Font font;
@@ -148,7 +146,7 @@ public:
     void center() override;
     void makeKeyAndOrderFront() override;
     void orderOut() override;
-    bool isVisible() const override { return visible_; }
+    bool isVisible() const { return visible_; }
 
     std::string title;
     ContentView* content = nullptr;
@@ -182,16 +180,6 @@ public:
 private:
     CallRecord& record_;
     int separators_ = 0;
-};
-
-class FakeWorkspace : public Workspace {
-public:
-    explicit FakeWorkspace(CallRecord& record) : record_(record) {}
-    bool open(const std::string& url) override;
-    std::vector<std::string> opened;
-
-private:
-    CallRecord& record_;
 };
 
 // "{x,y,w,h}" as the record writes rectangles.

@@ -22,7 +22,7 @@ public:
     void makeKeyAndOrderFront() override;
     void orderFrontRegardless() override;
     void orderOut() override;
-    bool isVisible() const override { return visible_; }
+    bool isVisible() const { return visible_; }
 
     bool hasContentView_ = true;
     // Runs each time the window is ordered in, to look at the world at that moment.

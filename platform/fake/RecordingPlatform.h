@@ -1,13 +1,18 @@
 #pragma once
 
 #include "platform/Platform.h"
+#include "platform/ProductNames.h"
 #include "platform/fake/CallRecord.h"
 #include "platform/fake/FakeLoginItem.h"
+#include "platform/fake/FakeAlertPresenter.h"
 #include "platform/fake/FakeMainQueue.h"
+#include "platform/fake/FakeAlertPresenter.h"
 #include "platform/fake/FakeStatusItem.h"
 #include "platform/fake/FakeWebView.h"
 #include "platform/fake/FakeWidgets.h"
+#include "platform/fake/FakeWorkspace.h"
 #include "platform/fake/FakeWindow.h"
+#include "platform/fake/FakeWorkspace.h"
 
 #include <filesystem>
 #include <functional>
@@ -31,7 +36,8 @@ private:
 // and the test plays the desktop's part (screens, clock, engine callbacks).
 class RecordingPlatform : public Platform {
 public:
-    explicit RecordingPlatform(std::filesystem::path bundlePath = "/nonexistent/Tavelo Live Wallpaper.app");
+    explicit RecordingPlatform(std::filesystem::path bundlePath = std::filesystem::path("/nonexistent") /
+                                                                     product::applicationBundleName);
     ~RecordingPlatform() override;
 
     std::optional<Rect> mainScreenFrame() override;

@@ -1,5 +1,6 @@
 #include "platform/gtk/GtkAlertPresenter.h"
 
+#include "platform/ProductNames.h"
 #include "platform/gtk/GtkTitledWindow.h"
 
 #include <gtk/gtk.h>
@@ -40,7 +41,7 @@ int GtkAlertPresenter::runModal(const Alert& alert) {
     if (!alert.informativeText.empty()) {
         gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(dialog), "%s", alert.informativeText.c_str());
     }
-    gtk_window_set_title(GTK_WINDOW(dialog), "Tavelo Live Wallpaper");
+    gtk_window_set_title(GTK_WINDOW(dialog), product::name);
     const auto& titles = alert.buttons.empty() ? std::vector<std::string>{"OK"} : alert.buttons;
     // Packed from the left, so the last one added (the first button) ends up at the right.
     for (auto index = titles.size(); index-- > 0;) {

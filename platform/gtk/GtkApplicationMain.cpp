@@ -1,6 +1,7 @@
 #include "platform/ApplicationMain.h"
 
 #include "platform/Log.h"
+#include "platform/ProductNames.h"
 #include "platform/gtk/GtkPlatform.h"
 #include "platform/linux/ExecutablePath.h"
 #include "platform/linux/ReopenChannel.h"
@@ -21,7 +22,6 @@ namespace platform {
 
 namespace {
 
-constexpr const char* applicationBundleName = "Tavelo Live Wallpaper.app";
 constexpr const char* xwaylandRetryVariable = "TAVELO_XWAYLAND_RETRY";
 constexpr const char* savedBackendVariable = "TAVELO_SAVED_GDK_BACKEND";
 
@@ -94,8 +94,8 @@ gboolean finishLaunching(gpointer data) {
 }  // namespace
 
 int applicationMain(int argc, char** argv, const DelegateFactory& makeDelegate) {
-    g_set_prgname("tavelo-live-wallpaper");
-    g_set_application_name("Tavelo Live Wallpaper");
+    g_set_prgname(product::programName);
+    g_set_application_name(product::name);
     if (!gtk_init_check(&argc, &argv)) {
         systemLog("❌ Cannot open a display: set DISPLAY or WAYLAND_DISPLAY to a running desktop.");
         return 1;
@@ -109,16 +109,15 @@ int applicationMain(int argc, char** argv, const DelegateFactory& makeDelegate) 
     const auto reopenSocket = reopenSocketPathFor(lock.path());
     if (!lock.acquired()) {
         // Launching it again is how a desktop without a tray reaches the running one.
-        systemLog(requestReopen(reopenSocket)
-                      ? "⚠️ Tavelo Live Wallpaper is already running on this display; showing its settings."
-                      : "⚠️ Tavelo Live Wallpaper is already running on this display.");
+        systemLog(std::string("⚠️ ") + product::name + " is already running on this display" +
+                  (requestReopen(reopenSocket) ? "; showing its settings." : "."));
         return 0;
     }
     ReopenListener reopenListener(reopenSocket);
 
-    const auto bundle = Bundle::locate(runningExecutablePath(), applicationBundleName);
+    const auto bundle = Bundle::locate(runningExecutablePath(), product::applicationBundleName);
     if (!bundle) {
-        systemLog(std::string("❌ Cannot find ") + applicationBundleName + " next to " +
+        systemLog(std::string("❌ Cannot find ") + product::applicationBundleName + " next to " +
                   runningExecutablePath().string());
         return 1;
     }

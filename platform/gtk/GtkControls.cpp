@@ -99,9 +99,6 @@ GtkTextLabel::GtkTextLabel(const std::string& text, Font font)
 
 GtkTextLabel::~GtkTextLabel() { g_signal_handlers_disconnect_by_data(widget_.get(), this); }
 
-void GtkTextLabel::setText(const std::string& text) { gtk_label_set_text(GTK_LABEL(widget_.get()), text.c_str()); }
-
-std::string GtkTextLabel::text() const { return gtk_label_get_text(GTK_LABEL(widget_.get())); }
 
 void GtkTextLabel::setTextColor(TextColor color) {
     color_ = color;

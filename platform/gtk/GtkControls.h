@@ -18,8 +18,6 @@ namespace platform::gtk {
 class GtkTextLabel : public Label, public GtkWidgetHolder {
 public:
     GtkTextLabel(const std::string& text, Font font);
-    void setText(const std::string& text) override;
-    std::string text() const override;
     void setTextColor(TextColor color) override;
     GtkWidget* gtkWidget() const override { return widget_.get(); }
     ~GtkTextLabel() override;

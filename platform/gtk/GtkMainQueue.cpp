@@ -38,7 +38,6 @@ public:
             state_->source = 0;
         }
     }
-    bool isValid() const override { return state_->source != 0; }
 
 private:
     struct State {

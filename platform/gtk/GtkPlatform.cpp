@@ -1,5 +1,6 @@
 #include "platform/gtk/GtkPlatform.h"
 
+#include "platform/ProductNames.h"
 #include "platform/gtk/GtkPlatformWindow.h"
 #include "platform/gtk/MonitorGeometry.h"
 #include "platform/gtk/GtkStatusItem.h"
@@ -23,7 +24,7 @@ void GtkApplicationObject::terminate(int status) {
 void GtkApplicationObject::activateIgnoringOtherApps() { activateTitledWindows(); }
 
 GtkPlatform::GtkPlatform(Bundle mainBundle)
-    : bundle_(std::move(mainBundle)), loginItem_("tavelo-live-wallpaper", runningExecutablePath()) {}
+    : bundle_(std::move(mainBundle)), loginItem_(product::programName, runningExecutablePath()) {}
 
 std::optional<Rect> GtkPlatform::mainScreenFrame() {
     return frameOfMonitor(primaryOrFirstMonitor(gdk_display_get_default()));

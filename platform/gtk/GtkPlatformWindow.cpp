@@ -1,5 +1,6 @@
 #include "platform/gtk/GtkPlatformWindow.h"
 
+#include "platform/ProductNames.h"
 #include "platform/gtk/GtkWebView.h"
 
 #include <gtk-layer-shell/gtk-layer-shell.h>
@@ -30,7 +31,7 @@ GtkPlatformWindow::GtkPlatformWindow(const Rect& contentRect)
     GtkWindow* window = gtkWindow();
     gtk_window_set_decorated(window, FALSE);
     gtk_window_set_resizable(window, FALSE);
-    gtk_window_set_title(window, "Tavelo Live Wallpaper");
+    gtk_window_set_title(window, product::name);
     gtk_window_move(window, pixels(contentRect.x), pixels(contentRect.y));
     gtk_window_set_default_size(window, pixels(contentRect.width), pixels(contentRect.height));
     gtk_widget_set_size_request(GTK_WIDGET(window), pixels(contentRect.width), pixels(contentRect.height));
@@ -62,7 +63,7 @@ void GtkPlatformWindow::setLevel(WindowLevel level) {
 void GtkPlatformWindow::useLayerShellBackground() {
     GtkWindow* window = gtkWindow();
     gtk_layer_init_for_window(window);
-    gtk_layer_set_namespace(window, "tavelo-live-wallpaper");
+    gtk_layer_set_namespace(window, product::programName);
     gtk_layer_set_layer(window, GTK_LAYER_SHELL_LAYER_BACKGROUND);
     for (auto edge : {GTK_LAYER_SHELL_EDGE_LEFT, GTK_LAYER_SHELL_EDGE_RIGHT, GTK_LAYER_SHELL_EDGE_TOP,
                       GTK_LAYER_SHELL_EDGE_BOTTOM}) {
@@ -141,7 +142,5 @@ void GtkPlatformWindow::orderFrontRegardless() {
 }
 
 void GtkPlatformWindow::orderOut() { gtk_widget_hide(window_.get()); }
-
-bool GtkPlatformWindow::isVisible() const { return gtk_widget_get_visible(window_.get()); }
 
 }  // namespace platform::gtk

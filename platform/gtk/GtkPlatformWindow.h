@@ -26,7 +26,6 @@ public:
     void makeKeyAndOrderFront() override;
     void orderFrontRegardless() override;
     void orderOut() override;
-    bool isVisible() const override;
 
     GtkWindow* gtkWindow() const { return GTK_WINDOW(window_.get()); }
 

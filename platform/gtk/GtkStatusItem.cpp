@@ -1,14 +1,12 @@
 #include "platform/gtk/GtkStatusItem.h"
 
+#include "platform/ProductNames.h"
+
 #include <libayatana-appindicator/app-indicator.h>
 
 #include <string>
 
 namespace platform::gtk {
-
-namespace {
-constexpr const char* indicatorID = "tavelo-live-wallpaper";
-}  // namespace
 
 GtkStatusMenuItem::GtkStatusMenuItem(GtkWidget* item, std::function<void()> action)
     : item_(static_cast<GtkWidget*>(g_object_ref(item))), action_(std::move(action)) {
@@ -19,11 +17,6 @@ GtkStatusMenuItem::~GtkStatusMenuItem() { g_signal_handlers_disconnect_by_data(i
 
 void GtkStatusMenuItem::setTitle(std::string_view title) {
     gtk_menu_item_set_label(GTK_MENU_ITEM(item_.get()), std::string(title).c_str());
-}
-
-std::string GtkStatusMenuItem::title() const {
-    const char* label = gtk_menu_item_get_label(GTK_MENU_ITEM(item_.get()));
-    return label != nullptr ? label : "";
 }
 
 void GtkStatusMenuItem::onActivate(GtkMenuItem*, gpointer data) {
@@ -74,7 +67,8 @@ void GtkStatusMenu::addSeparator() {
 }
 
 GtkStatusItem::GtkStatusItem()
-    : indicator_(adoptGObject(app_indicator_new(indicatorID, "", APP_INDICATOR_CATEGORY_APPLICATION_STATUS))) {}
+    : indicator_(
+          adoptGObject(app_indicator_new(product::programName, "", APP_INDICATOR_CATEGORY_APPLICATION_STATUS))) {}
 
 GtkStatusItem::~GtkStatusItem() {
     if (indicator_) {
@@ -90,7 +84,7 @@ void GtkStatusItem::setImage(const std::optional<std::filesystem::path>& image) 
     }
     // The tray finds the picture by name in the folder that holds it.
     app_indicator_set_icon_theme_path(indicator_.get(), image->parent_path().c_str());
-    app_indicator_set_icon_full(indicator_.get(), image->stem().c_str(), "Tavelo Live Wallpaper");
+    app_indicator_set_icon_full(indicator_.get(), image->stem().c_str(), product::name);
     hasImage_ = true;
 }
 

@@ -19,7 +19,6 @@ public:
     GtkStatusMenuItem(const GtkStatusMenuItem&) = delete;
     GtkStatusMenuItem& operator=(const GtkStatusMenuItem&) = delete;
     void setTitle(std::string_view title) override;
-    std::string title() const override;
 
 private:
     static void onActivate(GtkMenuItem* item, gpointer self);

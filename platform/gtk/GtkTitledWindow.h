@@ -25,7 +25,7 @@ public:
     void center() override;
     void makeKeyAndOrderFront() override;
     void orderOut() override;
-    bool isVisible() const override;
+    bool isVisible() const;
 
     GtkWindow* gtkWindow() const { return GTK_WINDOW(window_.get()); }
 

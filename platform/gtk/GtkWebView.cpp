@@ -43,7 +43,6 @@ WebKitWebContext* GtkWebView::contextFor(const WebViewConfiguration& configurati
 GtkWebView::GtkWebView(const Rect& frame, const WebViewConfiguration& configuration)
     : context_(adoptGObject(contextFor(configuration))),
       view_(retainFloating(WEBKIT_WEB_VIEW(webkit_web_view_new_with_context(context_.get())))),
-      frame_(frame),
       configuration_(configuration) {
     gtk_widget_set_size_request(widget(), static_cast<int>(std::lround(frame.width)),
                                 static_cast<int>(std::lround(frame.height)));

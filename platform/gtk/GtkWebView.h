@@ -15,7 +15,6 @@ public:
     GtkWebView(const Rect& frame, const WebViewConfiguration& configuration);
     ~GtkWebView() override;
 
-    Rect frame() const override { return frame_; }
     void setDrawsBackground(bool draws) override;
     void setWantsLayer(bool) override {}
     void setLayerBackgroundColorBlack() override;
@@ -48,7 +47,6 @@ private:
 
     GObjectPtr<WebKitWebContext> context_;
     GObjectPtr<WebKitWebView> view_;
-    Rect frame_;
     WebViewConfiguration configuration_;
     NavigationDelegate* delegate_ = nullptr;
     bool committed_ = false;

@@ -1,6 +1,7 @@
 #include "platform/gtk/GtkWorkspace.h"
 
 #include "platform/FileURL.h"
+#include "platform/ProductNames.h"
 #include "platform/gtk/GObjectPtr.h"
 #include "platform/linux/ExecutablePath.h"
 #include "platform/linux/ViewSiteLauncher.h"
@@ -15,9 +16,6 @@
 namespace platform::gtk {
 
 namespace {
-
-constexpr std::string_view screenSaverSettingsURL = "x-apple.systempreferences:com.apple.ScreenSaver";
-constexpr const char* screenSaverHostName = "tavelo-live-wallpaper-screensaver";
 
 // The screen-saver settings of the desktop: XScreenSaver's tool, by its current
 // name or the one older releases used.
@@ -46,13 +44,14 @@ bool isSaverBundle(const std::filesystem::path& path) { return path.extension() 
 }  // namespace
 
 bool GtkWorkspace::open(const std::string& url) {
-    if (url == screenSaverSettingsURL) {
+    if (url == platform::screenSaverSettingsURL) {
         return openScreenSaverSettings();
     }
     if (const auto fileURLPath = pathFromFileURL(url); fileURLPath && isSaverBundle(withoutTrailingSlash(*fileURLPath))) {
         const auto bundle = withoutTrailingSlash(*fileURLPath);
         // The host ships beside the application's own program.
-        XScreenSaverInstaller installer(alerts_, runningExecutablePath().parent_path() / screenSaverHostName,
+        XScreenSaverInstaller installer(alerts_,
+                                        runningExecutablePath().parent_path() / product::screenSaverProgramName,
                                         xscreensaverSettingsFile());
         return installer.install(bundle);
     }

@@ -1,5 +1,7 @@
 #include "platform/linux/SingleInstanceLock.h"
 
+#include "platform/ProductNames.h"
+
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -30,7 +32,7 @@ std::string fileNameSafe(const std::string& text) {
 }  // namespace
 
 SingleInstanceLock::SingleInstanceLock(const std::string& displayName)
-    : path_(runtimeFolder() + "/tavelo-live-wallpaper-" + std::to_string(getuid()) + "-" +
+    : path_(runtimeFolder() + "/" + product::programName + "-" + std::to_string(getuid()) + "-" +
             fileNameSafe(displayName) + ".lock") {
     const int fd = ::open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (fd < 0) {

@@ -2,6 +2,7 @@
 
 #include "platform/Bundle.h"
 #include "platform/Log.h"
+#include "platform/ProductNames.h"
 #include "platform/linux/XScreenSaverPrograms.h"
 
 #include <unistd.h>
@@ -13,7 +14,7 @@
 namespace platform {
 
 namespace {
-constexpr const char* screenSaverLabel = "Tavelo Live Wallpaper";
+constexpr const char* screenSaverLabel = product::name;
 }  // namespace
 
 XScreenSaverInstaller::XScreenSaverInstaller(AlertPresenter& alerts, std::filesystem::path host,

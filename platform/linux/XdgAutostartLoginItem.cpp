@@ -2,6 +2,7 @@
 
 #include "platform/AtomicFileWriter.h"
 #include "platform/HomeDirectory.h"
+#include "platform/ProductNames.h"
 #include "platform/linux/ConfigText.h"
 
 #include <cerrno>
@@ -94,11 +95,11 @@ std::string XdgAutostartLoginItem::entryText() const {
     std::ostringstream text;
     text << "[Desktop Entry]\n"
          << "Type=Application\n"
-         << "Name=Tavelo Live Wallpaper\n"
+         << "Name=" << product::name << "\n"
          << "Comment=Live market views on your desktop\n"
          << "TryExec=" << tryExecValueFor(launcher_) << "\n"
          << "Exec=" << execValueFor(launcher_) << "\n"
-         << "Icon=tavelo-live-wallpaper\n"
+         << "Icon=" << product::programName << "\n"
          << "Terminal=false\n"
          << "X-GNOME-Autostart-enabled=true\n";
     return text.str();

@@ -118,7 +118,9 @@ use_temporary_home() {
   site_config_into_home "$HOME"
 }
 
-settings_file() { echo "$HOME/Library/Application Support/Tavelo Live Wallpaper/config.json"; }
+# The settings file under a home folder ($HOME without an argument); its relative path
+# comes from the build, as the programs' own does.
+settings_file() { echo "${1:-$HOME}/${TAVELO_SETTINGS_RELATIVE_PATH:?}"; }
 
 # wait_for SECONDS COMMAND...: retries COMMAND until it succeeds.
 wait_for() {

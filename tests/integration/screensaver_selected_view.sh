@@ -15,7 +15,7 @@ if ! id -u "$ACCOUNT" >/dev/null 2>&1; then
     useradd --system --no-create-home --home-dir "$ACCOUNT_HOME" --shell /usr/sbin/nologin "$ACCOUNT"
 fi
 ACCOUNT_HOME=$(getent passwd "$ACCOUNT" | cut -d: -f6)
-CONFIG_DIR="$ACCOUNT_HOME/Library/Application Support/Tavelo Live Wallpaper"
+CONFIG_DIR="$(dirname "$ACCOUNT_HOME/${TAVELO_SETTINGS_RELATIVE_PATH:?}")"
 rm -rf "$ACCOUNT_HOME"
 mkdir -p "$CONFIG_DIR" "$ACCOUNT_HOME/.run"
 chmod 700 "$ACCOUNT_HOME/.run"

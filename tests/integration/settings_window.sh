@@ -29,7 +29,7 @@ fail() { echo "FAIL: $*" >&2; echo "--- application log:" >&2; cat "$work/app.lo
 export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config"
 unset WAYLAND_DISPLAY
 export GDK_BACKEND=x11 GTK_THEME=Adwaita NO_AT_BRIDGE=1
-config="$HOME/Library/Application Support/Tavelo Live Wallpaper/config.json"
+config="$HOME/${TAVELO_SETTINGS_RELATIVE_PATH:?}"
 autostart="$XDG_CONFIG_HOME/autostart/tavelo-live-wallpaper.desktop"
 mkdir -p "$(dirname "$config")"
 # Not a first launch, so that only the checkbox touches the autostart entry.

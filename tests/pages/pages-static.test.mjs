@@ -1,24 +1,39 @@
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import { readFileSync, readdirSync } from 'node:fs';
+import { existsSync, readFileSync, readdirSync } from 'node:fs';
 import { join, resolve, dirname } from 'node:path';
 import { fileURLToPath } from 'node:url';
-import { ENTRIES, bundle } from '../../scripts/build-pages.mjs';
-import { PAGES as SITE_PAGES, stamped } from '../../scripts/stamp-site.mjs';
+import { ENTRIES, VIEWS, bundle } from '../../scripts/build-pages.mjs';
+import { sitePages, stamped } from '../../scripts/stamp-site.mjs';
 
 const repo = resolve(dirname(fileURLToPath(import.meta.url)), '../..');
 const PAGES = ['resources/index.html', 'resources/chartIndex.html', 'site/view.html', 'site/stockView.html', 'site/index.html'];
 
-test('the shipped page scripts are built from the current modules', () => {
+// Where the build puts the page scripts (cmake/Pages.cmake).
+const built = process.env.TAVELO_PAGE_SCRIPTS_DIR || join(repo, 'build/page-scripts');
+
+test('the build made every page script from the current modules', () => {
+  assert.equal(ENTRIES.length, VIEWS.length);
   for (const [entry, out] of ENTRIES) {
-    assert.equal(readFileSync(join(repo, out), 'utf8'), bundle(entry), `${out} is stale: run node scripts/build-pages.mjs`);
+    assert.equal(readFileSync(join(built, out), 'utf8'), bundle(entry), `${out} is stale: rebuild`);
   }
 });
 
-test('the view site names its scripts and styles by their current content', () => {
-  for (const page of SITE_PAGES) {
+test('every view of the table has its page and module, and the page loads its script', () => {
+  for (const view of VIEWS) {
+    const page = join(repo, view.location === 'local' ? 'resources' : 'site', view.page);
+    assert.ok(existsSync(page), `${view.id}: no page ${page}`);
+    assert.ok(existsSync(join(repo, view.module)), `${view.id}: no module ${view.module}`);
+    assert.ok(readFileSync(page, 'utf8').includes(`src="${view.script}"`), `${view.id}: ${view.page} does not load ${view.script}`);
+  }
+});
+
+test('the assembled view site names its scripts and styles by their current content', () => {
+  const site = process.env.TAVELO_SITE_DIR || join(repo, 'build/site');
+  for (const page of sitePages(site)) {
     const html = readFileSync(page, 'utf8');
-    assert.equal(html, stamped(html), `${page} is stale: run node scripts/stamp-site.mjs`);
+    assert.match(html, /\?v=[0-9a-f]{12}"/, `${page} names no asset by content`);
+    assert.equal(html, stamped(html, site), `${page} is stale: rebuild`);
     // Data changes in place and must never be stamped (the site keeps stamped files a year).
     assert.doesNotMatch(html, /data\/[^"]*\?v=/, page);
   }
@@ -42,7 +57,7 @@ test('pages load only relative URLs, classic scripts, nothing from a CDN', () =>
     }
     assert.doesNotMatch(html, /type\s*=\s*"module"/, `${page}: module scripts are blocked over file://`);
   }
-  for (const css of ['resources/css/pages.css', 'site/css/pages.css', 'site/css/site.css']) {
+  for (const css of ['resources/css/pages.css', 'site/css/site.css']) {
     for (const m of readFileSync(join(repo, css), 'utf8').matchAll(/url\("?([^")]*)"?\)/g)) assert.doesNotMatch(m[1], /^([a-z]+:|\/)/i, `${css}: ${m[1]}`);
   }
 });

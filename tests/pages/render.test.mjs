@@ -11,6 +11,10 @@ import { fileURLToPath, pathToFileURL } from 'node:url';
 import { startSite } from '../../scripts/start-site.mjs';
 
 const repo = resolve(dirname(fileURLToPath(import.meta.url)), '../..');
+// The pages as the build assembles them, with their built scripts: the application
+// bundle's resources and the view site's output folder.
+const resources = process.env.TAVELO_RESOURCES_DIR || join(repo, 'build/Tavelo Live Wallpaper.app/Contents/Resources');
+const site = process.env.TAVELO_SITE_DIR || join(repo, 'build/site');
 const probe = process.env.WEBKIT_PAGE_PROBE ||
   [join(repo, 'build/bin/webkit-page-probe'), join(repo, 'build-pages/webkit-page-probe')].find((p) => existsSync(p)) ||
   join(repo, 'build/bin/webkit-page-probe');
@@ -21,7 +25,7 @@ let server; let origin;
 before(async () => {
   assert.ok(process.env.DISPLAY, 'rendering tests need an X display (run under xvfb-run)');
   assert.ok(existsSync(probe), `probe not built: ${probe}`);
-  server = await startSite({ root: join(repo, 'site') });
+  server = await startSite({ root: site });
   origin = server.origin;
 });
 after(() => { server.stop(); rmSync(out, { recursive: true, force: true }); });
@@ -59,7 +63,6 @@ function assertDrawn(result, label) {
   return { shot, state };
 }
 
-const resources = join(repo, 'resources');
 const fileBase = pathToFileURL(resources).href + '/';
 const LOCAL = [['index.html', 'bubbles'], ['chartIndex.html', 'candles']];
 

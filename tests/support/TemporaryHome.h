@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shared/SettingsFileLocation.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -49,7 +51,7 @@ public:
     ~TemporaryHome() { ::setenv("HOME", previous_.c_str(), 1); }
     const std::filesystem::path& path() const { return folder_.path(); }
     std::filesystem::path settingsFile() const {
-        return path() / "Library/Application Support/Tavelo Live Wallpaper/config.json";
+        return path() / settingsFileRelativePath;
     }
     void writeSettings(const std::string& text) const {
         std::filesystem::create_directories(settingsFile().parent_path());

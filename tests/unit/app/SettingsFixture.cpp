@@ -1,4 +1,6 @@
-#include "tests/unit/settings/SettingsFixture.h"
+#include "tests/unit/app/SettingsFixture.h"
+
+#include "shared/SettingsFileLocation.h"
 
 #include <cstdlib>
 #include <fstream>
@@ -52,7 +54,7 @@ void SettingsFixture::addImageAsset(const std::string& name) {
 }
 
 fs::path SettingsFixture::configFile() const {
-    return root_ / "home" / "Library" / "Application Support" / "Tavelo Live Wallpaper" / "config.json";
+    return root_ / "home" / settingsFileRelativePath;
 }
 
 std::string SettingsFixture::configText() const {

@@ -1,7 +1,7 @@
 #include "app/Catalogue.h"
 #include "app/SettingsViewController.h"
 #include "shared/ViewSite.h"
-#include "tests/unit/settings/SettingsFixture.h"
+#include "tests/unit/app/SettingsFixture.h"
 
 #include <any>
 
@@ -143,13 +143,14 @@ TEST_F(SettingsViewControllerTest, ShortCatalogueLeavesPlacesEmptyButKeepsBothRo
     EXPECT_EQ(marks(), (std::vector<bool>{true}));
 }
 
-TEST_F(SettingsViewControllerTest, EntriesAfterTheFourthAreNotShown) {
+TEST_F(SettingsViewControllerTest, EntriesAfterTheFourthAreShownInFurtherRows) {
     build([] {
         auto items = wallpaperCatalogue();
         items.push_back({"extra", "Extra", "", "extra", std::nullopt});
         return items;
     });
-    EXPECT_EQ(widgets().cards.size(), 4u);
+    ASSERT_EQ(widgets().cards.size(), 5u);
+    EXPECT_EQ(widgets().cards[4]->title, "Extra");
 }
 
 TEST_F(SettingsViewControllerTest, CheckboxShowsOnlyAnEnabledLoginItemAsOn) {

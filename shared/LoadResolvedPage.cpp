@@ -1,4 +1,4 @@
-#include "shared/LoadPage.h"
+#include "shared/LoadResolvedPage.h"
 
 #include <type_traits>
 #include <variant>

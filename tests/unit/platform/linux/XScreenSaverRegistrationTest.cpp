@@ -1,4 +1,4 @@
-#include "platform/fake/FakeStatusItem.h"
+#include "platform/fake/FakeAlertPresenter.h"
 #include "platform/linux/XScreenSaverInstaller.h"
 #include "platform/linux/XScreenSaverPrograms.h"
 #include "tests/support/TemporaryHome.h"

@@ -1,5 +1,5 @@
 #include "app/WallpaperCardView.h"
-#include "tests/unit/settings/SettingsFixture.h"
+#include "tests/unit/app/SettingsFixture.h"
 
 using platform::BorderColor;
 using platform::CardFrames;

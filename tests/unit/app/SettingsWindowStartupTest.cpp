@@ -1,6 +1,6 @@
 #include "app/AppDelegate.h"
 #include "app/SettingsViewController.h"
-#include "tests/unit/settings/SettingsFixture.h"
+#include "tests/unit/app/SettingsFixture.h"
 
 #include <fstream>
 
@@ -34,7 +34,7 @@ TEST_F(SettingsWindowStartupTest, BuildsTheSettingsWindowOnceHiddenAfterTheWallp
     EXPECT_GT(record.indexOf("titledWindow0.create"), record.indexOf("webView.load"));
     EXPECT_LT(record.indexOf("card3.create"), record.indexOf("titledWindow0.setTitle"));
     ASSERT_NE(delegate->settingsWindow(), nullptr);
-    EXPECT_FALSE(delegate->settingsWindow()->isVisible());
+    EXPECT_FALSE(widgets().titledWindows.at(0)->isVisible());
     EXPECT_EQ(widgets().titledWindows.size(), 1u);
     // The first launch registered the login item before the window was built: the box shows it.
     EXPECT_TRUE(widgets().checkboxes.at(0)->state());
