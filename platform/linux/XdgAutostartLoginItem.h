@@ -19,11 +19,14 @@ public:
 
     std::filesystem::path entryPath() const;
 
-    // The Exec value that runs `program`, quoted as desktop entries require.
-    static std::string execValueFor(const std::filesystem::path& program);
+    // The Exec value that runs `program`, quoted as desktop entries require, with
+    // newlines, tabs and carriage returns written as escapes so the value stays on
+    // its one line. Nothing when the path holds a character an entry cannot carry
+    // (another control character, or text that is not UTF-8).
+    static std::optional<std::string> execValueFor(const std::filesystem::path& program);
 
 private:
-    std::string entryText() const;
+    std::optional<std::string> entryText() const;
 
     std::string entryName_;
     std::filesystem::path launcher_;
