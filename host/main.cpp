@@ -12,6 +12,7 @@
 #include "platform/gtk/GtkPlatformWindow.h"
 #include "platform/gtk/MonitorGeometry.h"
 #include "platform/linux/ExecutablePath.h"
+#include "shared/ControlCharacterEscape.h"
 
 #include <glib-unix.h>
 #include <gtk/gtk.h>
@@ -27,8 +28,10 @@ namespace {
 constexpr const char* saverBundleName = "Tavelo Live Wallpaper Screensaver.saver";
 constexpr const char* stopNotificationName = "com.apple.screensaver.willstop";
 
+// Reasons carry text from the command line, the environment and paths: escaped,
+// none of it can end the line or forge another one.
 int fail(const std::string& reason) {
-    platform::systemLog("❌ " + reason);
+    platform::systemLog("❌ " + escapeControlCharacters(reason));
     return 1;
 }
 
@@ -64,15 +67,24 @@ public:
         gtk_main_quit();
     }
 
-    static gboolean onSignal(gpointer self) {
-        static_cast<Stopper*>(self)->stop();
-        return G_SOURCE_CONTINUE;
-    }
-
 private:
     platform::DistributedNotificationCenter& center_;
     bool stopping_ = false;
 };
+
+// XScreenSaver may send SIGTERM the moment it started the hack. The handlers are
+// installed before anything else runs; a stop asked for before the view exists
+// waits for it (the signal is delivered on the main loop only).
+Stopper* activeStopper = nullptr;
+bool stopRequested = false;
+
+gboolean onStopSignal(gpointer) {
+    stopRequested = true;
+    if (activeStopper != nullptr) {
+        activeStopper->stop();
+    }
+    return G_SOURCE_CONTINUE;
+}
 
 std::optional<platform::Rect> monitorFrameAt(const platform::Rect& target) {
     GdkDisplay* display = gdk_display_get_default();
@@ -84,6 +96,8 @@ std::optional<platform::Rect> monitorFrameAt(const platform::Rect& target) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    g_unix_signal_add(SIGTERM, onStopSignal, nullptr);
+    g_unix_signal_add(SIGINT, onStopSignal, nullptr);
     g_set_prgname("tavelo-live-wallpaper-screensaver");
     g_set_application_name("Tavelo Live Wallpaper Screensaver");
 
@@ -150,8 +164,6 @@ int main(int argc, char** argv) {
 
     host::HostServices services;
     Stopper stopper(services.distributedNotificationCenter());
-    g_unix_signal_add(SIGTERM, &Stopper::onSignal, &stopper);
-    g_unix_signal_add(SIGINT, &Stopper::onSignal, &stopper);
     if (embedded != nullptr) {
         embedded->setOnTargetGone([&stopper] { stopper.stop(); });
     }
@@ -164,8 +176,16 @@ int main(int argc, char** argv) {
     view->moveToWindow(window.get());
     window->makeKeyAndOrderFront();
     view->startAnimation();
+    activeStopper = &stopper;
+    if (stopRequested) {
+        g_idle_add([](gpointer) -> gboolean {
+            activeStopper->stop();
+            return G_SOURCE_REMOVE;
+        }, nullptr);
+    }
 
     gtk_main();
+    activeStopper = nullptr;
 
     view.reset();
     window.reset();

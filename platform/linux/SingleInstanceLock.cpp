@@ -12,13 +12,6 @@ namespace platform {
 
 namespace {
 
-std::string runtimeFolder() {
-    if (const char* value = std::getenv("XDG_RUNTIME_DIR"); value != nullptr && value[0] == '/') {
-        return value;
-    }
-    return std::filesystem::temp_directory_path().string();
-}
-
 std::string fileNameSafe(const std::string& text) {
     std::string safe;
     for (char c : text) {
@@ -29,8 +22,15 @@ std::string fileNameSafe(const std::string& text) {
 
 }  // namespace
 
+std::string instanceRuntimeFolder() {
+    if (const char* value = std::getenv("XDG_RUNTIME_DIR"); value != nullptr && value[0] == '/') {
+        return value;
+    }
+    return std::filesystem::temp_directory_path().string();
+}
+
 SingleInstanceLock::SingleInstanceLock(const std::string& displayName)
-    : path_(runtimeFolder() + "/tavelo-live-wallpaper-" + std::to_string(getuid()) + "-" +
+    : path_(instanceRuntimeFolder() + "/tavelo-live-wallpaper-" + std::to_string(getuid()) + "-" +
             fileNameSafe(displayName) + ".lock") {
     const int fd = ::open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (fd < 0) {

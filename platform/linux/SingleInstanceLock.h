@@ -4,6 +4,10 @@
 
 namespace platform {
 
+// The user's runtime folder ($XDG_RUNTIME_DIR, else the temporary folder), where
+// locks and the reopen socket live.
+std::string instanceRuntimeFolder();
+
 // Held for the life of the process by the one instance that shows a wallpaper on
 // a display; a second instance finds it taken.
 class SingleInstanceLock {
