@@ -15,6 +15,7 @@
 #include "shared/ControlCharacterEscape.h"
 
 #include <glib-unix.h>
+#include <signal.h>
 #include <gtk/gtk.h>
 #include <unistd.h>
 
@@ -98,6 +99,13 @@ std::optional<platform::Rect> monitorFrameAt(const platform::Rect& target) {
 int main(int argc, char** argv) {
     g_unix_signal_add(SIGTERM, onStopSignal, nullptr);
     g_unix_signal_add(SIGINT, onStopSignal, nullptr);
+    // Started through the launcher, the stop signals come blocked (and perhaps
+    // already pending): handled now, they may arrive.
+    sigset_t stops;
+    sigemptyset(&stops);
+    sigaddset(&stops, SIGTERM);
+    sigaddset(&stops, SIGINT);
+    sigprocmask(SIG_UNBLOCK, &stops, nullptr);
     g_set_prgname("tavelo-live-wallpaper-screensaver");
     g_set_application_name("Tavelo Live Wallpaper Screensaver");
 
