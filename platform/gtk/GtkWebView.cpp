@@ -189,11 +189,11 @@ void GtkWebView::retryNow() {
     }
 }
 
-void GtkWebView::onNetworkChanged(GNetworkMonitor* monitor, gboolean available, gpointer data) {
+void GtkWebView::onNetworkChanged(GNetworkMonitor*, gboolean available, gpointer data) {
     auto* self = static_cast<GtkWebView*>(data);
-    // "available" only says a default route exists; a page on loopback or the
-    // local network can come back without one, so any change with some network counts.
-    if (!available && !g_network_monitor_get_network_available(monitor)) {
+    // Any change that leaves a network up may be the one the page waited for
+    // (a login before the network, a laptop back on Wi-Fi).
+    if (!available) {
         return;
     }
     if (self->recovery_.retryNowOnNetworkReturn()) {

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The wallpaper looks after itself: a view site that comes up only after the
-# login is shown once it answers (a dark screen until then, never an error page),
-# and a web process that dies is replaced and the page drawn again.
+# login (first refusing connections, then answering with server errors) is shown
+# once it answers properly, with a dark screen until then and never an error
+# page; and a web process that dies is replaced and the page drawn again.
 source "$(dirname "$0")/lib.sh"
 
 [[ "$SITE_ORIGIN" =~ ^http://127\.0\.0\.1:[0-9]+$ ]] || { echo "needs a loopback view site"; exit 77; }
@@ -25,8 +26,29 @@ wait_for 20 log_has_line_ending "$WORK/app.log" "App did finish launching" || fa
 wait_for 10 grep -q "⚠️ The page did not load" "$WORK/app.log" || fail "the failed load was not noticed: $(cat "$WORK/app.log")"
 note "the unreachable site is noticed: $(grep -m1 'did not load' "$WORK/app.log" | sed 's/.*\] //')"
 
-# Until the site answers the desktop is dark and calm: no engine error page.
-sleep 2
+# Then a server that answers every request with a bright error page.
+port=${SITE_ORIGIN##*:}
+while ((SECONDS - launched < 4)); do sleep 0.2; done
+python3 - "$port" <<'PY' >"$WORK/errors.log" 2>&1 &
+import http.server, sys
+class Failing(http.server.BaseHTTPRequestHandler):
+    def do_GET(self):
+        body = b"<body style='background:#fff;font-size:200px'>500 ERROR</body>"
+        self.send_response(500)
+        self.send_header("Content-Type", "text/html")
+        self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        self.wfile.write(body)
+http.server.HTTPServer(("127.0.0.1", int(sys.argv[1])), Failing).serve_forever()
+PY
+failing=$!
+track $failing
+wait_for 10 grep -q "⚠️ The page did not load (The server answered with status 500.)" "$WORK/app.log" ||
+  fail "the server error was not taken as a failed load: $(tail -3 "$WORK/app.log")"
+note "a server error is a failed load too: $(grep -m1 'status 500' "$WORK/app.log" | sed 's/.*\] //')"
+
+# Until the site answers the desktop is dark and calm: no error page of any kind.
+sleep 1
 import -window root "$WORK/before.png"
 cp "$WORK/before.png" "$BUILD_DIR/wallpaper-before-site.png"
 awk -v m="$(mean_brightness "$WORK/before.png")" 'BEGIN { exit !(m < 0.02) }' ||
@@ -34,6 +56,8 @@ awk -v m="$(mean_brightness "$WORK/before.png")" 'BEGIN { exit !(m < 0.02) }' ||
 note "dark while the site is down (mean brightness $(mean_brightness "$WORK/before.png"))"
 
 while ((SECONDS - launched < 10)); do sleep 0.2; done
+kill $failing
+wait $failing 2>/dev/null || true
 start_site
 site_up=$SECONDS
 note "the site came up $((site_up - launched)) s after the launch"
