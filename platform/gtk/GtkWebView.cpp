@@ -127,13 +127,24 @@ void GtkWebView::load(const URLRequest& request) {
     loadAddress(request.url, request.timeoutInterval);
 }
 
-void GtkWebView::loadAddress(const std::string& address, double timeoutSeconds) {
+void GtkWebView::loadAddress(const std::string& address, double timeoutSeconds, bool again) {
     cancelRetry();
     address_ = address;
     timeoutSeconds_ = timeoutSeconds;
     timedOut_ = false;
     httpStatus_ = 0;
-    webkit_web_view_load_uri(view_.get(), address.c_str());
+    rendererEndedSinceLoad_ = false;
+    if (again) {
+        // Trying again means asking the site: a copy the cache still holds would
+        // "load" while the site is down and leave the page without its data.
+        auto request = adoptGObject(webkit_uri_request_new(address.c_str()));
+        if (SoupMessageHeaders* headers = webkit_uri_request_get_http_headers(request.get())) {
+            soup_message_headers_replace(headers, "Cache-Control", "no-cache");
+        }
+        webkit_web_view_load_request(view_.get(), request.get());
+    } else {
+        webkit_web_view_load_uri(view_.get(), address.c_str());
+    }
     if (timeoutSeconds > 0) {
         startTimeout(timeoutSeconds);
     } else {
@@ -185,7 +196,7 @@ gboolean GtkWebView::onRetry(gpointer data) {
 void GtkWebView::retryNow() {
     recovery_.retryStarted();
     if (!address_.empty() && !ending_) {
-        loadAddress(address_, timeoutSeconds_);
+        loadAddress(address_, timeoutSeconds_, /*again=*/true);
     }
 }
 
@@ -206,6 +217,7 @@ void GtkWebView::onNetworkChanged(GNetworkMonitor*, gboolean available, gpointer
 void GtkWebView::onWebProcessTerminated(WebKitWebView*, WebKitWebProcessTerminationReason reason, gpointer data) {
     auto* self = static_cast<GtkWebView*>(data);
     self->webProcessRunning_ = false;
+    self->rendererEndedSinceLoad_ = true;
     self->cancelTimeout();
     if (self->ending_ || reason == WEBKIT_WEB_PROCESS_TERMINATED_BY_API || self->address_.empty()) {
         return;
@@ -297,7 +309,8 @@ gboolean GtkWebView::onLoadFailed(WebKitWebView*, WebKitLoadEvent, gchar* uri, G
     // one the time limit stopped has.
     const bool cancelled = g_error_matches(error, WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_CANCELLED) && !self->timedOut_;
     const bool otherPolicy = !refusedStatus && error->domain == WEBKIT_POLICY_ERROR;
-    if (!cancelled && !otherPolicy && self->webProcessRunning_ && !self->ending_ && !self->address_.empty()) {
+    // A load the renderer's end broke off is taken up by the reload that end schedules.
+    if (!cancelled && !otherPolicy && !self->rendererEndedSinceLoad_ && !self->ending_ && !self->address_.empty()) {
         const auto delay = self->recovery_.loadFailed();
         systemLog("⚠️ The page did not load (" + escapeControlCharacters(failure.localizedDescription) +
                   "); trying again in " + secondsText(delay) + ".");

@@ -48,7 +48,8 @@ private:
     // Where every web view's engine context is made: the one place to tune it.
     static WebKitWebContext* createWebContext(const WebViewConfiguration& configuration);
     void connectSignals();
-    void loadAddress(const std::string& address, double timeoutSeconds);
+    // Loads the page; `again` for a retry of the page already asked for.
+    void loadAddress(const std::string& address, double timeoutSeconds, bool again = false);
     void startTimeout(double seconds);
     void cancelTimeout();
     void scheduleRetry(PageRecovery::Delay delay);
@@ -83,6 +84,8 @@ private:
     // The error status the server answered the page with, if it answered with one.
     unsigned httpStatus_ = 0;
     bool webProcessRunning_ = true;
+    // The web process ended and no load has been started since.
+    bool rendererEndedSinceLoad_ = false;
     bool ending_ = false;
     PageRecovery recovery_;
     guint retry_ = 0;
