@@ -161,7 +161,7 @@ while ((SECONDS < ends)); do
       switches=$((switches + 1))
       ;;
     esac
-    next_action=$((SECONDS + 15 + RANDOM % 45))
+    next_action=$((SECONDS + 8 + RANDOM % 25))
   fi
   sleep 1
 done
