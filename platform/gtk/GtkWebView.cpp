@@ -94,6 +94,9 @@ GtkWebView::~GtkWebView() {
     cancelRetry();
     cancelTimeout();
     g_signal_handlers_disconnect_by_data(view_.get(), this);
+    // Each view has a web process of its own; one busy with a heavy page would
+    // notice the view's end only when it next looks, and hold its memory until then.
+    webkit_web_view_terminate_web_process(view_.get());
     removeFromSuperview();
 }
 

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Quitting ends the application's web processes at once, even one too busy to
+# Quitting (and the screen saver's stop) ends the web processes at once, even one too busy to
 # notice that the application went (here: a stopped one, the extreme of busy).
 source "$(dirname "$0")/lib.sh"
 
@@ -32,3 +32,21 @@ alive() {
 wait_for 2 bash -c "$(declare -f alive); children='$children'; ! alive" ||
   fail "web processes outlived the application: $(ps -o pid=,stat=,comm= -p "${children// /,}" 2>/dev/null)"
 note "application quit with status 0; its processes ($children) ended within $((SECONDS - quit)) s, the stopped web process too"
+
+# The screen saver's stop ends its web process at once too.
+HOST="$BUILD_DIR/bin/tavelo-live-wallpaper-screensaver"
+"$HOST" -root 2>"$WORK/host.log" &
+host=$!
+track $host
+wait_for 20 grep -q "✅ Finished loading." "$WORK/host.log" || fail "the screen saver's page did not load"
+children=$(pgrep -P $host | tr '\n' ' ')
+web=$(pgrep -P $host -f WebKitWebProcess | head -1)
+[[ -n "$web" ]] || fail "no web process under the screen-saver host"
+track "$web"
+kill -STOP "$web"
+kill -TERM $host
+wait $host || fail "the host ended with status $? on SIGTERM"
+quit=$SECONDS
+wait_for 2 bash -c "$(declare -f alive); children='$children'; ! alive" ||
+  fail "web processes outlived the screen saver: $(ps -o pid=,stat=,comm= -p "${children// /,}" 2>/dev/null)"
+note "screen saver stopped with status 0; its processes ($children) ended within $((SECONDS - quit)) s"
