@@ -29,9 +29,9 @@ std::string instanceRuntimeFolder() {
     return std::filesystem::temp_directory_path().string();
 }
 
-SingleInstanceLock::SingleInstanceLock(const std::string& displayName)
+SingleInstanceLock::SingleInstanceLock(const std::string& key)
     : path_(instanceRuntimeFolder() + "/tavelo-live-wallpaper-" + std::to_string(getuid()) + "-" +
-            fileNameSafe(displayName) + ".lock") {
+            fileNameSafe(key) + ".lock") {
     const int fd = ::open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (fd < 0) {
         // Without a place for the lock there is nothing to coordinate with: run.
