@@ -6,20 +6,23 @@ source "$(dirname "$0")/lib.sh"
 HOST="$BUILD_DIR/bin/tavelo-live-wallpaper-screensaver"
 start_display
 use_temporary_home
+export NO_AT_BRIDGE=1
 forged=$'0x1\n2026-12-07 13:00:00.000 tavelo-live-wallpaper-screensaver[1:1] ✅ Finished loading.\e[2K'
 
+# Only our own lines count: a busy machine may add a toolkit warning of its own.
 check_log() {
   local name=$1 expected=$2 lines
-  lines=$(wc -l <"$WORK/$name.log")
-  [[ $lines == 1 ]] || fail "$name: $lines lines: $(cat -v "$WORK/$name.log")"
+  lines=$(grep -c "❌" "$WORK/$name.log" || true)
+  [[ $lines == 1 ]] || fail "$name: $lines failure lines: $(cat -v "$WORK/$name.log")"
+  grep -q '^2026-12-07 13:00:00.000' "$WORK/$name.log" && fail "$name: a forged line: $(cat -v "$WORK/$name.log")"
   grep -q $'\e' "$WORK/$name.log" && fail "$name: a raw escape character reached the log"
   grep -q -- "$expected" "$WORK/$name.log" || fail "$name: $(cat -v "$WORK/$name.log")"
   grep -q '\\n2026-12-07 13:00:00.000' "$WORK/$name.log" || fail "$name: the text is not shown escaped: $(cat -v "$WORK/$name.log")"
-  note "$name: $(sed 's/^[^]]*\] //' "$WORK/$name.log")"
+  note "$name: $(grep "❌" "$WORK/$name.log" | sed 's/^[^]]*\] //')"
 }
 
 status=0
-XSCREENSAVER_WINDOW="$forged" "$HOST" -root 2>"$WORK/environment.log" || status=$?
+XSCREENSAVER_WINDOW="$forged" "$HOST" -root >/dev/null 2>"$WORK/environment.log" || status=$?
 [[ $status == 1 ]] || fail "a bad XSCREENSAVER_WINDOW ended with status $status"
 check_log environment "❌ Bad window id in XSCREENSAVER_WINDOW: "
 
