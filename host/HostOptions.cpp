@@ -1,5 +1,7 @@
 #include "host/HostOptions.h"
 
+#include "shared/ControlCharacterEscape.h"
+
 #include <cerrno>
 #include <cstdlib>
 
@@ -51,7 +53,7 @@ HostOptionsResult parseHostOptions(const std::vector<std::string>& arguments, co
         } else if (auto value = valueOf("--saver"); value) {
             options.saverPath = *value;
         } else {
-            return {std::nullopt, "Unknown option: " + argument};
+            return {std::nullopt, "Unknown option: " + escapeControlCharacters(argument)};
         }
     }
 
@@ -61,7 +63,7 @@ HostOptionsResult parseHostOptions(const std::vector<std::string>& arguments, co
     if (windowArgument) {
         const auto id = parseWindowID(*windowArgument);
         if (!id) {
-            return {std::nullopt, "Bad window id: \"" + *windowArgument + "\""};
+            return {std::nullopt, "Bad window id: \"" + escapeControlCharacters(*windowArgument) + "\""};
         }
         options.target = TargetKind::windowID;
         options.windowID = *id;
@@ -69,7 +71,7 @@ HostOptionsResult parseHostOptions(const std::vector<std::string>& arguments, co
         if (xscreensaverWindow != nullptr && *xscreensaverWindow != '\0') {
             const auto id = parseWindowID(xscreensaverWindow);
             if (!id) {
-                return {std::nullopt, std::string("Bad window id in XSCREENSAVER_WINDOW: \"") + xscreensaverWindow + "\""};
+                return {std::nullopt, "Bad window id in XSCREENSAVER_WINDOW: \"" + escapeControlCharacters(xscreensaverWindow) + "\""};
             }
             options.target = TargetKind::windowID;
             options.windowID = *id;

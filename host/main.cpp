@@ -16,8 +16,10 @@
 #include "platform/linux/ExecutablePath.h"
 #include "platform/linux/ViewSiteLauncher.h"
 #include "shared/ViewSite.h"
+#include "shared/ControlCharacterEscape.h"
 
 #include <glib-unix.h>
+#include <signal.h>
 #include <gtk/gtk.h>
 #include <unistd.h>
 
@@ -29,8 +31,10 @@
 
 namespace {
 
+// Reasons carry text from the command line, the environment and paths: escaped,
+// none of it can end the line or forge another one.
 int fail(const std::string& reason) {
-    platform::systemLog("❌ " + reason);
+    platform::systemLog("❌ " + escapeControlCharacters(reason));
     return 1;
 }
 
@@ -66,15 +70,24 @@ public:
         gtk_main_quit();
     }
 
-    static gboolean onSignal(gpointer self) {
-        static_cast<Stopper*>(self)->stop();
-        return G_SOURCE_CONTINUE;
-    }
-
 private:
     platform::DistributedNotificationCenter& center_;
     bool stopping_ = false;
 };
+
+// XScreenSaver may send SIGTERM the moment it started the hack. The handlers are
+// installed before anything else runs; a stop asked for before the view exists
+// waits for it (the signal is delivered on the main loop only).
+Stopper* activeStopper = nullptr;
+bool stopRequested = false;
+
+gboolean onStopSignal(gpointer) {
+    stopRequested = true;
+    if (activeStopper != nullptr) {
+        activeStopper->stop();
+    }
+    return G_SOURCE_CONTINUE;
+}
 
 std::optional<platform::Rect> monitorFrameAt(const platform::Rect& target) {
     GdkDisplay* display = gdk_display_get_default();
@@ -86,6 +99,15 @@ std::optional<platform::Rect> monitorFrameAt(const platform::Rect& target) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    g_unix_signal_add(SIGTERM, onStopSignal, nullptr);
+    g_unix_signal_add(SIGINT, onStopSignal, nullptr);
+    // Started through the launcher, the stop signals come blocked (and perhaps
+    // already pending): handled now, they may arrive.
+    sigset_t stops;
+    sigemptyset(&stops);
+    sigaddset(&stops, SIGTERM);
+    sigaddset(&stops, SIGINT);
+    sigprocmask(SIG_UNBLOCK, &stops, nullptr);
     g_set_prgname(product::screenSaverProgramName);
     g_set_application_name(product::screenSaverName);
 
@@ -153,8 +175,6 @@ int main(int argc, char** argv) {
 
     host::HostServices services;
     Stopper stopper(services.distributedNotificationCenter());
-    g_unix_signal_add(SIGTERM, &Stopper::onSignal, &stopper);
-    g_unix_signal_add(SIGINT, &Stopper::onSignal, &stopper);
     if (embedded != nullptr) {
         embedded->setOnTargetGone([&stopper] { stopper.stop(); });
     }
@@ -169,8 +189,16 @@ int main(int argc, char** argv) {
     view->moveToWindow(window.get());
     window->makeKeyAndOrderFront();
     view->startAnimation();
+    activeStopper = &stopper;
+    if (stopRequested) {
+        g_idle_add([](gpointer) -> gboolean {
+            activeStopper->stop();
+            return G_SOURCE_REMOVE;
+        }, nullptr);
+    }
 
     gtk_main();
+    activeStopper = nullptr;
 
     view.reset();
     window.reset();

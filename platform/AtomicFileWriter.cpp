@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <string>
 
@@ -42,7 +43,45 @@ void syncFolder(const std::filesystem::path& folder) {
 
 namespace platform {
 
+bool isTemporaryNameFor(const std::string& name, const std::string& target) {
+    // mkostemp's pattern: "." + target + "." + six letters or digits.
+    const std::string prefix = "." + target + ".";
+    if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0) {
+        return false;
+    }
+    for (size_t i = prefix.size(); i < name.size(); ++i) {
+        if (!std::isalnum(static_cast<unsigned char>(name[i]))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+namespace {
+
+void removeAbandonedTemporaries(const std::filesystem::path& path) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const auto now = fs::file_time_type::clock::now();
+    const std::string target = path.filename().string();
+    for (fs::directory_iterator entry(path.parent_path(), error), end; !error && entry != end; entry.increment(error)) {
+        const std::string name = entry->path().filename().string();
+        std::error_code statError;
+        // Only plain files of our own naming, never a link someone placed there.
+        if (!isTemporaryNameFor(name, target) || !entry->is_regular_file(statError) || entry->is_symlink(statError)) {
+            continue;
+        }
+        const auto modified = fs::last_write_time(entry->path(), statError);
+        if (!statError && now - modified >= abandonedTemporaryAge) {
+            fs::remove(entry->path(), statError);
+        }
+    }
+}
+
+}  // namespace
+
 bool replaceFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
+    removeAbandonedTemporaries(path);
     std::string temporary = (path.parent_path() / ("." + path.filename().string() + ".XXXXXX")).string();
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0) {

@@ -53,6 +53,10 @@ public:
     using JavaScriptCompletion = std::function<void(const std::optional<WebError>& error)>;
     virtual void evaluateJavaScript(const std::string& script, JavaScriptCompletion completion) = 0;
 
+    // False from the moment the page's web process ends until a new one shows the
+    // page again: there is nothing to evaluate a script in meanwhile.
+    virtual bool webProcessRunning() const = 0;
+
     // Engine-private switches that exist on some engines only.
     virtual bool respondsToSelector(const std::string& selector) const = 0;
     virtual void performSelector(const std::string& selector, bool argument) = 0;

@@ -128,7 +128,9 @@ void Drovanik_Live_ScreensaverView::webViewDidFinish() {
 }
 
 void Drovanik_Live_ScreensaverView::keepAlive() {
-    if (!webView_) {
+    // While the page's web process is down (the web view is bringing up a new one)
+    // there is nothing to keep alive, and every evaluation would only fail.
+    if (!webView_ || !webView_->webProcessRunning()) {
         return;
     }
     webView_->evaluateJavaScript("void 0;", [](const std::optional<platform::WebError>& error) {

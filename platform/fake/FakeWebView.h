@@ -27,6 +27,7 @@ public:
     void loadFileURL(const std::string& fileURL, const std::string& accessURL) override;
     void stopLoading() override;
     void evaluateJavaScript(const std::string& script, JavaScriptCompletion completion) override;
+    bool webProcessRunning() const override { return webProcessRunning_; }
     bool respondsToSelector(const std::string& selector) const override;
     void performSelector(const std::string& selector, bool argument) override;
     void removeFromSuperview() override;
@@ -38,6 +39,8 @@ public:
     void finishLoad();
     void failLoad(const WebError& error);
     void failProvisionalLoad(const WebError& error);
+    // The page's web process ends, or a new one takes the page up again.
+    void setWebProcessRunning(bool running) { webProcessRunning_ = running; }
 
     // The error the next evaluations complete with (nothing: they succeed).
     std::optional<WebError> nextJavaScriptError;
@@ -50,6 +53,7 @@ private:
     Rect frame_;
     WebViewConfiguration configuration_;
     NavigationDelegate* delegate_ = nullptr;
+    bool webProcessRunning_ = true;
 };
 
 }  // namespace platform::fake

@@ -2,10 +2,13 @@
 
 #include "platform/Log.h"
 #include "platform/ProductNames.h"
+#include "platform/gtk/DisplayInstance.h"
 #include "platform/gtk/GtkPlatform.h"
+#include "platform/gtk/GtkReopenServer.h"
+#include "platform/gtk/GtkWebView.h"
 #include "platform/linux/ExecutablePath.h"
 #include "platform/linux/ReopenChannel.h"
-#include "platform/linux/SingleInstanceLock.h"
+#include "shared/ControlCharacterEscape.h"
 
 #include <glib-unix.h>
 #include <gtk-layer-shell/gtk-layer-shell.h>
@@ -70,24 +73,15 @@ gboolean onTerminationSignal(gpointer application) {
 struct LaunchState {
     ApplicationDelegate* delegate;
     ReopenListener* reopenListener;
-    guint reopenSource;
+    std::unique_ptr<gtk::GtkReopenServer> reopenServer;
 };
-
-gboolean onReopenRequest(gint, GIOCondition, gpointer data) {
-    auto* launch = static_cast<LaunchState*>(data);
-    if (launch->reopenListener->acceptRequest()) {
-        launch->delegate->applicationShouldHandleReopen();
-    }
-    return G_SOURCE_CONTINUE;
-}
 
 gboolean finishLaunching(gpointer data) {
     auto* launch = static_cast<LaunchState*>(data);
     launch->delegate->applicationDidFinishLaunching();
     // Heard only now: a launch that came early finds the settings window built.
-    if (launch->reopenListener->listening()) {
-        launch->reopenSource = g_unix_fd_add(launch->reopenListener->fd(), G_IO_IN, onReopenRequest, launch);
-    }
+    launch->reopenServer = std::make_unique<gtk::GtkReopenServer>(
+        *launch->reopenListener, [delegate = launch->delegate] { delegate->applicationShouldHandleReopen(); });
     return G_SOURCE_REMOVE;
 }
 
@@ -105,12 +99,13 @@ int applicationMain(int argc, char** argv, const DelegateFactory& makeDelegate) 
     }
     restoreBackendChoiceForChildren();
 
-    SingleInstanceLock lock(gdk_display_get_name(gdk_display_get_default()));
-    const auto reopenSocket = reopenSocketPathFor(lock.path());
-    if (!lock.acquired()) {
+    // One wallpaper per display server, however DISPLAY spells it.
+    gtk::DisplayInstance instance(gdk_display_get_default());
+    const std::string reopenSocket = instance.reopenSocketPath();
+    if (!instance.acquired()) {
         // Launching it again is how a desktop without a tray reaches the running one.
         systemLog(std::string("⚠️ ") + product::name + " is already running on this display" +
-                  (requestReopen(reopenSocket) ? "; showing its settings." : "."));
+                  (!reopenSocket.empty() && requestReopen(reopenSocket) ? "; showing its settings." : "."));
         return 0;
     }
     ReopenListener reopenListener(reopenSocket);
@@ -118,7 +113,7 @@ int applicationMain(int argc, char** argv, const DelegateFactory& makeDelegate) 
     const auto bundle = Bundle::locate(runningExecutablePath(), product::applicationBundleName);
     if (!bundle) {
         systemLog(std::string("❌ Cannot find ") + product::applicationBundleName + " next to " +
-                  runningExecutablePath().string());
+                  escapeControlCharacters(runningExecutablePath().string()));
         return 1;
     }
 
@@ -128,13 +123,12 @@ int applicationMain(int argc, char** argv, const DelegateFactory& makeDelegate) 
     g_unix_signal_add(SIGTERM, onTerminationSignal, &platform.application());
     g_unix_signal_add(SIGINT, onTerminationSignal, &platform.application());
     g_unix_signal_add(SIGHUP, onTerminationSignal, &platform.application());
-    LaunchState launch{delegate.get(), &reopenListener, 0};
+    LaunchState launch{delegate.get(), &reopenListener, nullptr};
     g_idle_add_full(G_PRIORITY_HIGH_IDLE, finishLaunching, &launch, nullptr);
 
     gtk_main();
-    if (launch.reopenSource != 0) {
-        g_source_remove(launch.reopenSource);
-    }
+    launch.reopenServer.reset();
+    gtk::GtkWebView::endAllWebProcesses();
 
     delegate->applicationWillTerminate();
     delegate.reset();

@@ -1,9 +1,14 @@
 #include "platform/gtk/GtkWebView.h"
 
+#include "platform/Log.h"
 #include "platform/gtk/LocalPageScheme.h"
 #include "platform/linux/ViewSiteLauncher.h"
+#include "shared/ControlCharacterEscape.h"
 
+#include <chrono>
 #include <cmath>
+#include <cstdio>
+#include <set>
 
 namespace platform::gtk {
 
@@ -28,9 +33,31 @@ WebError webErrorFrom(const GError* error, const char* uri) {
 
 gboolean swallow(WebKitWebView*, gpointer) { return TRUE; }
 
+std::set<GtkWebView*>& liveViews() {
+    static std::set<GtkWebView*> views;
+    return views;
+}
+
+std::string secondsText(PageRecovery::Delay delay) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g s", static_cast<double>(delay.count()) / 1000.0);
+    return text;
+}
+
+const char* terminationText(WebKitWebProcessTerminationReason reason) {
+    switch (reason) {
+    case WEBKIT_WEB_PROCESS_CRASHED:
+        return "crashed";
+    case WEBKIT_WEB_PROCESS_EXCEEDED_MEMORY_LIMIT:
+        return "exceeded its memory limit";
+    default:
+        return "was ended";
+    }
+}
+
 }  // namespace
 
-WebKitWebContext* GtkWebView::contextFor(const WebViewConfiguration& configuration) {
+WebKitWebContext* GtkWebView::createWebContext(const WebViewConfiguration& configuration) {
     if (!configuration.nonPersistentDataStore) {
         return GObjectPtr<WebKitWebContext>(static_cast<WebKitWebContext*>(g_object_ref(persistentContext()))).release();
     }
@@ -41,7 +68,7 @@ WebKitWebContext* GtkWebView::contextFor(const WebViewConfiguration& configurati
 }
 
 GtkWebView::GtkWebView(const Rect& frame, const WebViewConfiguration& configuration)
-    : context_(adoptGObject(contextFor(configuration))),
+    : context_(adoptGObject(createWebContext(configuration))),
       view_(retainFloating(WEBKIT_WEB_VIEW(webkit_web_view_new_with_context(context_.get())))),
       configuration_(configuration) {
     gtk_widget_set_size_request(widget(), static_cast<int>(std::lround(frame.width)),
@@ -50,6 +77,9 @@ GtkWebView::GtkWebView(const Rect& frame, const WebViewConfiguration& configurat
     webkit_settings_set_javascript_can_open_windows_automatically(settings, FALSE);
     webkit_settings_set_enable_developer_extras(settings, FALSE);
     connectSignals();
+    networkHandler_ =
+        g_signal_connect(g_network_monitor_get_default(), "network-changed", G_CALLBACK(&GtkWebView::onNetworkChanged), this);
+    liveViews().insert(this);
     if (configuration.suppressesIncrementalRendering) {
         // Shown once the first page has finished loading.
         gtk_widget_set_no_show_all(widget(), TRUE);
@@ -59,8 +89,14 @@ GtkWebView::GtkWebView(const Rect& frame, const WebViewConfiguration& configurat
 }
 
 GtkWebView::~GtkWebView() {
+    liveViews().erase(this);
+    g_signal_handler_disconnect(g_network_monitor_get_default(), networkHandler_);
+    cancelRetry();
     cancelTimeout();
     g_signal_handlers_disconnect_by_data(view_.get(), this);
+    // Each view has a web process of its own; one busy with a heavy page would
+    // notice the view's end only when it next looks, and hold its memory until then.
+    webkit_web_view_terminate_web_process(view_.get());
     removeFromSuperview();
 }
 
@@ -70,6 +106,7 @@ void GtkWebView::connectSignals() {
     g_signal_connect(view_.get(), "decide-policy", G_CALLBACK(&GtkWebView::onDecidePolicy), this);
     g_signal_connect(view_.get(), "permission-request", G_CALLBACK(&GtkWebView::onPermissionRequest), this);
     g_signal_connect(view_.get(), "create", G_CALLBACK(&GtkWebView::onCreate), this);
+    g_signal_connect(view_.get(), "web-process-terminated", G_CALLBACK(&GtkWebView::onWebProcessTerminated), this);
     // A page's alert(), file chooser or notification has nobody to answer it on a wallpaper.
     g_signal_connect(view_.get(), "script-dialog", G_CALLBACK(swallow), this);
     g_signal_connect(view_.get(), "run-file-chooser", G_CALLBACK(swallow), this);
@@ -89,9 +126,34 @@ void GtkWebView::setLayerBackgroundColorBlack() {
 }
 
 void GtkWebView::load(const URLRequest& request) {
-    platform::ensureViewSiteFor(request.url);
-    webkit_web_view_load_uri(view_.get(), request.url.c_str());
-    startTimeout(request.timeoutInterval);
+    recovery_.pageRequested();
+    loadAddress(request.url, request.timeoutInterval);
+}
+
+void GtkWebView::loadAddress(const std::string& address, double timeoutSeconds, bool again) {
+    platform::ensureViewSiteFor(address);
+    cancelRetry();
+    address_ = address;
+    timeoutSeconds_ = timeoutSeconds;
+    timedOut_ = false;
+    httpStatus_ = 0;
+    rendererEndedSinceLoad_ = false;
+    if (again) {
+        // Trying again means asking the site: a copy the cache still holds would
+        // "load" while the site is down and leave the page without its data.
+        auto request = adoptGObject(webkit_uri_request_new(address.c_str()));
+        if (SoupMessageHeaders* headers = webkit_uri_request_get_http_headers(request.get())) {
+            soup_message_headers_replace(headers, "Cache-Control", "no-cache");
+        }
+        webkit_web_view_load_request(view_.get(), request.get());
+    } else {
+        webkit_web_view_load_uri(view_.get(), address.c_str());
+    }
+    if (timeoutSeconds > 0) {
+        startTimeout(timeoutSeconds);
+    } else {
+        cancelTimeout();
+    }
 }
 
 void GtkWebView::loadFileURL(const std::string& fileURL, const std::string& accessURL) {
@@ -103,13 +165,79 @@ void GtkWebView::loadFileURL(const std::string& fileURL, const std::string& acce
         }
         return;
     }
-    cancelTimeout();
-    webkit_web_view_load_uri(view_.get(), address->c_str());
+    recovery_.pageRequested();
+    loadAddress(*address, 0);
 }
 
 void GtkWebView::stopLoading() {
+    // Whoever stops the page wants it stopped: no retry brings it back.
+    cancelRetry();
+    recovery_.pageRequested();
+    address_.clear();
     cancelTimeout();
     webkit_web_view_stop_loading(view_.get());
+}
+
+void GtkWebView::scheduleRetry(PageRecovery::Delay delay) {
+    cancelRetry();
+    retry_ = g_timeout_add(static_cast<guint>(delay.count()), &GtkWebView::onRetry, this);
+}
+
+void GtkWebView::cancelRetry() {
+    if (retry_ != 0) {
+        g_source_remove(retry_);
+        retry_ = 0;
+    }
+}
+
+gboolean GtkWebView::onRetry(gpointer data) {
+    auto* self = static_cast<GtkWebView*>(data);
+    self->retry_ = 0;
+    self->retryNow();
+    return G_SOURCE_REMOVE;
+}
+
+void GtkWebView::retryNow() {
+    recovery_.retryStarted();
+    if (!address_.empty() && !ending_) {
+        loadAddress(address_, timeoutSeconds_, /*again=*/true);
+    }
+}
+
+void GtkWebView::onNetworkChanged(GNetworkMonitor*, gboolean available, gpointer data) {
+    auto* self = static_cast<GtkWebView*>(data);
+    // Any change that leaves a network up may be the one the page waited for
+    // (a login before the network, a laptop back on Wi-Fi).
+    if (!available) {
+        return;
+    }
+    if (self->recovery_.retryNowOnNetworkReturn()) {
+        systemLog("▶️ The network changed: loading the page again now.");
+        self->cancelRetry();
+        self->retryNow();
+    }
+}
+
+void GtkWebView::onWebProcessTerminated(WebKitWebView*, WebKitWebProcessTerminationReason reason, gpointer data) {
+    auto* self = static_cast<GtkWebView*>(data);
+    self->webProcessRunning_ = false;
+    self->rendererEndedSinceLoad_ = true;
+    self->cancelTimeout();
+    if (self->ending_ || reason == WEBKIT_WEB_PROCESS_TERMINATED_BY_API || self->address_.empty()) {
+        return;
+    }
+    const auto delay = self->recovery_.rendererEnded(PageRecovery::Clock::now());
+    systemLog(std::string("⚠️ The web process ") + terminationText(reason) + "; reloading the page in " +
+              secondsText(delay) + ".");
+    self->scheduleRetry(delay);
+}
+
+void GtkWebView::endAllWebProcesses() {
+    for (GtkWebView* view : liveViews()) {
+        view->ending_ = true;
+        view->cancelRetry();
+        webkit_web_view_terminate_web_process(view->view_.get());
+    }
 }
 
 void GtkWebView::startTimeout(double seconds) {
@@ -130,8 +258,10 @@ void GtkWebView::cancelTimeout() {
 gboolean GtkWebView::onTimeout(gpointer data) {
     auto* self = static_cast<GtkWebView*>(data);
     self->timeout_ = 0;
-    // A server that has not answered within the request's time is given up on.
+    // A server that has not answered within the request's time is given up on,
+    // and tried again later like any other failed load.
     if (!self->committed_) {
+        self->timedOut_ = true;
         webkit_web_view_stop_loading(self->view_.get());
     }
     return G_SOURCE_REMOVE;
@@ -146,15 +276,20 @@ void GtkWebView::onLoadChanged(WebKitWebView*, WebKitLoadEvent event, gpointer d
         break;
     case WEBKIT_LOAD_COMMITTED:
         self->committed_ = true;
+        self->webProcessRunning_ = true;
         self->cancelTimeout();
         break;
     case WEBKIT_LOAD_FINISHED:
         self->cancelTimeout();
+        if (self->failed_) {
+            break;
+        }
+        self->recovery_.loadSucceeded();
         if (self->configuration_.suppressesIncrementalRendering) {
             gtk_widget_set_no_show_all(self->widget(), FALSE);
             gtk_widget_show(self->widget());
         }
-        if (!self->failed_ && self->delegate_ != nullptr) {
+        if (self->delegate_ != nullptr) {
             self->delegate_->webViewDidFinish();
         }
         break;
@@ -167,8 +302,25 @@ gboolean GtkWebView::onLoadFailed(WebKitWebView*, WebKitLoadEvent, gchar* uri, G
     auto* self = static_cast<GtkWebView*>(data);
     self->failed_ = true;
     self->cancelTimeout();
+    WebError failure = webErrorFrom(error, uri);
+    const bool refusedStatus = self->httpStatus_ != 0 &&
+                               g_error_matches(error, WEBKIT_POLICY_ERROR, WEBKIT_POLICY_ERROR_FRAME_LOAD_INTERRUPTED_BY_POLICY_CHANGE);
+    if (refusedStatus) {
+        failure = WebError{"HTTP", static_cast<int>(self->httpStatus_),
+                           "The server answered with status " + std::to_string(self->httpStatus_) + ".", failure.failingURL};
+    }
+    // A load that was replaced by another or stopped on request has not failed;
+    // one the time limit stopped has.
+    const bool cancelled = g_error_matches(error, WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_CANCELLED) && !self->timedOut_;
+    const bool otherPolicy = !refusedStatus && error->domain == WEBKIT_POLICY_ERROR;
+    // A load the renderer's end broke off is taken up by the reload that end schedules.
+    if (!cancelled && !otherPolicy && !self->rendererEndedSinceLoad_ && !self->ending_ && !self->address_.empty()) {
+        const auto delay = self->recovery_.loadFailed();
+        systemLog("⚠️ The page did not load (" + escapeControlCharacters(failure.localizedDescription) +
+                  "); trying again in " + secondsText(delay) + ".");
+        self->scheduleRetry(delay);
+    }
     if (self->delegate_ != nullptr) {
-        const WebError failure = webErrorFrom(error, uri);
         if (self->committed_) {
             self->delegate_->webViewDidFail(failure);
         } else {
@@ -180,13 +332,21 @@ gboolean GtkWebView::onLoadFailed(WebKitWebView*, WebKitLoadEvent, gchar* uri, G
 }
 
 gboolean GtkWebView::onDecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision, WebKitPolicyDecisionType type,
-                                    gpointer) {
+                                    gpointer data) {
     switch (type) {
     case WEBKIT_POLICY_DECISION_TYPE_NEW_WINDOW_ACTION:
         webkit_policy_decision_ignore(decision);
         return TRUE;
     case WEBKIT_POLICY_DECISION_TYPE_RESPONSE: {
         auto* response = WEBKIT_RESPONSE_POLICY_DECISION(decision);
+        // A server's error page is no live view: keep it off the screen and treat
+        // the answer as a failed load.
+        const guint status = webkit_uri_response_get_status_code(webkit_response_policy_decision_get_response(response));
+        if (status >= 400 && webkit_response_policy_decision_is_main_frame_main_resource(response)) {
+            static_cast<GtkWebView*>(data)->httpStatus_ = status;
+            webkit_policy_decision_ignore(decision);
+            return TRUE;
+        }
         // Anything the engine cannot show would become a download.
         if (!webkit_response_policy_decision_is_mime_type_supported(response)) {
             webkit_policy_decision_ignore(decision);

@@ -1,15 +1,21 @@
 #pragma once
 
+#include "platform/PageRecovery.h"
 #include "platform/WebView.h"
 #include "platform/gtk/GObjectPtr.h"
 
 #include <gtk/gtk.h>
 #include <webkit2/webkit2.h>
 
+#include <string>
+
 namespace platform::gtk {
 
 // A WebKitGTK web view with a transparent background that never opens windows,
-// starts downloads or grants a permission.
+// starts downloads or grants a permission. It looks after its page unattended: a
+// web process that ends is replaced and the page reloaded; a page that fails to
+// load (no network yet, an error status, a timeout) is tried again with backoff
+// and at once when the network returns, and never shows the engine's error page.
 class GtkWebView : public WebView {
 public:
     GtkWebView(const Rect& frame, const WebViewConfiguration& configuration);
@@ -25,6 +31,7 @@ public:
     void loadFileURL(const std::string& fileURL, const std::string& accessURL) override;
     void stopLoading() override;
     void evaluateJavaScript(const std::string& script, JavaScriptCompletion completion) override;
+    bool webProcessRunning() const override { return webProcessRunning_; }
     bool respondsToSelector(const std::string&) const override { return false; }
     void performSelector(const std::string&, bool) override {}
     void removeFromSuperview() override;
@@ -32,11 +39,25 @@ public:
     GtkWidget* widget() const { return GTK_WIDGET(view_.get()); }
     WebKitWebView* webKitView() const { return view_.get(); }
 
+    // Ends the web process of every web view at once: at quit, a renderer busy with
+    // a heavy page would otherwise outlive the application for many seconds.
+    static void endAllWebProcesses();
+
 private:
-    static WebKitWebContext* contextFor(const WebViewConfiguration& configuration);
+    // Where every web view's engine context is made: the one place to tune it.
+    static WebKitWebContext* createWebContext(const WebViewConfiguration& configuration);
     void connectSignals();
+    // Loads the page; `again` for a retry of the page already asked for.
+    void loadAddress(const std::string& address, double timeoutSeconds, bool again = false);
     void startTimeout(double seconds);
     void cancelTimeout();
+    void scheduleRetry(PageRecovery::Delay delay);
+    void cancelRetry();
+    void retryNow();
+
+    static void onWebProcessTerminated(WebKitWebView*, WebKitWebProcessTerminationReason reason, gpointer self);
+    static void onNetworkChanged(GNetworkMonitor*, gboolean available, gpointer self);
+    static gboolean onRetry(gpointer self);
 
     static void onLoadChanged(WebKitWebView*, WebKitLoadEvent event, gpointer self);
     static gboolean onLoadFailed(WebKitWebView*, WebKitLoadEvent, gchar* uri, GError* error, gpointer self);
@@ -52,6 +73,21 @@ private:
     bool committed_ = false;
     bool failed_ = false;
     guint timeout_ = 0;
+
+    // The page last asked for, for a reload after a failure or a renderer end.
+    std::string address_;
+    double timeoutSeconds_ = 0;
+    // The load was stopped by its own time limit (not replaced or stopped on request).
+    bool timedOut_ = false;
+    // The error status the server answered the page with, if it answered with one.
+    unsigned httpStatus_ = 0;
+    bool webProcessRunning_ = true;
+    // The web process ended and no load has been started since.
+    bool rendererEndedSinceLoad_ = false;
+    bool ending_ = false;
+    PageRecovery recovery_;
+    guint retry_ = 0;
+    gulong networkHandler_ = 0;
 };
 
 }  // namespace platform::gtk

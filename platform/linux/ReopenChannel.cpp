@@ -5,7 +5,9 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
+#include <string_view>
 
 namespace platform {
 
@@ -53,23 +55,50 @@ ReopenListener::~ReopenListener() {
     }
 }
 
-bool ReopenListener::acceptRequest() {
-    const int client = ::accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC);
+std::unique_ptr<ReopenClient> ReopenListener::acceptClient() {
+    if (fd_ < 0) {
+        return nullptr;
+    }
+    const int client = ::accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
     if (client < 0) {
-        return false;
+        return nullptr;
     }
     ucred peer{};
     socklen_t length = sizeof peer;
     const bool sameUser = ::getsockopt(client, SOL_SOCKET, SO_PEERCRED, &peer, &length) == 0 && peer.uid == ::getuid();
-    // The request is a few bytes written at once; a slow or silent peer gets a
-    // second at most, so it cannot stall the main loop.
-    timeval timeout{1, 0};
-    ::setsockopt(client, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
-    char buffer[sizeof reopenRequest] = {};
-    const auto received = ::recv(client, buffer, sizeof buffer - 1, MSG_WAITALL);
-    ::close(client);
-    return sameUser && received == static_cast<ssize_t>(sizeof reopenRequest - 1) &&
-           std::memcmp(buffer, reopenRequest, sizeof reopenRequest - 1) == 0;
+    return std::make_unique<ReopenClient>(client, sameUser);
+}
+
+ReopenClient::ReopenClient(int fd, bool sameUser) : fd_(fd), sameUser_(sameUser) {}
+
+ReopenClient::~ReopenClient() { ::close(fd_); }
+
+ReopenClient::State ReopenClient::read() {
+    if (!sameUser_) {
+        return State::refused;
+    }
+    const std::string_view request(reopenRequest, sizeof reopenRequest - 1);
+    char buffer[sizeof reopenRequest];
+    for (;;) {
+        const auto wanted = request.size() + 1 - received_.size();
+        const auto count = ::recv(fd_, buffer, wanted, MSG_DONTWAIT);
+        if (count > 0) {
+            received_.append(buffer, static_cast<size_t>(count));
+            if (received_.size() > request.size() || request.compare(0, received_.size(), received_) != 0) {
+                return State::refused;
+            }
+            continue;
+        }
+        if (count < 0 && errno == EINTR) {
+            continue;
+        }
+        if (count < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            // A request written in full and then held open counts once it is all here.
+            return received_.size() == request.size() ? State::reopen : State::waiting;
+        }
+        // The peer hung up (or the socket failed): the request is whatever came.
+        return received_ == request ? State::reopen : State::refused;
+    }
 }
 
 bool requestReopen(const std::string& socketPath) {

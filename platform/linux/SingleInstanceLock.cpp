@@ -14,13 +14,6 @@ namespace platform {
 
 namespace {
 
-std::string runtimeFolder() {
-    if (const char* value = std::getenv("XDG_RUNTIME_DIR"); value != nullptr && value[0] == '/') {
-        return value;
-    }
-    return std::filesystem::temp_directory_path().string();
-}
-
 std::string fileNameSafe(const std::string& text) {
     std::string safe;
     for (char c : text) {
@@ -31,9 +24,16 @@ std::string fileNameSafe(const std::string& text) {
 
 }  // namespace
 
-SingleInstanceLock::SingleInstanceLock(const std::string& displayName)
-    : path_(runtimeFolder() + "/" + product::programName + "-" + std::to_string(getuid()) + "-" +
-            fileNameSafe(displayName) + ".lock") {
+std::string instanceRuntimeFolder() {
+    if (const char* value = std::getenv("XDG_RUNTIME_DIR"); value != nullptr && value[0] == '/') {
+        return value;
+    }
+    return std::filesystem::temp_directory_path().string();
+}
+
+SingleInstanceLock::SingleInstanceLock(const std::string& key)
+    : path_(instanceRuntimeFolder() + "/" + std::string(product::programName) + "-" + std::to_string(getuid()) + "-" +
+            fileNameSafe(key) + ".lock") {
     const int fd = ::open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (fd < 0) {
         // Without a place for the lock there is nothing to coordinate with: run.

@@ -76,7 +76,7 @@ expect_failure bad-id "Bad window id" "$HOST" -window-id 0xZZ
 expect_failure no-window "No such window: 0x1ffff00" "$HOST" --window-id 0x1ffff00
 expect_failure bad-env "Bad window id in XSCREENSAVER_WINDOW" env XSCREENSAVER_WINDOW=nonsense "$HOST" -root
 mkdir -p "$WORK/lonely/bin"
-cp "$HOST" "$WORK/lonely/bin/"
+cp "$HOST" "$HOST-host" "$WORK/lonely/bin/"
 expect_failure no-bundle "Cannot find Tavelo Live Wallpaper Screensaver.saver" "$WORK/lonely/bin/tavelo-live-wallpaper-screensaver"
 cp -r "$SAVER_BUNDLE" "$WORK/NoClass.saver"
 sed -i 's/"NSPrincipalClass": "[^"]*"/"NSPrincipalClass": "NoSuchView"/' "$WORK/NoClass.saver/Contents/Info.json"

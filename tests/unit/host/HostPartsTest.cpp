@@ -48,6 +48,27 @@ TEST(HostOptionsTest, RefusesWhatItCannotUse) {
     EXPECT_EQ(parseHostOptions({"--saver", "/opt/x.saver"}, nullptr).options->saverPath, "/opt/x.saver");
 }
 
+TEST(HostOptionsTest, OutsideTextInAReasonCannotForgeOrDriveALogLine) {
+    const std::string forged = "x\n2026-12-07 13:00:00.000 tavelo[1:1] ✅ Finished loading.\r\x1b[2K\x7f";
+    const std::vector<host::HostOptionsResult> refusals{
+        parseHostOptions({forged}, nullptr),
+        parseHostOptions({"-window-id", forged}, nullptr),
+        parseHostOptions({"--window-id=" + forged}, nullptr),
+        parseHostOptions({"-root"}, forged.c_str()),
+    };
+    for (const auto& refusal : refusals) {
+        ASSERT_FALSE(refusal.options);
+        for (unsigned char c : refusal.error) {
+            EXPECT_FALSE(c < 0x20 || c == 0x7f) << "raw control character " << int(c) << " in: " << refusal.error;
+        }
+        // What was given is still there to read, escaped.
+        EXPECT_NE(refusal.error.find("x\\n2026-12-07"), std::string::npos) << refusal.error;
+        EXPECT_NE(refusal.error.find("\\r\\u001b[2K\\u007f"), std::string::npos) << refusal.error;
+        EXPECT_NE(refusal.error.find("✅ Finished loading."), std::string::npos) << "other text is kept as it is";
+    }
+    EXPECT_EQ(refusals[3].error.rfind("Bad window id in XSCREENSAVER_WINDOW: ", 0), 0u);
+}
+
 TEST(PreviewDetectionTest, OnlyAWindowMuchSmallerThanTheScreenIsAPreview) {
     const platform::Rect screen{0, 0, 1920, 1080};
     EXPECT_FALSE(host::isPreviewFrame(screen, screen));

@@ -1,6 +1,8 @@
+#include "platform/AtomicFileWriter.h"
 #include "platform/Bundle.h"
 #include "platform/ConfinedPath.h"
 #include "platform/FileURL.h"
+#include "platform/Log.h"
 #include "platform/NotificationCenter.h"
 #include "platform/linux/XdgAutostartLoginItem.h"
 #include "shared/BoundedFile.h"
@@ -9,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <set>
 
 namespace {
 
@@ -96,6 +99,37 @@ TEST(NotificationCenterTest, DeliversSynchronouslyToObserversOfTheNameOnly) {
     EXPECT_EQ(heard.size(), 1u);
 }
 
+TEST(AtomicFileWriterTest, ASaveRemovesTemporariesAKilledSaveLeftButNothingElse) {
+    testing_support::TemporaryFolder folder;
+    const auto target = folder.path() / "config.json";
+    const auto old = fs::file_time_type::clock::now() - std::chrono::minutes(5);
+    auto makeFile = [&](const std::string& name, bool aged) {
+        std::ofstream(folder.path() / name) << "partial";
+        if (aged) {
+            fs::last_write_time(folder.path() / name, old);
+        }
+    };
+    makeFile(".config.json.Ab3xZ9", true);   // left by a killed save
+    makeFile(".config.json.Qq1234", false);  // a save that runs right now
+    makeFile(".config.json.Ab3xZ", true);    // not our pattern: five letters
+    makeFile(".config.json.Ab3-Z9", true);   // not our pattern: a dash
+    makeFile(".other.json.Ab3xZ9", true);    // another file's
+    makeFile("config.json.Ab3xZ9", true);    // not hidden
+    makeFile("keep", true);
+    fs::create_symlink(folder.path() / "keep", folder.path() / ".config.json.Link12");
+
+    ASSERT_TRUE(platform::replaceFileAtomically(target, "{}"));
+    std::set<std::string> left;
+    for (const auto& entry : fs::directory_iterator(folder.path())) {
+        left.insert(entry.path().filename().string());
+    }
+    EXPECT_EQ(left, (std::set<std::string>{"config.json", ".config.json.Qq1234", ".config.json.Ab3xZ",
+                                           ".config.json.Ab3-Z9", ".other.json.Ab3xZ9", "config.json.Ab3xZ9",
+                                           "keep", ".config.json.Link12"}));
+    std::ifstream saved(target);
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(saved)), std::istreambuf_iterator<char>()), "{}");
+}
+
 class XdgAutostartTest : public ::testing::Test {
 protected:
     TemporaryHome home;
@@ -144,6 +178,78 @@ TEST(XdgAutostartExecTest, TryExecIsThePlainPathWithStringEscapes) {
     EXPECT_EQ(platform::XdgAutostartLoginItem::tryExecValueFor("/opt/My Apps/100%/$x\"y"), "/opt/My Apps/100%/$x\"y");
     EXPECT_EQ(platform::XdgAutostartLoginItem::tryExecValueFor("/a\\b/c\nd\te"), "/a\\\\b/c\\nd\\te")
         << "a line break in the path must not end the line";
+}
+
+// Reads an Exec value back as a desktop-entry reader does: first the string
+// escapes of the file, then the one double-quoted argument.
+std::string readExecArgument(const std::string& value) {
+    std::string unescaped;
+    for (size_t i = 0; i < value.size(); ++i) {
+        if (value[i] == '\\' && i + 1 < value.size()) {
+            const char next = value[++i];
+            unescaped += next == 'n' ? '\n' : next == 't' ? '\t' : next == 'r' ? '\r' : next == 's' ? ' ' : next;
+        } else {
+            unescaped += value[i];
+        }
+    }
+    EXPECT_GE(unescaped.size(), 2u);
+    EXPECT_EQ(unescaped.front(), '"');
+    EXPECT_EQ(unescaped.back(), '"');
+    std::string argument;
+    for (size_t i = 1; i + 1 < unescaped.size(); ++i) {
+        if (unescaped[i] == '\\') {
+            argument += unescaped[++i];
+        } else if (unescaped[i] == '%') {
+            EXPECT_EQ(unescaped[++i], '%') << "a lone percent sign would be a field code";
+            argument += '%';
+        } else {
+            EXPECT_TRUE(unescaped[i] != '"' && unescaped[i] != '`' && unescaped[i] != '$') << unescaped;
+            argument += unescaped[i];
+        }
+    }
+    return argument;
+}
+
+TEST_F(XdgAutostartTest, ALineBreakInTheInstallPathStaysInsideTheExecValue) {
+    const std::string launcher = "/opt/x\nHidden=true\nExec=/tmp/evil\r\t%u/\"$HOME`\\/bin/tavelo";
+    platform::XdgAutostartLoginItem item("tavelo-live-wallpaper", launcher);
+    ASSERT_EQ(item.registerItem(), std::nullopt);
+    EXPECT_EQ(item.status(), platform::LoginItemStatus::enabled) << "no Hidden key was injected";
+
+    std::ifstream entry(item.entryPath());
+    std::vector<std::string> keys;
+    std::string exec;
+    for (std::string line; std::getline(entry, line);) {
+        EXPECT_EQ(line.find('\r'), std::string::npos);
+        if (const auto equals = line.find('='); equals != std::string::npos) {
+            keys.push_back(line.substr(0, equals));
+            if (keys.back() == "Exec") {
+                exec = line.substr(equals + 1);
+            }
+        }
+    }
+    EXPECT_EQ(keys, (std::vector<std::string>{"Type", "Name", "Comment", "TryExec", "Exec", "Icon", "Terminal",
+                                              "X-GNOME-Autostart-enabled"}));
+    EXPECT_EQ(readExecArgument(exec), launcher);
+}
+
+TEST_F(XdgAutostartTest, APathNoEntryCanCarryIsRefusedWithOneLineAndNoFile) {
+    std::vector<std::string> lines;
+    platform::setLogSink([&lines](std::string_view text) { lines.emplace_back(text); });
+    for (const std::string& launcher : {std::string("/opt/\x1b[2Jbin/tavelo"), std::string("/opt/\xff\xfe/tavelo"),
+                                       std::string("/opt/\xc0\xaf" "bin/tavelo")}) {
+        platform::XdgAutostartLoginItem item("tavelo-live-wallpaper", launcher);
+        EXPECT_EQ(platform::XdgAutostartLoginItem::execValueFor(launcher), std::nullopt);
+        EXPECT_TRUE(item.registerItem().has_value());
+        EXPECT_FALSE(fs::exists(item.entryPath()));
+    }
+    platform::setLogSink({});
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0].rfind("❌ Not starting at login: ", 0), 0u) << lines[0];
+    EXPECT_NE(lines[0].find("\\u001b[2J"), std::string::npos) << "the path is shown escaped: " << lines[0];
+    // Text outside ASCII that is proper UTF-8 is a fine path.
+    EXPECT_EQ(readExecArgument(*platform::XdgAutostartLoginItem::execValueFor("/home/jos\xc3\xa9/tavelo")),
+              "/home/jos\xc3\xa9/tavelo");
 }
 
 TEST(XdgAutostartExecTest, QuotesReservedCharactersAsDesktopEntriesRequire) {

@@ -231,6 +231,28 @@ TEST_F(ScreensaverViewTest, EachFailedEvaluationLogsOneLineAndTheTimerGoesOn) {
     EXPECT_EQ(record().count("webView.evaluateJavaScript"), 4);
 }
 
+TEST_F(ScreensaverViewTest, KeepAlivePausesWhileTheWebProcessIsDownAndResumesAfterTheReload) {
+    auto view = startedView();
+    auto& webView = lastWebView();
+    webView.finishLoad();
+    clock_.advance(0.5);
+    EXPECT_EQ(record().count("webView.evaluateJavaScript"), 1);
+
+    // A dead renderer answers every evaluation with an error: none may be tried.
+    webView.setWebProcessRunning(false);
+    webView.nextJavaScriptError = platform::WebError{"WebKitJavascriptError", 699, "Unsupported result type", ""};
+    clock_.advance(5.0);
+    EXPECT_EQ(record().count("webView.evaluateJavaScript"), 1);
+    EXPECT_EQ(record().count("log ⚠️ JS error: "), 0);
+
+    webView.setWebProcessRunning(true);
+    webView.nextJavaScriptError.reset();
+    webView.finishLoad();
+    clock_.advance(1.0);
+    EXPECT_EQ(record().count("webView.evaluateJavaScript"), 3);
+    EXPECT_EQ(clock_.liveTimers(), 1u);
+}
+
 TEST_F(ScreensaverViewTest, ALaterFinishedLoadReplacesTheKeepAliveTimer) {
     auto view = startedView();
     lastWebView().finishLoad();
