@@ -17,9 +17,10 @@ std::string lowered(std::string_view text) {
 }
 
 // Managers seen to mishandle a DESKTOP window: i3 makes it a floating container
-// above every tiled window and the bar; openbox puts it in a frame that takes every
-// click meant for the desktop beneath.
-constexpr std::array managersThatMishandleDesktopWindows{"i3", "openbox"};
+// above every tiled window and the bar; openbox and fluxbox put it in a frame that
+// takes every click meant for the desktop beneath; xfwm4 ignores every request to
+// restack it, so it stays above an icon layer that was mapped before it.
+constexpr std::array managersThatMishandleDesktopWindows{"i3", "openbox", "xfwm4", "fluxbox"};
 
 }  // namespace
 
@@ -34,8 +35,8 @@ DesktopWindowStyle desktopWindowStyleFor(std::optional<std::string_view> windowM
             return DesktopWindowStyle::unmanagedAtBottom;
         }
     }
-    // Compositing managers (mutter, KWin) draw unmanaged windows over everything, and
-    // the others honour the DESKTOP type: the standard way is the default.
+    // Elsewhere the standard way: a DESKTOP window the manager keeps below the others
+    // (GNOME's mutter does).
     return DesktopWindowStyle::managedDesktopType;
 }
 

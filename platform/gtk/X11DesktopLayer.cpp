@@ -5,6 +5,7 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <gdk/gdkx.h>
 
 #include <optional>
@@ -202,11 +203,16 @@ void X11DesktopLayer::keepBeneath() {
         }
         const auto restack = restackAmongDesktopClients(order, ours);
         if (restack.kind == Restack::Kind::belowSibling) {
-            // A managed window asks its manager: the request is redirected to it.
+            // Asking to go below that sibling is refused (a framed window has no
+            // sibling among other clients) or ignored by managers; asking to go to the
+            // bottom is honoured, and the manager keeps the wallpaper in the desktop
+            // layer, so the bottom of the stack is beneath every icon layer.
             XWindowChanges changes{};
-            changes.sibling = static_cast<XWindow>(restack.sibling);
             changes.stack_mode = Below;
-            XConfigureWindow(display, ours, CWSibling | CWStackMode, &changes);
+            GdkDisplay* gdkDisplay = gdk_display_get_default();
+            gdk_x11_display_error_trap_push(gdkDisplay);
+            XReconfigureWMWindow(display, ours, DefaultScreen(display), CWStackMode, &changes);
+            gdk_x11_display_error_trap_pop_ignored(gdkDisplay);
         }
     }
     XFlush(display);

@@ -11,8 +11,7 @@ use_temporary_home
 start_named_window_manager openbox
 check_desktop_layer openbox
 
-xdotool mousemove 900 500 click 3
-wait_for 5 window_opened_at 900 500 || fail "a right click on the desktop did not open openbox's root menu"
+right_click_opens_menu 1400 800 "openbox's root menu"
 screen_shot desktop-under-openbox-root-menu
 note "openbox: a right click on the wallpaper opens the root menu (screenshot desktop-under-openbox-root-menu.png)"
 echo "PASS"

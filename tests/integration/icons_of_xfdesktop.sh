@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
 # xfdesktop under xfwm4 (the Xfce pair) paints an opaque desktop with the icons: the
-# wallpaper, a managed desktop window there, is restacked beneath it in either
-# start order, so no hidden icon can be clicked.
+# wallpaper stays beneath it in either start order, so no hidden icon can be clicked.
 source "$(dirname "$0")/wm_lib.sh"
 needs_program xfwm4 xfdesktop
 

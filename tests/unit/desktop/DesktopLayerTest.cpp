@@ -14,12 +14,14 @@ TEST(DesktopWindowStyle, ManagersThatFrameOrFloatADesktopWindowGetAnUnmanagedOne
     EXPECT_EQ(desktopWindowStyleFor("i3"), DesktopWindowStyle::unmanagedAtBottom);
     EXPECT_EQ(desktopWindowStyleFor("Openbox"), DesktopWindowStyle::unmanagedAtBottom);
     EXPECT_EQ(desktopWindowStyleFor("OPENBOX"), DesktopWindowStyle::unmanagedAtBottom);
+    EXPECT_EQ(desktopWindowStyleFor("Xfwm4"), DesktopWindowStyle::unmanagedAtBottom);
+    EXPECT_EQ(desktopWindowStyleFor("Fluxbox"), DesktopWindowStyle::unmanagedAtBottom);
     // No manager: nobody would keep a managed window below the others.
     EXPECT_EQ(desktopWindowStyleFor(std::nullopt), DesktopWindowStyle::unmanagedAtBottom);
 }
 
 TEST(DesktopWindowStyle, OtherManagersGetTheStandardDesktopWindow) {
-    for (const char* name : {"Xfwm4", "Fluxbox", "GNOME Shell", "Mutter", "KWin", "IceWM 3.3.1", "", "i3-like"}) {
+    for (const char* name : {"GNOME Shell", "Mutter", "KWin", "IceWM 3.3.1", "", "i3-like", "xfwm"}) {
         EXPECT_EQ(desktopWindowStyleFor(name), DesktopWindowStyle::managedDesktopType) << name;
     }
 }
