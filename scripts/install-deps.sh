@@ -13,6 +13,8 @@ packages=(
   xvfb xauth x11-utils xdotool imagemagick openbox dbus dbus-x11 procps
   xscreensaver xscreensaver-data fonts-dejavu-core fonts-noto-color-emoji sway grim weston xwayland curl
   nodejs python3 desktop-file-utils libglib2.0-bin util-linux passwd
+  # window managers and desktop-icon programs the wallpaper is tested under
+  i3-wm fluxbox xfwm4 xfdesktop4 pcmanfm mutter nemo
 )
 
 missing=()
