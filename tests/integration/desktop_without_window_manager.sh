@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # With no window manager nobody keeps a window below the others: the wallpaper keeps
-# itself at the bottom, under windows mapped before and after it, and a click on
-# it reaches the root window.
+# itself at the bottom, under windows mapped before and after it, and clicks and
+# scrolls over it reach the root window.
 source "$(dirname "$0")/wm_lib.sh"
 
 start_display
@@ -28,7 +28,9 @@ xev -root -event button >"$WORK/root-events.log" 2>&1 &
 track $!
 sleep 0.5
 xdotool mousemove 1500 800 click 1
-wait_for 5 grep -q ButtonPress "$WORK/root-events.log" || fail "a click on the wallpaper did not reach the root window"
+wait_for 5 grep -q "button 1," "$WORK/root-events.log" || fail "a click on the wallpaper did not reach the root window"
+xdotool click 5
+wait_for 5 grep -q "button 5," "$WORK/root-events.log" || fail "a scroll over the wallpaper did not reach the root window"
 expect_not_focused "$wallpaper"
-note "no manager: a click on the wallpaper reaches the root window"
+note "no manager: a click and a scroll over the wallpaper reach the root window"
 echo "PASS"
