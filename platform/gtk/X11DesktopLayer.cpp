@@ -8,6 +8,8 @@
 #include <X11/Xutil.h>
 #include <gdk/gdkx.h>
 
+#include <algorithm>
+#include <chrono>
 #include <optional>
 #include <string>
 #include <vector>
@@ -134,6 +136,9 @@ X11DesktopLayer::~X11DesktopLayer() {
     if (pendingCheck_ != 0) {
         g_source_remove(pendingCheck_);
     }
+    if (pendingRetry_ != 0) {
+        g_source_remove(pendingRetry_);
+    }
 }
 
 void X11DesktopLayer::windowMapped() { scheduleCheck(); }
@@ -174,6 +179,33 @@ gboolean X11DesktopLayer::onCheckDue(gpointer self) {
     return G_SOURCE_REMOVE;
 }
 
+bool X11DesktopLayer::mayRestack() {
+    switch (budget_.request(RestackBudget::Clock::now())) {
+        case RestackBudget::Verdict::allowed:
+            return true;
+        case RestackBudget::Verdict::refusedFirstTime:
+            systemLog("⚠️ Another program keeps putting its window beneath the wallpaper; the wallpaper stops "
+                      "restacking itself for a while.");
+            [[fallthrough]];
+        case RestackBudget::Verdict::refused:
+            if (pendingRetry_ == 0) {
+                const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(budget_.nextAllowed() -
+                                                                                        RestackBudget::Clock::now());
+                pendingRetry_ = g_timeout_add(static_cast<guint>(std::max<long long>(wait.count(), 0) + 1),
+                                              &X11DesktopLayer::onBudgetRenewed, this);
+            }
+            return false;
+    }
+    return false;
+}
+
+gboolean X11DesktopLayer::onBudgetRenewed(gpointer self) {
+    auto* layer = static_cast<X11DesktopLayer*>(self);
+    layer->pendingRetry_ = 0;
+    layer->scheduleCheck();
+    return G_SOURCE_REMOVE;
+}
+
 void X11DesktopLayer::keepBeneath() {
     GdkWindow* surface = gtk_widget_get_window(GTK_WIDGET(window_));
     if (surface == nullptr || !gtk_widget_get_mapped(GTK_WIDGET(window_))) {
@@ -193,7 +225,7 @@ void X11DesktopLayer::keepBeneath() {
             }
             XFree(children);
         }
-        if (restackAmongRootChildren(order, ours).kind == Restack::Kind::toBottom) {
+        if (restackAmongRootChildren(order, ours).kind == Restack::Kind::toBottom && mayRestack()) {
             XLowerWindow(display, ours);
         }
     } else {
@@ -202,7 +234,7 @@ void X11DesktopLayer::keepBeneath() {
             order.push_back({client, client != ours && isDesktopType(client)});
         }
         const auto restack = restackAmongDesktopClients(order, ours);
-        if (restack.kind == Restack::Kind::belowSibling) {
+        if (restack.kind == Restack::Kind::belowSibling && mayRestack()) {
             // Asking to go below that sibling is refused (a framed window has no
             // sibling among other clients) or ignored by managers; asking to go to the
             // bottom is honoured, and the manager keeps the wallpaper in the desktop

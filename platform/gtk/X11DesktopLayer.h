@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/DesktopPlacement.h"
+#include "platform/RestackBudget.h"
 
 #include <gtk/gtk.h>
 
@@ -30,6 +31,8 @@ public:
 private:
     static GdkFilterReturn onRootEvent(GdkXEvent* xevent, GdkEvent* event, gpointer self);
     static gboolean onCheckDue(gpointer self);
+    static gboolean onBudgetRenewed(gpointer self);
+    bool mayRestack();
     void scheduleCheck();
     void keepBeneath();
     void reportOpaqueIconLayers();
@@ -38,6 +41,8 @@ private:
     GdkWindow* root_ = nullptr;
     DesktopWindowStyle style_;
     guint pendingCheck_ = 0;
+    guint pendingRetry_ = 0;
+    RestackBudget budget_{20, std::chrono::seconds(10)};
     std::set<std::uint64_t> reportedLayers_;
 };
 

@@ -24,6 +24,19 @@ sleep 0.5
 expect_below "$wallpaper" "$after" "a window that lowered itself"
 note "no manager: the wallpaper stays at the bottom"
 
+# A program that fights for the bottom (another wallpaper, say) makes the wallpaper
+# yield for a while rather than restack without end; once the fight stops it takes
+# the bottom again.
+for _ in $(seq 1 40); do
+  tell_client_window after lower
+  sleep 0.1
+done
+wait_for 5 grep -q "Another program keeps putting its window beneath the wallpaper" "$WORK/app.log" ||
+  fail "no word of the fight: $(cat "$WORK/app.log")"
+below_both() { (($(stacking_position "$wallpaper") > $(stacking_position "$after"))); }
+wait_for 15 below_both || fail "the wallpaper did not take the bottom again after the fight"
+note "no manager: a window fighting for the bottom makes the wallpaper yield, then it takes the bottom again"
+
 xev -root -event button >"$WORK/root-events.log" 2>&1 &
 track $!
 sleep 0.5

@@ -1,5 +1,6 @@
 #include "platform/DesktopPlacement.h"
 #include "platform/DesktopStacking.h"
+#include "platform/RestackBudget.h"
 
 #include <gtest/gtest.h>
 
@@ -55,4 +56,32 @@ TEST(DesktopClientStacking, NothingMovesWhenTheWallpaperIsAlreadyBeneathOrUnlist
     EXPECT_EQ(restackAmongDesktopClients({{3, true}, {10}}, wallpaper), Restack{});
     // The wallpaper's own entry never counts as an icon layer.
     EXPECT_EQ(restackAmongDesktopClients({{7, true}, {10}}, wallpaper), Restack{});
+}
+
+using platform::RestackBudget;
+using Verdict = RestackBudget::Verdict;
+using std::chrono::seconds;
+
+TEST(RestackBudget, AllowsUpToTheLimitWithinThePeriodThenRefusesOnceLoudly) {
+    RestackBudget budget(3, seconds(10));
+    const auto start = RestackBudget::Clock::time_point{} + seconds(100);
+    EXPECT_EQ(budget.request(start), Verdict::allowed);
+    EXPECT_EQ(budget.request(start + seconds(1)), Verdict::allowed);
+    EXPECT_EQ(budget.request(start + seconds(2)), Verdict::allowed);
+    EXPECT_EQ(budget.request(start + seconds(3)), Verdict::refusedFirstTime);
+    EXPECT_EQ(budget.request(start + seconds(4)), Verdict::refused);
+    EXPECT_EQ(budget.nextAllowed(), start + seconds(10));
+    // The oldest restack leaves the period: one more is allowed, and a fight after
+    // that is reported again.
+    EXPECT_EQ(budget.request(start + seconds(10)), Verdict::allowed);
+    EXPECT_EQ(budget.request(start + seconds(10)), Verdict::refusedFirstTime);
+}
+
+TEST(RestackBudget, RestacksSpreadOverTimeAreNeverRefused) {
+    RestackBudget budget(3, seconds(10));
+    auto now = RestackBudget::Clock::time_point{} + seconds(100);
+    for (int i = 0; i < 50; ++i) {
+        EXPECT_EQ(budget.request(now), Verdict::allowed) << i;
+        now += seconds(4);
+    }
 }
