@@ -119,12 +119,19 @@ X11DesktopLayer::X11DesktopLayer(GtkWindow* window)
     // The desktop never takes the keyboard.
     gtk_window_set_accept_focus(window_, FALSE);
     gtk_window_set_focus_on_map(window_, FALSE);
+    gtk_widget_realize(GTK_WIDGET(window_));
+    GdkWindow* surface = gtk_widget_get_window(GTK_WIDGET(window_));
     if (style_ == DesktopWindowStyle::unmanagedAtBottom) {
-        gtk_widget_realize(GTK_WIDGET(window_));
-        gdk_window_set_override_redirect(gtk_widget_get_window(GTK_WIDGET(window_)), TRUE);
+        gdk_window_set_override_redirect(surface, TRUE);
     } else {
         gtk_window_set_keep_below(window_, TRUE);
     }
+    // A compositing manager may stop compositing a full-screen unmanaged window and let
+    // it draw straight to the screen, over everything (xfwm4 does, now and then, to
+    // an icon layer mapped before the wallpaper): ask it to keep compositing ours.
+    const long keepComposited = 2;
+    XChangeProperty(xdisplay(), GDK_WINDOW_XID(surface), atom("_NET_WM_BYPASS_COMPOSITOR"), XA_CARDINAL, 32,
+                    PropModeReplace, reinterpret_cast<const unsigned char*>(&keepComposited), 1);
     root_ = gdk_screen_get_root_window(gtk_window_get_screen(window_));
     gdk_window_set_events(root_, static_cast<GdkEventMask>(gdk_window_get_events(root_) | GDK_SUBSTRUCTURE_MASK |
                                                            GDK_PROPERTY_CHANGE_MASK));

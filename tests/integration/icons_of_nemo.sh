@@ -17,8 +17,8 @@ start_named_window_manager xfwm4
 
 as_account DISPLAY="$DISPLAY" dbus-run-session -- nemo-desktop >"$WORK/nemo.log" 2>&1 &
 track $!
-wait_for 30 icon_layer_window nemo-desktop || fail "nemo drew no desktop: $(tail -5 "$WORK/nemo.log")"
-layer=$(icon_layer_window nemo-desktop)
+wait_for 30 stable_icon_layer nemo-desktop || fail "nemo drew no lasting desktop: $(tail -5 "$WORK/nemo.log")"
+layer=$(settled 5 icon_layer_window nemo-desktop) || fail "nemo's desktop went away"
 xwininfo -id "$layer" | grep -q "Depth: 32" || fail "nemo's desktop is not see-through here"
 sleep 3
 screen_shot icons-of-nemo-alone

@@ -155,6 +155,19 @@ right_click_opens_menu() {
   wait_for 5 menu_window_at "$1" "$2" || fail "a right click on the desktop did not open $3"
 }
 
+# settled SECONDS COMMAND...: what COMMAND prints once it succeeds. A search through
+# every window can fail while another program replaces windows, so one failure
+# after a success is no verdict.
+settled() {
+  local result deadline=$((SECONDS + $1))
+  shift
+  until result=$("$@" 2>/dev/null); do
+    ((SECONDS < deadline)) || return 1
+    sleep 0.2
+  done
+  echo "$result"
+}
+
 # A later launch: no first-launch prompt in front of the windows under test.
 settle_first_launch() {
   mkdir -p "$(dirname "$(settings_file)")"
@@ -165,8 +178,7 @@ start_wallpaper() {
   settle_first_launch
   "$APP" 2>"$WORK/app.log" &
   track $!
-  wait_for 20 wallpaper_window || fail "no wallpaper window: $(cat "$WORK/app.log")"
-  wallpaper=$(wallpaper_window)
+  wallpaper=$(settled 20 wallpaper_window) || fail "no wallpaper window: $(cat "$WORK/app.log")"
   wait_for 20 viewable "$wallpaper" || fail "the wallpaper was never mapped"
   wait_for 30 screen_shows_content || fail "the page was never drawn"
 }
@@ -230,6 +242,15 @@ icon_layer_window() {
   return 1
 }
 
+# An icon program may replace its desktop window while it starts up (xfdesktop does):
+# the same window twice, two seconds apart.
+stable_icon_layer() {
+  local first
+  first=$(icon_layer_window "$1") || return 1
+  sleep 2
+  [[ "$(icon_layer_window "$1")" == "$first" ]]
+}
+
 # How far two screenshots differ: 0 for the same picture, 1 for opposites.
 picture_difference() { compare -metric RMSE "$1" "$2" null: 2>&1 | grep -oE '\(([0-9.e-]+)\)' | tr -d '()'; }
 pictures_alike() { awk -v d="$(picture_difference "$1" "$2")" 'BEGIN { exit !(d < 0.02) }'; }
@@ -244,12 +265,12 @@ check_icon_layer() {
   "$@" >"$WORK/icons.log" 2>&1 &
   icons=$!
   track $icons
-  wait_for 20 icon_layer_window "$class" || fail "$class drew no desktop: $(tail -5 "$WORK/icons.log")"
-  sleep 3
+  wait_for 30 stable_icon_layer "$class" || fail "$class drew no lasting desktop: $(tail -5 "$WORK/icons.log")"
+  sleep 1
   screen_shot "icons-of-$class-alone"
 
   start_wallpaper_beside_icons
-  layer=$(icon_layer_window "$class")
+  layer=$(settled 5 icon_layer_window "$class") || fail "$class's desktop went away when the wallpaper started"
   expect_below "$wallpaper" "$layer" "$class's desktop (icons started first)"
   sleep 2
   screen_shot "icons-of-$class-with-wallpaper"
@@ -271,9 +292,9 @@ check_icon_layer() {
 
   "$@" >"$WORK/icons-again.log" 2>&1 &
   track $!
-  wait_for 20 icon_layer_window "$class" || fail "$class did not start again: $(tail -5 "$WORK/icons-again.log")"
-  sleep 3
-  layer=$(icon_layer_window "$class")
+  wait_for 30 stable_icon_layer "$class" || fail "$class did not start again: $(tail -5 "$WORK/icons-again.log")"
+  sleep 1
+  layer=$(settled 5 icon_layer_window "$class") || fail "$class's desktop went away"
   expect_below "$wallpaper" "$layer" "$class's desktop (icons started after the wallpaper)"
   screen_shot "icons-of-$class-started-later"
   pictures_alike "$WORK/icons-of-$class-alone.png" "$WORK/icons-of-$class-started-later.png" ||
@@ -286,8 +307,7 @@ start_wallpaper_beside_icons() {
   settle_first_launch
   "$APP" 2>"$WORK/app.log" &
   track $!
-  wait_for 20 wallpaper_window || fail "no wallpaper window: $(cat "$WORK/app.log")"
-  wallpaper=$(wallpaper_window)
+  wallpaper=$(settled 20 wallpaper_window) || fail "no wallpaper window: $(cat "$WORK/app.log")"
   wait_for 20 viewable "$wallpaper" || fail "the wallpaper was never mapped"
   wait_for 20 log_has_line_ending "$WORK/app.log" "App did finish launching" || fail "no launch"
   sleep 3
