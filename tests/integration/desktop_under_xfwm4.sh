@@ -12,5 +12,8 @@ start_named_window_manager xfwm4
 check_desktop_layer xfwm4
 ! xprop -root _NET_CLIENT_LIST | grep -qi "$(printf '0x%x' "$wallpaper")" || fail "xfwm4 manages the wallpaper"
 [[ "$(toplevel_of "$wallpaper")" == "$(printf '0x%x' "$wallpaper")" ]] || fail "xfwm4 put the wallpaper in a frame"
-note "xfwm4: the wallpaper is no client of the manager and has no frame"
+# xfwm4 draws a full-screen unmanaged window past its compositor (over everything)
+# unless the window asks to stay composited.
+xprop -id "$wallpaper" _NET_WM_BYPASS_COMPOSITOR | grep -q "= 2$" || fail "the wallpaper does not ask to stay composited"
+note "xfwm4: the wallpaper is no client of the manager, has no frame and stays composited"
 echo "PASS"
