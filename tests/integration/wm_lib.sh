@@ -33,7 +33,9 @@ I3
       i3 -c "$WORK/i3/config" >"$WORK/wm.log" 2>&1 &
       ;;
     fluxbox)
+      # No background of fluxbox's own: setting one fails here and opens a message box.
       mkdir -p "$HOME/.fluxbox"
+      echo "background: none" >"$HOME/.fluxbox/overlay"
       fluxbox >"$WORK/wm.log" 2>&1 &
       ;;
     mutter) mutter --x11 --replace --sm-disable >"$WORK/wm.log" 2>&1 & ;;
