@@ -6,8 +6,15 @@
 source "$(dirname "$0")/wm_lib.sh"
 needs_program mutter Xwayland dbus-run-session
 use_unprivileged_account "${TAVELO_TEST_ACCOUNT_PREFIX:-tavelo}-mutter-test"
-# mutter leaves its X displays' lock files and sockets behind when it is stopped.
+# mutter leaves its X displays' lock files and sockets behind when it is stopped:
+# once none of its processes is left (a display still in use must keep its lock).
 remove_x_displays_of_account() {
+  local _
+  for _ in $(seq 1 50); do
+    pgrep -u "$account" >/dev/null || break
+    sleep 0.1
+  done
+  pgrep -u "$account" >/dev/null && return 0
   find /tmp -maxdepth 2 \( -path '/tmp/.X*-lock' -o -path '/tmp/.X11-unix/X*' \) -user "$account" -delete 2>/dev/null || true
 }
 trap 'cleanup; remove_x_displays_of_account' EXIT
