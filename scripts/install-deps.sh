@@ -17,6 +17,8 @@ packages=(
   iproute2 nginx-light openssl ca-certificates
   # check the Debian package
   lintian file
+  # window managers and desktop-icon programs the wallpaper is tested under
+  i3-wm fluxbox xfwm4 xfdesktop4 pcmanfm mutter nemo
 )
 
 missing=()

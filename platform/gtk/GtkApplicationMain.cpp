@@ -9,6 +9,7 @@
 #include "platform/linux/ExecutablePath.h"
 #include "platform/linux/ReopenChannel.h"
 #include "shared/ControlCharacterEscape.h"
+#include "platform/linux/XWaylandDisplay.h"
 
 #include <glib-unix.h>
 #include <gtk-layer-shell/gtk-layer-shell.h>
@@ -17,9 +18,11 @@
 #include <gdk/gdkwayland.h>
 #endif
 
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <optional>
 
 namespace platform {
 
@@ -28,9 +31,33 @@ namespace {
 constexpr const char* xwaylandRetryVariable = "TAVELO_XWAYLAND_RETRY";
 constexpr const char* savedBackendVariable = "TAVELO_SAVED_GDK_BACKEND";
 
+// The process at the other end of the Wayland connection: the compositor.
+std::optional<pid_t> compositorProcess() {
+#ifdef GDK_WINDOWING_WAYLAND
+    auto* display = gdk_wayland_display_get_wl_display(gdk_display_get_default());
+    ucred peer{};
+    socklen_t size = sizeof peer;
+    if (getsockopt(wl_display_get_fd(display), SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 && peer.pid > 0) {
+        return peer.pid;
+    }
+#endif
+    return std::nullopt;
+}
+
 // A Wayland compositor without layer-shell has no background layer to offer: the
-// X11 path through XWayland is the way onto the desktop there.
+// X11 path through XWayland is the way onto the desktop there. A client started
+// outside the compositor may not have been told its X display: find it.
 [[noreturn]] void restartThroughXWayland(char** argv) {
+    if (std::getenv("DISPLAY") == nullptr) {
+        const auto compositor = compositorProcess();
+        const auto xdisplay = compositor ? xwaylandDisplayOf(*compositor) : std::nullopt;
+        if (!xdisplay) {
+            systemLog("❌ This Wayland compositor offers no background layer and no XWayland display: start it "
+                      "with XWayland, or set DISPLAY to its X display.");
+            std::exit(1);
+        }
+        setenv("DISPLAY", xdisplay->c_str(), 1);
+    }
     if (const char* chosen = std::getenv("GDK_BACKEND")) {
         setenv(savedBackendVariable, chosen, 1);
     }
@@ -91,7 +118,11 @@ int applicationMain(int argc, char** argv, const DelegateFactory& makeDelegate) 
     g_set_prgname(product::programName);
     g_set_application_name(product::name);
     if (!gtk_init_check(&argc, &argv)) {
-        systemLog("❌ Cannot open a display: set DISPLAY or WAYLAND_DISPLAY to a running desktop.");
+        if (std::getenv(xwaylandRetryVariable) != nullptr) {
+            systemLog("❌ Cannot open the XWayland display of this Wayland compositor.");
+        } else {
+            systemLog("❌ Cannot open a display: set DISPLAY or WAYLAND_DISPLAY to a running desktop.");
+        }
         return 1;
     }
     if (waylandWithoutLayerShell() && std::getenv(xwaylandRetryVariable) == nullptr) {

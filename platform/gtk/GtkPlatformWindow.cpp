@@ -7,6 +7,9 @@
 #ifdef GDK_WINDOWING_WAYLAND
 #include <gdk/gdkwayland.h>
 #endif
+#ifdef GDK_WINDOWING_X11
+#include <gdk/gdkx.h>
+#endif
 
 #include <cmath>
 
@@ -42,6 +45,7 @@ GtkPlatformWindow::GtkPlatformWindow(const Rect& contentRect)
 
 GtkPlatformWindow::~GtkPlatformWindow() {
     g_signal_handlers_disconnect_by_data(window_.get(), this);
+    desktopLayer_.reset();
     gtk_widget_destroy(window_.get());
 }
 
@@ -53,9 +57,14 @@ void GtkPlatformWindow::setLevel(WindowLevel level) {
         useLayerShellBackground();
         return;
     }
+#ifdef GDK_WINDOWING_X11
+    if (GDK_IS_X11_DISPLAY(gdk_display_get_default())) {
+        desktopLayer_ = std::make_unique<X11DesktopLayer>(gtkWindow());
+        return;
+    }
+#endif
     gtk_window_set_type_hint(gtkWindow(), GDK_WINDOW_TYPE_HINT_DESKTOP);
     gtk_window_set_keep_below(gtkWindow(), TRUE);
-    // The desktop never takes the keyboard.
     gtk_window_set_accept_focus(gtkWindow(), FALSE);
     gtk_window_set_focus_on_map(gtkWindow(), FALSE);
 }
@@ -109,7 +118,13 @@ void GtkPlatformWindow::setIgnoresMouseEvents(bool ignores) {
     }
 }
 
-void GtkPlatformWindow::onMap(GtkWidget*, gpointer self) { static_cast<GtkPlatformWindow*>(self)->applyInputShape(); }
+void GtkPlatformWindow::onMap(GtkWidget*, gpointer self) {
+    auto* window = static_cast<GtkPlatformWindow*>(self);
+    window->applyInputShape();
+    if (window->desktopLayer_) {
+        window->desktopLayer_->windowMapped();
+    }
+}
 
 void GtkPlatformWindow::applyInputShape() {
     GdkWindow* surface = gtk_widget_get_window(window_.get());
@@ -136,7 +151,7 @@ void GtkPlatformWindow::makeKeyAndOrderFront() { gtk_widget_show(window_.get());
 void GtkPlatformWindow::orderFrontRegardless() {
     gtk_widget_show(window_.get());
     // Window managers forget "below" and "sticky" when a window is unmapped.
-    if (gtk_window_get_type_hint(gtkWindow()) == GDK_WINDOW_TYPE_HINT_DESKTOP) {
+    if (desktopLayer_ && desktopLayer_->style() == DesktopWindowStyle::managedDesktopType) {
         gtk_window_set_keep_below(gtkWindow(), TRUE);
     }
 }

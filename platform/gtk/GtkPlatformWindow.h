@@ -3,14 +3,17 @@
 #include "platform/Rect.h"
 #include "platform/Window.h"
 #include "platform/gtk/GObjectPtr.h"
+#include "platform/gtk/X11DesktopLayer.h"
 
 #include <gtk/gtk.h>
+
+#include <memory>
 
 namespace platform::gtk {
 
 // A borderless top-level GTK window. At the desktop level it becomes the desktop
-// layer of the session: a DESKTOP-type window kept below everything on X11, or
-// the background layer of a layer-shell compositor on Wayland.
+// layer of the session: on X11 a window kept below everything, icon layers included
+// (X11DesktopLayer), or the background layer of a layer-shell compositor on Wayland.
 class GtkPlatformWindow : public Window {
 public:
     explicit GtkPlatformWindow(const Rect& contentRect);
@@ -36,6 +39,7 @@ private:
 
     GObjectPtr<GtkWidget> window_;
     GObjectPtr<GtkCssProvider> css_;
+    std::unique_ptr<X11DesktopLayer> desktopLayer_;
     Rect contentRect_;
     bool ignoresMouseEvents_ = false;
 };

@@ -34,12 +34,15 @@ window=$(wallpaper_window)
 props=$(xprop -id "$window")
 grep -q "_NET_WM_WINDOW_TYPE(ATOM) = _NET_WM_WINDOW_TYPE_DESKTOP" <<<"$props" || fail "not a desktop window"
 grep -q "_NET_WM_DESKTOP(CARDINAL) = 4294967295" <<<"$props" || fail "not on all workspaces: $props"
-grep -q "_NET_WM_STATE_BELOW" <<<"$props" || fail "not kept below: $props"
-grep -q "_NET_WM_STATE_SKIP_TASKBAR" <<<"$props" || fail "shown in the taskbar"
-grep -q "_NET_WM_STATE_SKIP_PAGER" <<<"$props" || fail "shown in the pager"
+# Openbox would frame a managed desktop window (and the frame would take the clicks):
+# the wallpaper is no client of it, so no taskbar or pager lists it, and it lies at
+# the very bottom of the stack.
+! xprop -root _NET_CLIENT_LIST | grep -qi "$(printf '0x%x' "$window")" || fail "openbox manages the wallpaper"
+bottom=$(xwininfo -root -children | grep -oE '^ +0x[0-9a-f]+' | tail -1 | tr -d ' ')
+((bottom == window)) || fail "the wallpaper is not at the bottom of the stack (the bottom is $bottom)"
 geometry=$(xwininfo -id "$window")
 grep -q "Width: 1920" <<<"$geometry" && grep -q "Height: 1080" <<<"$geometry" || fail "does not cover the screen: $geometry"
-note "xprop: desktop type, all workspaces, below, skip taskbar and pager, 1920x1080"
+note "xprop: desktop type, all workspaces, unmanaged, at the bottom of the stack, 1920x1080"
 
 wait_for 20 screen_shows_content || fail "the page never drew on the desktop"
 import -window root "$WORK/desktop.png"

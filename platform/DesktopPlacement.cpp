@@ -1,0 +1,43 @@
+#include "platform/DesktopPlacement.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <string>
+
+namespace platform {
+
+namespace {
+
+std::string lowered(std::string_view text) {
+    std::string result(text);
+    std::transform(result.begin(), result.end(), result.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return result;
+}
+
+// Managers seen to mishandle a DESKTOP window: i3 makes it a floating container
+// above every tiled window and the bar; openbox and fluxbox put it in a frame that
+// takes every click meant for the desktop beneath; xfwm4 ignores every request to
+// restack it, so it stays above an icon layer that was mapped before it.
+constexpr std::array managersThatMishandleDesktopWindows{"i3", "openbox", "xfwm4", "fluxbox"};
+
+}  // namespace
+
+DesktopWindowStyle desktopWindowStyleFor(std::optional<std::string_view> windowManagerName) {
+    // Without a manager nobody keeps a DESKTOP window below the others.
+    if (!windowManagerName) {
+        return DesktopWindowStyle::unmanagedAtBottom;
+    }
+    const auto name = lowered(*windowManagerName);
+    for (std::string_view known : managersThatMishandleDesktopWindows) {
+        if (name == known) {
+            return DesktopWindowStyle::unmanagedAtBottom;
+        }
+    }
+    // Elsewhere the standard way: a DESKTOP window the manager keeps below the others
+    // (GNOME's mutter does).
+    return DesktopWindowStyle::managedDesktopType;
+}
+
+}  // namespace platform

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "platform/DesktopPlacement.h"
+#include "platform/RestackBudget.h"
+
+#include <gtk/gtk.h>
+
+#include <cstdint>
+#include <set>
+
+namespace platform::gtk {
+
+// Makes a GTK window the desktop layer of an X11 session and keeps it there: the
+// style the running window manager handles well (see DesktopPlacement), then,
+// whenever windows map or restack, beneath every other window, desktop-icon layers
+// included. An icon layer that paints an opaque desktop therefore hides the
+// wallpaper rather than leaving hidden icons under the pointer; that is logged once.
+class X11DesktopLayer {
+public:
+    // Call before the window is shown.
+    explicit X11DesktopLayer(GtkWindow* window);
+    ~X11DesktopLayer();
+    X11DesktopLayer(const X11DesktopLayer&) = delete;
+    X11DesktopLayer& operator=(const X11DesktopLayer&) = delete;
+
+    DesktopWindowStyle style() const { return style_; }
+
+    // The window was mapped: take its place at the bottom.
+    void windowMapped();
+
+private:
+    static GdkFilterReturn onRootEvent(GdkXEvent* xevent, GdkEvent* event, gpointer self);
+    static gboolean onCheckDue(gpointer self);
+    static gboolean onBudgetRenewed(gpointer self);
+    bool mayRestack();
+    void scheduleCheck();
+    void keepBeneath();
+    void reportOpaqueIconLayers();
+
+    GtkWindow* window_;
+    GdkWindow* root_ = nullptr;
+    DesktopWindowStyle style_;
+    guint pendingCheck_ = 0;
+    guint pendingRetry_ = 0;
+    RestackBudget budget_{20, std::chrono::seconds(10)};
+    std::set<std::uint64_t> reportedLayers_;
+};
+
+}  // namespace platform::gtk

@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# i3 floats a desktop-type window above every tiled window and the bar, so there the
+# wallpaper is an unmanaged window that keeps itself at the bottom. Tiled windows,
+# the bar and docks lie above it, it is on every workspace, and it never takes the
+# pointer.
+source "$(dirname "$0")/wm_lib.sh"
+needs_program i3 i3bar
+
+start_display
+start_site
+use_temporary_home
+start_named_window_manager i3
+switch_workspace() { i3-msg -q workspace $(($1 + 1)); }
+check_desktop_layer i3
+
+wait_for 10 xdotool search --class i3bar || fail "i3bar did not start"
+for bar in $(xdotool search --class i3bar); do
+  viewable "$bar" && expect_below "$wallpaper" "$bar" "i3bar"
+done
+note "i3: the wallpaper lies below i3bar"
+
+# i3 takes the clicks on its empty workspaces itself (no client can listen on the
+# root window there), so ask the X server which window is under the pointer: the
+# wallpaper's empty input shape leaves the root window there.
+i3-msg -q workspace 5
+sleep 0.5
+root=$(xwininfo -root | grep -oE 'Window id: 0x[0-9a-f]+' | grep -oE '0x[0-9a-f]+')
+for point in "900 600" "10 1000" "1900 900"; do
+  xdotool mousemove $point
+  sleep 0.2
+  under=$(xdotool getmouselocation --shell | grep '^WINDOW=' | cut -d= -f2)
+  ((under != wallpaper)) || fail "the wallpaper takes the pointer at $point"
+  ((under == root)) || fail "window $under, not the desktop, is under the pointer at $point"
+done
+note "i3: on an empty workspace the pointer is over the root window, not the wallpaper"
+echo "PASS"

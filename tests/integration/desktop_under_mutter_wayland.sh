@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# GNOME's compositor on Wayland (headless mutter) has no layer-shell: the application
+# restarts itself through mutter's XWayland, where it is a desktop window mutter
+# keeps below an ordinary window, covering the monitor. Run as a GNOME session runs
+# its programs: WAYLAND_DISPLAY, DISPLAY and XAUTHORITY set.
+source "$(dirname "$0")/wm_lib.sh"
+needs_program mutter Xwayland dbus-run-session
+use_unprivileged_account "${TAVELO_TEST_ACCOUNT_PREFIX:-tavelo}-mutter-test"
+# mutter leaves its X displays' lock files and sockets behind when it is stopped:
+# once none of its processes is left (a display still in use must keep its lock).
+remove_x_displays_of_account() {
+  local _
+  for _ in $(seq 1 50); do
+    pgrep -u "$account" >/dev/null || break
+    sleep 0.1
+  done
+  pgrep -u "$account" >/dev/null && return 0
+  find /tmp -maxdepth 2 \( -path '/tmp/.X*-lock' -o -path '/tmp/.X11-unix/X*' \) -user "$account" -delete 2>/dev/null || true
+}
+trap 'cleanup; remove_x_displays_of_account' EXIT
+
+as_account dbus-run-session -- mutter --headless --wayland --virtual-monitor 1280x720 \
+  --wayland-display=wayland-tavelo >"$WORK/mutter.log" 2>&1 &
+track $!
+wait_for 20 pgrep -u "$account" -x Xwayland || fail "mutter started no XWayland: $(tail -5 "$WORK/mutter.log")"
+xdisplay=$(pgrep -u "$account" -a -x Xwayland | grep -oE ' :[0-9]+' | head -1 | tr -d ' ')
+xauthority=$(ls "$runtime"/.mutter-Xwaylandauth.* | head -1)
+x() { as_account DISPLAY="$xdisplay" XAUTHORITY="$xauthority" "$@"; }
+wait_for 20 x xprop -root _NET_SUPPORTING_WM_CHECK || fail "XWayland $xdisplay did not answer"
+
+x WAYLAND_DISPLAY=wayland-tavelo "$APP" >"$WORK/app.log" 2>&1 &
+track $!
+wait_for 30 log_has_line_ending "$WORK/app.log" "App did finish launching" || fail "no launch: $(tail -5 "$WORK/app.log")"
+! grep -q "❌" "$WORK/app.log" || fail "a failure line: $(grep "❌" "$WORK/app.log")"
+
+desktop_window_on_xwayland() {
+  local id
+  for id in $(x xdotool search --name '^Tavelo Live Wallpaper$' 2>/dev/null); do
+    x xprop -id "$id" _NET_WM_WINDOW_TYPE | grep -q _NET_WM_WINDOW_TYPE_DESKTOP &&
+      x xwininfo -id "$id" | grep -q "Map State: IsViewable" && { echo "$id"; return 0; }
+  done
+  return 1
+}
+wait_for 20 desktop_window_on_xwayland || fail "no desktop window on XWayland"
+wallpaper=$(desktop_window_on_xwayland)
+geometry=$(x xwininfo -id "$wallpaper")
+grep -q "Width: 1280" <<<"$geometry" && grep -q "Height: 720" <<<"$geometry" || fail "does not cover the monitor: $geometry"
+note "mutter on Wayland: the wallpaper is a desktop window on XWayland covering the 1280x720 monitor"
+
+mkfifo "$WORK/other.in"
+chmod 644 "$WORK/other.in"
+x "$CLIENT_WINDOW" other normal 0xff0000 400 300 100 100 <"$WORK/other.in" >"$WORK/other.id" 2>&1 &
+track $!
+exec {other_input}>"$WORK/other.in"
+wait_for 10 test -s "$WORK/other.id" || fail "the ordinary window did not start"
+other=$(cat "$WORK/other.id")
+stacked_below() {
+  local order
+  order=$(x xprop -root _NET_CLIENT_LIST_STACKING | grep -oE '0x[0-9a-f]+' | tr '\n' ' ')
+  [[ "$order" =~ $(printf '0x%x' "$wallpaper")\ .*$other ]]
+}
+wait_for 10 stacked_below || fail "mutter does not keep the wallpaper below an ordinary window: $(x xprop -root _NET_CLIENT_LIST_STACKING)"
+x xprop -id "$wallpaper" _NET_WM_STATE | grep -q _NET_WM_STATE_SKIP_TASKBAR || fail "the wallpaper is in the taskbar"
+note "mutter keeps the wallpaper below an ordinary window, out of the taskbar"
+echo "PASS"

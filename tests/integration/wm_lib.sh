@@ -1,0 +1,316 @@
+# Helpers for the desktop-layer tests: a named window manager on the test's display,
+# client windows and docks to stack against, and the checks a user would make:
+# stacking order, what a screenshot shows, workspaces, focus, taskbar, clicks.
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+
+CLIENT_WINDOW="$BUILD_DIR/bin/tavelo-test-x-client-window"
+
+needs_program() {
+  local program
+  for program in "$@"; do
+    command -v "$program" >/dev/null || { echo "SKIP: $program is not installed"; exit 77; }
+  done
+}
+
+wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; }
+
+# start_named_window_manager NAME: openbox, xfwm4, i3, fluxbox or mutter.
+start_named_window_manager() {
+  local name=$1
+  case "$name" in
+    openbox) openbox --sm-disable >"$WORK/wm.log" 2>&1 & ;;
+    xfwm4) xfwm4 --sm-client-disable >"$WORK/wm.log" 2>&1 & ;;
+    i3)
+      mkdir -p "$WORK/i3"
+      cat >"$WORK/i3/config" <<'I3'
+# i3 config file (v4)
+font pango:DejaVu Sans 10
+bar {
+  position top
+  status_command true
+}
+I3
+      i3 -c "$WORK/i3/config" >"$WORK/wm.log" 2>&1 &
+      ;;
+    fluxbox)
+      # No background of fluxbox's own: setting one fails here and opens a message box.
+      mkdir -p "$HOME/.fluxbox"
+      echo "background: none" >"$HOME/.fluxbox/overlay"
+      fluxbox >"$WORK/wm.log" 2>&1 &
+      ;;
+    mutter) mutter --x11 --replace --sm-disable >"$WORK/wm.log" 2>&1 & ;;
+    *) fail "no such window manager: $name" ;;
+  esac
+  track $!
+  wait_for 20 wm_running || fail "$name did not start: $(tail -5 "$WORK/wm.log")"
+  sleep 1
+}
+
+# A client window: client_window NAME normal|dock 0xRRGGBB W H X Y. Its id is left in
+# $client_id (not printed: the window must belong to this shell, not a subshell).
+# `tell_client_window NAME lower` makes it lower itself.
+client_window() {
+  local name=$1 input
+  mkfifo "$WORK/$name.in"
+  "$CLIENT_WINDOW" "$@" <"$WORK/$name.in" >"$WORK/$name.id" 2>"$WORK/$name.err" &
+  track $!
+  # Held open by the test, the input never ends: the window stays until the cleanup.
+  exec {input}>"$WORK/$name.in"
+  printf -v "_client_input_${name//-/_}" '%s' "$input"
+  wait_for 10 test -s "$WORK/$name.id" || fail "client window $name did not start: $(cat "$WORK/$name.err")"
+  client_id=$(cat "$WORK/$name.id")
+  wait_for 10 viewable "$client_id" || fail "client window $name was not mapped"
+}
+
+tell_client_window() {
+  local fd_name="_client_input_${1//-/_}"
+  echo "$2" >&"${!fd_name}"
+}
+
+viewable() { xwininfo -id "$1" 2>/dev/null | grep -q "Map State: IsViewable"; }
+
+# The child of the root that holds a window: its frame, or itself when unmanaged.
+toplevel_of() {
+  local id=$1 parent root
+  root=$(xwininfo -root | grep -oE 'Window id: 0x[0-9a-f]+' | grep -oE '0x[0-9a-f]+')
+  while :; do
+    parent=$(xwininfo -children -id "$id" | grep -oE 'Parent window id: 0x[0-9a-f]+' | grep -oE '0x[0-9a-f]+')
+    [[ -n "$parent" ]] || return 1
+    if ((parent == root)); then
+      printf '0x%x\n' "$id"
+      return 0
+    fi
+    id=$parent
+  done
+}
+
+# Position in the root's stacking order, 1 for the topmost.
+stacking_position() {
+  local top
+  top=$(toplevel_of "$1") || return 1
+  xwininfo -root -children | grep -oE '^ +0x[0-9a-f]+' | tr -d ' ' | grep -n -x -i "$top" | cut -d: -f1
+}
+
+# expect_below LOWER UPPER WHAT: LOWER lies under UPPER in the root's stacking order.
+expect_below() {
+  local lower upper
+  lower=$(stacking_position "$1") || fail "$3: window $1 is gone"
+  upper=$(stacking_position "$2") || fail "$3: window $2 is gone"
+  ((lower > upper)) || fail "the wallpaper is not below $3 (positions from the top: wallpaper $lower, $3 $upper)"
+}
+
+expect_covers_screen() {
+  local info
+  info=$(xwininfo -id "$1")
+  grep -q "Absolute upper-left X:  0$" <<<"$info" && grep -q "Absolute upper-left Y:  0$" <<<"$info" &&
+    grep -q "Width: 1920" <<<"$info" && grep -q "Height: 1080" <<<"$info" ||
+    fail "the wallpaper does not cover the screen: $info"
+}
+
+# The wallpaper takes no focus and is listed by no taskbar: either the manager does
+# not manage it at all, or it carries the skip-taskbar state.
+expect_not_in_taskbar() {
+  local id=$1 listed
+  listed=$(xprop -root _NET_CLIENT_LIST 2>/dev/null | grep -oE '0x[0-9a-f]+' || true)
+  if grep -qi -x "$(printf '0x%x' "$id")" <<<"$listed"; then
+    xprop -id "$id" _NET_WM_STATE | grep -q _NET_WM_STATE_SKIP_TASKBAR || fail "the wallpaper is in the taskbar"
+  fi
+}
+
+expect_not_focused() {
+  local focus
+  focus=$(xdotool getwindowfocus 2>/dev/null || echo 0)
+  ((focus != $1)) || fail "the wallpaper has the keyboard focus"
+}
+
+# "R G B" on the screen now.
+screen_pixel() {
+  import -window root "$WORK/pixel.png"
+  pixel_at "$WORK/pixel.png" "$1" "$2"
+}
+
+screen_shot() {
+  import -window root "$WORK/$1.png"
+  cp "$WORK/$1.png" "$BUILD_DIR/$1.png"
+}
+
+# A mapped window smaller than the screen that holds the point X Y: a menu a click
+# there opened (menus open at, or centred on, the pointer).
+menu_window_at() {
+  local id info x y w h
+  for id in $(xwininfo -root -children | grep -oE '^ +0x[0-9a-f]+'); do
+    info=$(xwininfo -id "$id" 2>/dev/null) || continue
+    grep -q "Map State: IsViewable" <<<"$info" || continue
+    x=$(grep 'Absolute upper-left X' <<<"$info" | grep -oE -- '-?[0-9]+$')
+    y=$(grep 'Absolute upper-left Y' <<<"$info" | grep -oE -- '-?[0-9]+$')
+    w=$(grep 'Width:' <<<"$info" | grep -oE '[0-9]+$')
+    h=$(grep 'Height:' <<<"$info" | grep -oE '[0-9]+$')
+    ((w < 1920 && x <= $1 && $1 < x + w && y <= $2 && $2 < y + h)) && return 0
+  done
+  return 1
+}
+
+# right_click_opens_menu X Y WHAT: nothing but the desktop is at X Y, and a right click there opens a menu.
+right_click_opens_menu() {
+  ! menu_window_at "$1" "$2" || fail "a window already covers $1,$2"
+  xdotool mousemove "$1" "$2" click 3
+  wait_for 5 menu_window_at "$1" "$2" || fail "a right click on the desktop did not open $3"
+}
+
+# settled SECONDS COMMAND...: what COMMAND prints once it succeeds. A search through
+# every window can fail while another program replaces windows, so one failure
+# after a success is no verdict.
+settled() {
+  local result deadline=$((SECONDS + $1))
+  shift
+  until result=$("$@" 2>/dev/null); do
+    ((SECONDS < deadline)) || return 1
+    sleep 0.2
+  done
+  echo "$result"
+}
+
+# A later launch: no first-launch prompt in front of the windows under test.
+settle_first_launch() {
+  mkdir -p "$(dirname "$(settings_file)")"
+  echo '{"selectedViewID": "crypto_bubbles", "firstLaunchDone": true}' >"$(settings_file)"
+}
+
+start_wallpaper() {
+  settle_first_launch
+  "$APP" 2>"$WORK/app.log" &
+  track $!
+  wallpaper=$(settled 20 wallpaper_window) || fail "no wallpaper window: $(cat "$WORK/app.log")"
+  wait_for 20 viewable "$wallpaper" || fail "the wallpaper was never mapped"
+  wait_for 30 screen_shows_content || fail "the page was never drawn"
+}
+
+# The checks every window manager must pass, with a normal window and a dock mapped
+# after the wallpaper; switch_workspace N switches as this manager's users do.
+check_desktop_layer() {
+  local name=$1 normal dock
+  start_wallpaper
+  expect_covers_screen "$wallpaper"
+  note "$name: the wallpaper covers the 1920x1080 screen"
+
+  client_window normal-window normal 0xff0000 400 300 600 400
+  normal=$client_id
+  client_window dock-bar dock 0x00ff00 1920 30 0 0
+  dock=$client_id
+  sleep 1
+  expect_below "$wallpaper" "$normal" "a normal window"
+  expect_below "$wallpaper" "$dock" "a dock"
+  # The manager placed the window where it liked: find it and look at its middle.
+  local geometry x y
+  geometry=$(xwininfo -id "$normal")
+  x=$(grep 'Absolute upper-left X' <<<"$geometry" | grep -oE -- '-?[0-9]+$')
+  y=$(grep 'Absolute upper-left Y' <<<"$geometry" | grep -oE -- '-?[0-9]+$')
+  screen_shot "desktop-under-$name"
+  [[ "$(pixel_at "$WORK/desktop-under-$name.png" $((x + 200)) $((y + 150)))" == "255 0 0" ]] ||
+    fail "the normal window does not show over the wallpaper (at $x,$y; see desktop-under-$name.png)"
+  note "$name: the wallpaper lies below a normal window and a dock (screenshot desktop-under-$name.png)"
+
+  expect_not_focused "$wallpaper"
+  xdotool mousemove 1800 900 click 1
+  sleep 0.5
+  expect_not_focused "$wallpaper"
+  expect_not_in_taskbar "$wallpaper"
+  note "$name: never focused, in no taskbar"
+
+  switch_workspace 1
+  sleep 1
+  viewable "$wallpaper" || fail "the wallpaper is gone on the second workspace"
+  screen_shot "desktop-under-$name-workspace-2"
+  # Compositing managers keep hidden windows mapped: look at the screen instead.
+  [[ "$(pixel_at "$WORK/desktop-under-$name-workspace-2.png" $((x + 200)) $((y + 150)))" != "255 0 0" ]] ||
+    fail "the manager did not switch workspaces"
+  picture_shows_content "$WORK/desktop-under-$name-workspace-2.png" || fail "the second workspace does not show the page"
+  switch_workspace 0
+  sleep 1
+  viewable "$wallpaper" || fail "the wallpaper is gone after returning to the first workspace"
+  expect_below "$wallpaper" "$normal" "a normal window, back on the first workspace"
+  note "$name: the wallpaper is on every workspace"
+}
+
+switch_workspace() { xdotool set_desktop "$1"; }
+
+# The viewable desktop-type window of an icon program (by its class).
+icon_layer_window() {
+  local id
+  for id in $(xdotool search --class "$1" 2>/dev/null); do
+    xprop -id "$id" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q _NET_WM_WINDOW_TYPE_DESKTOP && viewable "$id" &&
+      { echo "$id"; return 0; }
+  done
+  return 1
+}
+
+# An icon program may replace its desktop window while it starts up (xfdesktop does):
+# the same window twice, two seconds apart.
+stable_icon_layer() {
+  local first
+  first=$(icon_layer_window "$1") || return 1
+  sleep 2
+  [[ "$(icon_layer_window "$1")" == "$first" ]]
+}
+
+# How far two screenshots differ: 0 for the same picture, 1 for opposites.
+picture_difference() { compare -metric RMSE "$1" "$2" null: 2>&1 | grep -oE '\(([0-9.e-]+)\)' | tr -d '()'; }
+pictures_alike() { awk -v d="$(picture_difference "$1" "$2")" 'BEGIN { exit !(d < 0.02) }'; }
+
+# check_icon_layer CLASS START_COMMAND...: the icon program paints an opaque desktop.
+# In either start order the wallpaper lies beneath it, the screen shows the icons
+# exactly as without the wallpaper, a right click opens the icon program's menu
+# (nothing hidden takes it), and the wallpaper says once why it cannot be seen.
+check_icon_layer() {
+  local class=$1 icons layer
+  shift
+  "$@" >"$WORK/icons.log" 2>&1 &
+  icons=$!
+  track $icons
+  wait_for 30 stable_icon_layer "$class" || fail "$class drew no lasting desktop: $(tail -5 "$WORK/icons.log")"
+  sleep 1
+  screen_shot "icons-of-$class-alone"
+
+  start_wallpaper_beside_icons
+  layer=$(settled 5 icon_layer_window "$class") || fail "$class's desktop went away when the wallpaper started"
+  expect_below "$wallpaper" "$layer" "$class's desktop (icons started first)"
+  sleep 2
+  screen_shot "icons-of-$class-with-wallpaper"
+  pictures_alike "$WORK/icons-of-$class-alone.png" "$WORK/icons-of-$class-with-wallpaper.png" ||
+    fail "the screen changed under $class's icons (difference $(picture_difference "$WORK/icons-of-$class-alone.png" "$WORK/icons-of-$class-with-wallpaper.png"))"
+  wait_for 5 grep -q "The desktop icons of $class paint an opaque desktop" "$WORK/app.log" ||
+    fail "the wallpaper did not say why it is hidden: $(cat "$WORK/app.log")"
+  note "$class first: its icons show unchanged above the wallpaper, and the log says why the wallpaper is hidden"
+
+  right_click_opens_menu 900 500 "$class's menu"
+  screen_shot "icons-of-$class-menu"
+  xdotool key Escape
+  note "$class: a right click on the desktop opens $class's own menu"
+
+  kill "$icons"
+  wait_for 10 bash -c "! kill -0 $icons" || fail "$class did not stop"
+  wait_for 20 screen_shows_content || fail "the wallpaper did not show once $class stopped"
+  note "$class stopped: the wallpaper shows"
+
+  "$@" >"$WORK/icons-again.log" 2>&1 &
+  track $!
+  wait_for 30 stable_icon_layer "$class" || fail "$class did not start again: $(tail -5 "$WORK/icons-again.log")"
+  sleep 1
+  layer=$(settled 5 icon_layer_window "$class") || fail "$class's desktop went away"
+  expect_below "$wallpaper" "$layer" "$class's desktop (icons started after the wallpaper)"
+  screen_shot "icons-of-$class-started-later"
+  pictures_alike "$WORK/icons-of-$class-alone.png" "$WORK/icons-of-$class-started-later.png" ||
+    fail "icons started after the wallpaper do not show as they should"
+  note "$class started after the wallpaper: its icons show above it"
+}
+
+# The page is hidden under an opaque icon layer: wait for the window only.
+start_wallpaper_beside_icons() {
+  settle_first_launch
+  "$APP" 2>"$WORK/app.log" &
+  track $!
+  wallpaper=$(settled 20 wallpaper_window) || fail "no wallpaper window: $(cat "$WORK/app.log")"
+  wait_for 20 viewable "$wallpaper" || fail "the wallpaper was never mapped"
+  wait_for 20 log_has_line_ending "$WORK/app.log" "App did finish launching" || fail "no launch"
+  sleep 3
+}
