@@ -3,6 +3,7 @@
 #include "platform/Log.h"
 #include "platform/linux/ExecutablePath.h"
 #include "platform/linux/ViewSiteProbe.h"
+#include "shared/ControlCharacterEscape.h"
 
 #include <fcntl.h>
 #include <sys/wait.h>
@@ -98,7 +99,7 @@ ViewSiteState ensureViewSiteServing(const std::string& origin, const std::filesy
     }
     std::error_code error;
     if (!std::filesystem::is_regular_file(siteProgram, error) || !spawnDetached(siteProgram, port)) {
-        reportOnce(reportedFailure, "❌ View site: cannot start " + siteProgram.string());
+        reportOnce(reportedFailure, "❌ View site: cannot start " + escapeControlCharacters(siteProgram.string()));
         return ViewSiteState::failedToStart;
     }
     const auto deadline = std::chrono::steady_clock::now() + startTimeout;

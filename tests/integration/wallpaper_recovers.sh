@@ -5,7 +5,11 @@
 # page; and a web process that dies is replaced and the page drawn again.
 source "$(dirname "$0")/lib.sh"
 
-[[ "$SITE_ORIGIN" =~ ^http://127\.0\.0\.1:[0-9]+$ ]] || { echo "needs a loopback view site"; exit 77; }
+# The application starts its built-in site (127.0.0.1) at once by itself; a site that
+# is late is one it does not serve, as a public one after a login before the network.
+# 127.0.0.2 is loopback too, but not the built-in site's address.
+SITE_ORIGIN="http://127.0.0.2:$TEST_SITE_PORT"
+export TAVELO_TEST_VIEW_SITE_ORIGIN=$SITE_ORIGIN
 if curl -fsS -o /dev/null "$SITE_ORIGIN/" 2>/dev/null; then
   echo "something already serves $SITE_ORIGIN: cannot start it late"
   exit 77
@@ -39,7 +43,7 @@ class Failing(http.server.BaseHTTPRequestHandler):
         self.send_header("Content-Length", str(len(body)))
         self.end_headers()
         self.wfile.write(body)
-http.server.HTTPServer(("127.0.0.1", int(sys.argv[1])), Failing).serve_forever()
+http.server.HTTPServer(("127.0.0.2", int(sys.argv[1])), Failing).serve_forever()
 PY
 failing=$!
 track $failing
@@ -58,7 +62,10 @@ note "dark while the site is down (mean brightness $(mean_brightness "$WORK/befo
 while ((SECONDS - launched < 10)); do sleep 0.2; done
 kill $failing
 wait $failing 2>/dev/null || true
-start_site
+"$BUILD_DIR/bin/tavelo-live-wallpaper-site" --listen "127.0.0.2:$TEST_SITE_PORT" --data "$WORK/site-data" \
+  --config "$SITE_CONFIG" >"$WORK/site.log" 2>&1 &
+track $!
+wait_for 10 curl -fsS -o /dev/null "$SITE_ORIGIN/" || fail "the site did not start: $(cat "$WORK/site.log")"
 site_up=$SECONDS
 note "the site came up $((site_up - launched)) s after the launch"
 wait_for 40 screen_shows_content || fail "the page never appeared after the site came up: $(cat "$WORK/app.log")"
