@@ -44,12 +44,16 @@ mkdir -p "$(dirname "$CONFIG")" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
 echo '{"selectedViewID": "crypto_bubbles", "firstLaunchDone": true}' >"$CONFIG"
 
-site=""
+# The site: the same program the application starts by itself. Dropping it kills
+# whichever copy holds the port (ours, or the one the application started again).
+site=""  # "up" while the run means the site to be there
+site_pid() { { ss -ltnpH "sport = :$PORT" 2>/dev/null | grep -o 'pid=[0-9]*' | head -1 | cut -d= -f2; } || true; }
 start_site() {
-  node "$SOURCE_DIR/scripts/serve-site.mjs" --root "$SOURCE_DIR/site" --port "$PORT" --host 127.0.0.1 \
+  site=up
+  curl -fsS -o /dev/null "$ORIGIN/" 2>/dev/null && return 0
+  "$BUILD_DIR/bin/tavelo-live-wallpaper-site" --listen "127.0.0.1:$PORT" --data "$WORK/site-data" --no-data-job \
     >>"$WORK/site.log" 2>&1 &
-  site=$!
-  pids+=($site)
+  pids+=($!)
   for _ in $(seq 1 50); do
     curl -fsS -o /dev/null "$ORIGIN/" 2>/dev/null && return 0
     sleep 0.1
@@ -58,9 +62,12 @@ start_site() {
   exit 1
 }
 stop_site() {
-  kill "$site" 2>/dev/null || true
-  wait "$site" 2>/dev/null || true
+  local pid
   site=""
+  pid=$(site_pid)
+  [[ -n "$pid" ]] || return 0
+  kill "$pid" 2>/dev/null || true
+  for _ in $(seq 1 30); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
 }
 
 web_process() { pgrep -P "$app" -f WebKitWebProcess | head -1; }
