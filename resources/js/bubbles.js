@@ -456,6 +456,25 @@ class Poller {
 return { backoffDelay, parseRetryAfter, Poller };
 })();
 
+__modules["pages/lib/latest.mjs"] = (function () {
+// What a page draws before the network answers: of the snapshot shipped with it and
+// the last live answer it kept, the newer one; a made-up sample loses to anything real.
+// Each is { updatedAt: ms since the epoch (NaN when unknown), kind, ... } or null.
+function latestKnown(shipped, kept) {
+  if (!kept) return shipped || null;
+  if (!shipped || shipped.kind === 'sample') return kept;
+  if (!Number.isFinite(kept.updatedAt)) return shipped;
+  if (!Number.isFinite(shipped.updatedAt)) return kept;
+  return kept.updatedAt > shipped.updatedAt ? kept : shipped;
+}
+
+// A kept answer is written at most this often: storage writes are disk writes, and a
+// live feed can tick every second.
+const KEEP_EVERY_MS = 60e3;
+
+return { latestKnown, KEEP_EVERY_MS };
+})();
+
 __modules["pages/lib/palette.mjs"] = (function () {
 // Colours for up/down moves in both variants. The darkened variant (wallpaper) is lower
 // in brightness and saturation and never uses pure white; the plain one (screen saver)
@@ -599,6 +618,7 @@ const { formatPercent } = __modules["pages/lib/format.mjs"];
 const { marketsUrl, parseMarkets, readSnapshot, PERIODS } = __modules["pages/lib/coingecko.mjs"];
 const { bubbleRadii, placeBodies, step, resolveOverlaps, settle } = __modules["pages/lib/bubbles.mjs"];
 const { Poller } = __modules["pages/lib/retry.mjs"];
+const { latestKnown } = __modules["pages/lib/latest.mjs"];
 const { theme, changeColor, rgb } = __modules["pages/lib/palette.mjs"];
 const { pageFlags, cache, fetchText, statusNote, sharpCanvas, onFontsReady, FONT } = __modules["pages/app/common.mjs"];
 const CACHE_KEY = 'tavelo.coins.v1';
@@ -719,11 +739,14 @@ function layout(resized) {
     const old = previous.get(b.id);
     from.set(b.id, flags.reducedMotion || resized ? b.targetR : old ? old.r : 0);
   });
-  if (flags.reducedMotion) {
+  // The first picture is the finished layout of the data at hand, drawn at once (settling
+  // takes a few milliseconds); only later changes of the data are animated.
+  if (flags.reducedMotion || previous.size === 0) {
     for (const b of bodies) b.r = b.targetR;
     settle(bodies, width, height, { avoid });
     animation = null;
     draw();
+    canvas.dataset.settled = '1';
     return;
   }
   for (const b of bodies) b.r = from.get(b.id);
@@ -767,7 +790,7 @@ function show(list, kind, updatedAt) {
 // one, else the snapshot shipped with the page. Either way the page draws at once.
 const shipped = readSnapshot(window.TAVELO_COIN_SNAPSHOT);
 const cached = readSnapshot(cache.get(CACHE_KEY));
-const start = cached && (!shipped || cached.updatedAt > shipped.updatedAt || shipped.kind === 'sample') ? cached : shipped;
+const start = latestKnown(shipped, cached);
 if (start) show(start.coins, start.kind, start.updatedAt);
 
 const poller = new Poller({

@@ -166,7 +166,21 @@ function mergeCandle(candles, candle, max = 500) {
   return next.length > max ? next.slice(next.length - max) : next;
 }
 
-return { BINANCE_REST_HOST, BINANCE_WS_HOST, klinesUrl, klineStreamUrl, makeCandle, parseKlines, parseKlineMessage, mergeCandle };
+// Candles stored as { source, updatedAt, candles: [{ t, o, h, l, c, v }] } (the shipped
+// snapshot, or the page's own kept answer): the valid ones in time order, or null.
+function readCandleSnapshot(data) {
+  if (!data || !Array.isArray(data.candles)) return null;
+  const list = [];
+  for (const c of data.candles) {
+    const candle = c && typeof c === 'object' ? makeCandle(c.t, c.o, c.h, c.l, c.c, c.v) : null;
+    if (candle && (list.length === 0 || candle.t > list[list.length - 1].t)) list.push(candle);
+  }
+  if (list.length === 0) return null;
+  const updatedAt = Date.parse(data.updatedAt);
+  return { candles: list, updatedAt: Number.isFinite(updatedAt) ? updatedAt : NaN, kind: data.source === 'sample' ? 'sample' : 'snapshot' };
+}
+
+return { BINANCE_REST_HOST, BINANCE_WS_HOST, klinesUrl, klineStreamUrl, makeCandle, parseKlines, parseKlineMessage, mergeCandle, readCandleSnapshot };
 })();
 
 __modules["pages/lib/scale.mjs"] = (function () {
@@ -367,6 +381,25 @@ function luminance(c) {
 return { theme, rgb, mix, changeColor, luminance };
 })();
 
+__modules["pages/lib/latest.mjs"] = (function () {
+// What a page draws before the network answers: of the snapshot shipped with it and
+// the last live answer it kept, the newer one; a made-up sample loses to anything real.
+// Each is { updatedAt: ms since the epoch (NaN when unknown), kind, ... } or null.
+function latestKnown(shipped, kept) {
+  if (!kept) return shipped || null;
+  if (!shipped || shipped.kind === 'sample') return kept;
+  if (!Number.isFinite(kept.updatedAt)) return shipped;
+  if (!Number.isFinite(shipped.updatedAt)) return kept;
+  return kept.updatedAt > shipped.updatedAt ? kept : shipped;
+}
+
+// A kept answer is written at most this often: storage writes are disk writes, and a
+// live feed can tick every second.
+const KEEP_EVERY_MS = 60e3;
+
+return { latestKnown, KEEP_EVERY_MS };
+})();
+
 __modules["pages/app/common.mjs"] = (function () {
 // Browser-side plumbing shared by the pages: query flags, the status note, guarded
 // storage, network reads with a timeout, and a canvas that stays sharp at any pixel ratio.
@@ -464,15 +497,17 @@ __modules["pages/app/chart.mjs"] = (function () {
 // websocket. Two layers: the candles and axes, redrawn when the data changes (at most
 // every couple of seconds), and the last-price marker.
 const { formatPrice, formatPercent } = __modules["pages/lib/format.mjs"];
-const { klinesUrl, klineStreamUrl, parseKlines, parseKlineMessage, mergeCandle, makeCandle } = __modules["pages/lib/binance.mjs"];
+const { klinesUrl, klineStreamUrl, parseKlines, parseKlineMessage, mergeCandle, readCandleSnapshot } = __modules["pages/lib/binance.mjs"];
 const { niceTicks, timeTicks, formatTimeTick, linear } = __modules["pages/lib/scale.mjs"];
 const { Poller, backoffDelay } = __modules["pages/lib/retry.mjs"];
 const { theme, rgb } = __modules["pages/lib/palette.mjs"];
-const { pageFlags, fetchText, statusNote, sharpCanvas, onFontsReady, FONT } = __modules["pages/app/common.mjs"];
+const { latestKnown, KEEP_EVERY_MS } = __modules["pages/lib/latest.mjs"];
+const { pageFlags, cache, fetchText, statusNote, sharpCanvas, onFontsReady, FONT } = __modules["pages/app/common.mjs"];
 const SYMBOL = 'BTCUSDT';
 const INTERVAL = '15m';
 const INTERVAL_MS = 15 * 60e3;
 const MAX_CANDLES = 160;
+const CACHE_KEY = 'tavelo.btc.v1';
 
 const flags = pageFlags();
 const colors = theme(flags.darkened);
@@ -602,13 +637,21 @@ function setCandles(next, kind, updatedAt) {
   requestDraw();
 }
 
-// Shipped snapshot first, so the chart is there before any network answer.
-const snap = window.TAVELO_BTC_SNAPSHOT;
-if (snap && Array.isArray(snap.candles)) {
-  const list = snap.candles.map((c) => makeCandle(c.t, c.o, c.h, c.l, c.c, c.v)).filter(Boolean);
-  const at = Date.parse(snap.updatedAt);
-  candles = list.slice(-MAX_CANDLES);
-  note.set(snap.source === 'sample' ? 'sample' : 'snapshot', at);
+// The last live candles are kept, so the next start draws them rather than an older
+// snapshot.
+let keptAt = 0;
+function keep() {
+  const now = Date.now();
+  if (now - keptAt < KEEP_EVERY_MS) return;
+  keptAt = now;
+  cache.set(CACHE_KEY, { source: 'binance', updatedAt: new Date(now).toISOString(), candles });
+}
+
+// The newest data at hand first, so the chart is there before any network answer.
+const start = latestKnown(readCandleSnapshot(window.TAVELO_BTC_SNAPSHOT), readCandleSnapshot(cache.get(CACHE_KEY)));
+if (start) {
+  candles = start.candles.slice(-MAX_CANDLES);
+  note.set(start.kind, start.updatedAt);
   draw();
 }
 
@@ -628,6 +671,7 @@ function openSocket() {
     socketFailures = 0;
     candles = mergeCandle(candles, update.candle, MAX_CANDLES);
     note.set('live', Date.now());
+    keep();
     requestDraw();
   };
   ws.onclose = () => { socket = null; scheduleSocket(); };
@@ -649,6 +693,8 @@ const history = new Poller({
     const parsed = parseKlines(res.status, res.text);
     if (!parsed.ok) return { ok: false, retryAfterMs: res.retryAfterMs };
     setCandles(parsed.candles, 'live', Date.now());
+    keptAt = 0;
+    keep();
     openSocket();
     return { ok: true };
   },
