@@ -46,3 +46,64 @@ tree_cpu_ticks() {
   done
   echo "$total"
 }
+
+# Open file descriptors and threads of a process and all its descendants.
+tree_fd_count() {
+  local total=0 pid n
+  for pid in $(descendants "$1"); do
+    n=$(ls "/proc/$pid/fd" 2>/dev/null | wc -l)
+    total=$((total + n))
+  done
+  echo "$total"
+}
+tree_thread_count() {
+  local total=0 pid n
+  for pid in $(descendants "$1"); do
+    n=$(awk '/^Threads:/ { print $2 }' "/proc/$pid/status" 2>/dev/null || echo 0)
+    total=$((total + ${n:-0}))
+  done
+  echo "$total"
+}
+
+# The application and everything it started, ended before the next measurement.
+end_tree() {
+  local pid
+  for pid in $(descendants "$1" | tac); do kill "$pid" 2>/dev/null || true; done
+  wait "$1" 2>/dev/null || true
+}
+
+# The view-site origin the build was configured with; on loopback the site component is
+# served from this checkout on its port (SITE_PID is then its pid, part of what the
+# product costs), unless something already answers there.
+SITE_PID=
+start_view_site() {
+  local build_dir=$1 source_dir=$2
+  SITE_ORIGIN=$(sed -n 's/^TAVELO_VIEW_SITE_ORIGIN:[A-Z]*=//p' "$build_dir/CMakeCache.txt")
+  [[ "$SITE_ORIGIN" =~ ^http://127\.0\.0\.1:([0-9]+)$ ]] || return 0
+  curl -fsS -o /dev/null "$SITE_ORIGIN/" 2>/dev/null && return 0
+  # The site component. MERGE NOTE: when the C++ view-site server replaces
+  # scripts/serve-site.mjs, start it here instead, with the same root, port and host.
+  node "$source_dir/scripts/serve-site.mjs" --root "$source_dir/site" --port "${BASH_REMATCH[1]}" --host 127.0.0.1 \
+    >"$WORK/site.log" 2>&1 &
+  SITE_PID=$!
+  pids+=($SITE_PID)
+  for _ in $(seq 50); do curl -fsS -o /dev/null "$SITE_ORIGIN/" 2>/dev/null && return 0; sleep 0.1; done
+  echo "the view site did not start: $(tail -3 "$WORK/site.log")" >&2
+  return 1
+}
+
+# A fresh home whose settings select view $1, for one run of the application.
+fresh_home_with_view() {
+  export HOME="$WORK/home-$RANDOM$RANDOM" XDG_RUNTIME_DIR="$WORK/runtime-$RANDOM$RANDOM"
+  mkdir -p "$HOME/Library/Application Support/Tavelo Live Wallpaper" "$XDG_RUNTIME_DIR"
+  chmod 700 "$XDG_RUNTIME_DIR"
+  echo "{\"selectedViewID\": \"$1\", \"firstLaunchDone\": true}" \
+    >"$HOME/Library/Application Support/Tavelo Live Wallpaper/config.json"
+}
+
+# Whether the screen (or window $1) is anything but one uniform colour.
+screen_shows_something() {
+  import -window "${1:-root}" "$WORK/probe.png" 2>/dev/null || return 1
+  awk -v v="$(convert "$WORK/probe.png" -colorspace Gray -format '%[fx:standard_deviation]' info:)" \
+    'BEGIN { exit !(v > 0.01) }'
+}
