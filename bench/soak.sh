@@ -55,10 +55,13 @@ switch_view() {
   xdotool mousemove 5 5
 }
 
-# A sample: "minute view pss_mib fds threads"
+# A sample: "minute view pss_mib fds threads"; the view as config.json has it.
 sample() {
   local pss=$(( $(tree_pss_kib "$app") + $( [[ -n "$SITE_PID" ]] && tree_pss_kib "$SITE_PID" || echo 0) ))
-  printf "%7.1f %-15s %8d %6d %8d\n" "$1" "${VIEWS[current]}" $((pss / 1024)) "$(tree_fd_count "$app")" \
+  # The view as stored by the click, so a click that missed shows.
+  local view
+  view=$(sed -n 's/.*"selectedViewID" *: *"\([^"]*\)".*/\1/p' "$HOME/Library/Application Support/Tavelo Live Wallpaper/config.json")
+  printf "%7.1f %-15s %8d %6d %8d\n" "$1" "${view:-?}" $((pss / 1024)) "$(tree_fd_count "$app")" \
     "$(tree_thread_count "$app")"
 }
 
