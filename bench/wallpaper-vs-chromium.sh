@@ -75,7 +75,7 @@ start_until_picture() {
   STARTED=$!
   until screen_shows_something; do
     kill -0 "$STARTED" 2>/dev/null || { echo "it exited: $(tail -3 "$WORK/out.log")" >&2; return 1; }
-    (( $(now_ns) - start < 60000000000 )) || { echo "no picture within 60 s" >&2; return 1; }
+    (( $(now_ns) - start < 60000000000 )) || { echo "no picture within 60 s: $*" >&2; end_tree "$STARTED"; return 1; }
     sleep 0.05
   done
   START_MS=$(( ($(now_ns) - start) / 1000000 ))
@@ -161,7 +161,10 @@ NAIVE=$(median <"$WORK/naive.runs")
 for view in "${VIEWS[@]}"; do
   for subject in app chromium; do
     : >"$WORK/$view.$subject.runs"
-    for _ in $(seq "$RUNS"); do "measure_$subject" "$view" >>"$WORK/$view.$subject.runs"; done
+    for _ in $(seq "$RUNS"); do
+      # A run that fails is reported and left out; the table goes on.
+      "measure_$subject" "$view" >>"$WORK/$view.$subject.runs" || echo "$subject on $view: run failed" >&2
+    done
   done
 done
 
