@@ -101,9 +101,12 @@ fresh_home_with_view() {
     >"$HOME/Library/Application Support/Tavelo Live Wallpaper/config.json"
 }
 
-# Whether the screen (or window $1) is anything but one uniform colour.
+# Whether the screen shows a page's picture: the part below a browser's top bar is not
+# one uniform colour and is dark, as every darkened page is (an empty white browser
+# window with an info bar is not a picture of the page).
 screen_shows_something() {
-  import -window "${1:-root}" "$WORK/probe.png" 2>/dev/null || return 1
-  awk -v v="$(convert "$WORK/probe.png" -colorspace Gray -format '%[fx:standard_deviation]' info:)" \
-    'BEGIN { exit !(v > 0.01) }'
+  import -window root -crop 1920x960+0+120 +repage "$WORK/probe.png" 2>/dev/null || return 1
+  local stats
+  stats=$(convert "$WORK/probe.png" -colorspace Gray -format '%[fx:standard_deviation] %[fx:mean]' info:)
+  awk -v s="${stats% *}" -v m="${stats#* }" 'BEGIN { exit !(s > 0.01 && m < 0.5) }'
 }
