@@ -153,6 +153,7 @@ median() { sort -n | awk '{ a[NR] = $1 } END { if (NR == 0 || a[1] == "-") print
 # column N of a runs file, median over the runs
 col() { cut -d' ' -f"$2" "$1" | median; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (a == "-" || b == "-" || b + 0 == 0) print "-"; else printf "%.2f", a / b }'; }
+ratio4() { awk -v a="$1" -v b="$2" 'BEGIN { if (a == "-" || b == "-" || b + 0 == 0) print "-"; else printf "%.4f", a / b }'; }
 
 : >"$WORK/naive.runs"
 for _ in $(seq "$RUNS"); do measure_naive >>"$WORK/naive.runs"; done
@@ -187,7 +188,7 @@ for view in "${VIEWS[@]}"; do
   app="$WORK/$view.app.runs" chr="$WORK/$view.chromium.runs"
   printf "%-15s %8s %11s %11s %12s %12s\n" "$view" "$(ratio "$(col "$app" 1)" "$(col "$chr" 1)")" \
     "$(ratio "$(col "$app" 5)" "$(col "$chr" 5)")" "$(ratio "$(col "$app" 6)" "$(col "$chr" 5)")" \
-    "$(ratio "$(col "$app" 3)" "$(col "$chr" 3)")" "$(ratio "$(col "$app" 3)" "$NAIVE")"
+    "$(ratio "$(col "$app" 3)" "$(col "$chr" 3)")" "$(ratio4 "$(col "$app" 3)" "$NAIVE")"
 done
 
 # The view-site server on its own, idle. MERGE NOTE: bench/site-idle.sh comes with the
