@@ -51,7 +51,14 @@ AccelerationPolicy processPolicy() {
     return policy;
 }
 
+bool& accelerationLeftToEngine() {
+    static bool left = false;
+    return left;
+}
+
 }  // namespace
+
+void leaveAccelerationToEngine() { accelerationLeftToEngine() = true; }
 
 WebKitWebContext* newContext(bool ephemeral) {
     tuneNetworkProcessOnce();
@@ -66,9 +73,11 @@ WebKitWebContext* newContext(bool ephemeral) {
 }
 
 void applyTo(WebKitSettings* settings) {
-    webkit_settings_set_hardware_acceleration_policy(settings, processPolicy() == AccelerationPolicy::Never
-                                                                   ? WEBKIT_HARDWARE_ACCELERATION_POLICY_NEVER
-                                                                   : WEBKIT_HARDWARE_ACCELERATION_POLICY_ALWAYS);
+    if (!accelerationLeftToEngine()) {
+        const bool never = processPolicy() == AccelerationPolicy::Never;
+        webkit_settings_set_hardware_acceleration_policy(
+            settings, never ? WEBKIT_HARDWARE_ACCELERATION_POLICY_NEVER : WEBKIT_HARDWARE_ACCELERATION_POLICY_ALWAYS);
+    }
     // Switching views must not leave the previous page alive for a "back" that never comes.
     webkit_settings_set_enable_page_cache(settings, FALSE);
 }

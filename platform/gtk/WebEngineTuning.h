@@ -13,6 +13,11 @@ namespace WebEngineTuning {
 // The caller owns the returned reference.
 WebKitWebContext* newContext(bool ephemeral);
 
+// For web views drawn into another client's window (an embedded screen saver): that
+// client may destroy the window at any moment, and drawing without GL compositing then
+// fails with X errors that end the process. There the engine keeps its own choice.
+void leaveAccelerationToEngine();
+
 // Applies the per-view settings; the first call asks the GL once and logs the choice.
 void applyTo(WebKitSettings* settings);
 
