@@ -6,7 +6,7 @@ SITE_PORT ?= 47832
 SITE_ORIGIN ?= http://127.0.0.1:$(SITE_PORT)
 JOBS ?= $(shell nproc)
 
-.PHONY: run test deps build bench clean
+.PHONY: run test deps build bench soak clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -23,6 +23,12 @@ test: build
 
 bench: build
 	@BUILD_DIR=$(BUILD_DIR) bash bench/wallpaper-vs-chromium.sh $(BUILD_DIR)
+
+# A long run with view switches: `make soak SOAK_MINUTES=20 SOAK_SWITCH_MINUTES=3`.
+SOAK_MINUTES ?= 120
+SOAK_SWITCH_MINUTES ?= 10
+soak: build
+	@bash bench/soak.sh $(BUILD_DIR) $(SOAK_MINUTES) $(SOAK_SWITCH_MINUTES)
 
 clean:
 	rm -rf $(BUILD_DIR)

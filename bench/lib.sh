@@ -46,3 +46,67 @@ tree_cpu_ticks() {
   done
   echo "$total"
 }
+
+# Open file descriptors and threads of a process and all its descendants.
+tree_fd_count() {
+  local total=0 pid n
+  for pid in $(descendants "$1"); do
+    n=$(ls "/proc/$pid/fd" 2>/dev/null | wc -l)
+    total=$((total + n))
+  done
+  echo "$total"
+}
+tree_thread_count() {
+  local total=0 pid n
+  for pid in $(descendants "$1"); do
+    n=$(awk '/^Threads:/ { print $2 }' "/proc/$pid/status" 2>/dev/null || echo 0)
+    total=$((total + ${n:-0}))
+  done
+  echo "$total"
+}
+
+# The application and everything it started, ended before the next measurement.
+end_tree() {
+  local pid
+  for pid in $(descendants "$1" | tac); do kill "$pid" 2>/dev/null || true; done
+  wait "$1" 2>/dev/null || true
+}
+
+# The view-site origin the build was configured with; on loopback the site component is
+# served from this checkout on its port (SITE_PID is then its pid, part of what the
+# product costs), unless something already answers there.
+SITE_PID=
+start_view_site() {
+  local build_dir=$1 port
+  # The site program the product runs, on a free port of the benchmark's own; the
+  # application and the screen saver find it through their run-time origin hook.
+  port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+  SITE_ORIGIN="http://127.0.0.1:$port"
+  export TAVELO_TEST_VIEW_SITE_ORIGIN=$SITE_ORIGIN
+  "$build_dir/bin/tavelo-live-wallpaper-site" --listen "127.0.0.1:$port" --no-data-job --idle-exit 0 \
+    --data "$WORK/site-data" >"$WORK/site.log" 2>&1 &
+  SITE_PID=$!
+  pids+=($SITE_PID)
+  for _ in $(seq 50); do curl -fsS -o /dev/null "$SITE_ORIGIN/" 2>/dev/null && return 0; sleep 0.1; done
+  echo "the view site did not start: $(tail -3 "$WORK/site.log")" >&2
+  return 1
+}
+
+# A fresh home whose settings select view $1, for one run of the application.
+fresh_home_with_view() {
+  export HOME="$WORK/home-$RANDOM$RANDOM" XDG_RUNTIME_DIR="$WORK/runtime-$RANDOM$RANDOM"
+  mkdir -p "$HOME/Library/Application Support/Tavelo Live Wallpaper" "$XDG_RUNTIME_DIR"
+  chmod 700 "$XDG_RUNTIME_DIR"
+  echo "{\"selectedViewID\": \"$1\", \"firstLaunchDone\": true}" \
+    >"$HOME/Library/Application Support/Tavelo Live Wallpaper/config.json"
+}
+
+# Whether the screen shows a page's picture: the part below a browser's top bar is not
+# one uniform colour and is dark, as every darkened page is (an empty white browser
+# window with an info bar is not a picture of the page).
+screen_shows_something() {
+  import -window root -crop 1920x960+0+120 +repage "$WORK/probe.png" 2>/dev/null || return 1
+  local stats
+  stats=$(convert "$WORK/probe.png" -colorspace Gray -format '%[fx:standard_deviation] %[fx:mean]' info:)
+  awk -v s="${stats% *}" -v m="${stats#* }" 'BEGIN { exit !(s > 0.01 && m < 0.5) }'
+}

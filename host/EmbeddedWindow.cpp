@@ -2,6 +2,7 @@
 
 #include "platform/ProductNames.h"
 #include "platform/gtk/GtkWebView.h"
+#include "platform/gtk/WebEngineTuning.h"
 
 #include <X11/Xlib.h>
 #include <gdk/gdkx.h>
@@ -63,6 +64,9 @@ std::variant<std::unique_ptr<EmbeddedWindow>, std::string> EmbeddedWindow::attac
     }
     if (target == nullptr) {
         return "No such window: " + hex(xid);
+    }
+    if (target != gdk_get_default_root_window()) {
+        platform::gtk::WebEngineTuning::leaveAccelerationToEngine();
     }
     return std::unique_ptr<EmbeddedWindow>(new EmbeddedWindow(target, geometry.frame));
 }

@@ -3,6 +3,7 @@ import { formatPercent } from '../lib/format.mjs';
 import { marketsUrl, parseMarkets, readSnapshot, PERIODS } from '../lib/coingecko.mjs';
 import { bubbleRadii, placeBodies, step, resolveOverlaps, settle } from '../lib/bubbles.mjs';
 import { Poller } from '../lib/retry.mjs';
+import { latestKnown } from '../lib/latest.mjs';
 import { theme, changeColor, rgb } from '../lib/palette.mjs';
 import { pageFlags, cache, fetchText, statusNote, sharpCanvas, onFontsReady, FONT } from './common.mjs';
 
@@ -124,11 +125,14 @@ function layout(resized) {
     const old = previous.get(b.id);
     from.set(b.id, flags.reducedMotion || resized ? b.targetR : old ? old.r : 0);
   });
-  if (flags.reducedMotion) {
+  // The first picture is the finished layout of the data at hand, drawn at once (settling
+  // takes a few milliseconds); only later changes of the data are animated.
+  if (flags.reducedMotion || previous.size === 0) {
     for (const b of bodies) b.r = b.targetR;
     settle(bodies, width, height, { avoid });
     animation = null;
     draw();
+    canvas.dataset.settled = '1';
     return;
   }
   for (const b of bodies) b.r = from.get(b.id);
@@ -172,7 +176,7 @@ function show(list, kind, updatedAt) {
 // one, else the snapshot shipped with the page. Either way the page draws at once.
 const shipped = readSnapshot(window.TAVELO_COIN_SNAPSHOT);
 const cached = readSnapshot(cache.get(CACHE_KEY));
-const start = cached && (!shipped || cached.updatedAt > shipped.updatedAt || shipped.kind === 'sample') ? cached : shipped;
+const start = latestKnown(shipped, cached);
 if (start) show(start.coins, start.kind, start.updatedAt);
 
 const poller = new Poller({

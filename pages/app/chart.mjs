@@ -2,16 +2,18 @@
 // websocket. Two layers: the candles and axes, redrawn when the data changes (at most
 // every couple of seconds), and the last-price marker.
 import { formatPrice, formatPercent } from '../lib/format.mjs';
-import { klinesUrl, klineStreamUrl, parseKlines, parseKlineMessage, mergeCandle, makeCandle } from '../lib/binance.mjs';
+import { klinesUrl, klineStreamUrl, parseKlines, parseKlineMessage, mergeCandle, readCandleSnapshot } from '../lib/binance.mjs';
 import { niceTicks, timeTicks, formatTimeTick, linear } from '../lib/scale.mjs';
 import { Poller, backoffDelay } from '../lib/retry.mjs';
 import { theme, rgb } from '../lib/palette.mjs';
-import { pageFlags, fetchText, statusNote, sharpCanvas, onFontsReady, FONT } from './common.mjs';
+import { latestKnown, KEEP_EVERY_MS } from '../lib/latest.mjs';
+import { pageFlags, cache, fetchText, statusNote, sharpCanvas, onFontsReady, FONT } from './common.mjs';
 
 const SYMBOL = 'BTCUSDT';
 const INTERVAL = '15m';
 const INTERVAL_MS = 15 * 60e3;
 const MAX_CANDLES = 160;
+const CACHE_KEY = 'tavelo.btc.v1';
 
 const flags = pageFlags();
 const colors = theme(flags.darkened);
@@ -141,13 +143,21 @@ function setCandles(next, kind, updatedAt) {
   requestDraw();
 }
 
-// Shipped snapshot first, so the chart is there before any network answer.
-const snap = window.TAVELO_BTC_SNAPSHOT;
-if (snap && Array.isArray(snap.candles)) {
-  const list = snap.candles.map((c) => makeCandle(c.t, c.o, c.h, c.l, c.c, c.v)).filter(Boolean);
-  const at = Date.parse(snap.updatedAt);
-  candles = list.slice(-MAX_CANDLES);
-  note.set(snap.source === 'sample' ? 'sample' : 'snapshot', at);
+// The last live candles are kept, so the next start draws them rather than an older
+// snapshot.
+let keptAt = 0;
+function keep() {
+  const now = Date.now();
+  if (now - keptAt < KEEP_EVERY_MS) return;
+  keptAt = now;
+  cache.set(CACHE_KEY, { source: 'binance', updatedAt: new Date(now).toISOString(), candles });
+}
+
+// The newest data at hand first, so the chart is there before any network answer.
+const start = latestKnown(readCandleSnapshot(window.TAVELO_BTC_SNAPSHOT), readCandleSnapshot(cache.get(CACHE_KEY)));
+if (start) {
+  candles = start.candles.slice(-MAX_CANDLES);
+  note.set(start.kind, start.updatedAt);
   draw();
 }
 
@@ -167,6 +177,7 @@ function openSocket() {
     socketFailures = 0;
     candles = mergeCandle(candles, update.candle, MAX_CANDLES);
     note.set('live', Date.now());
+    keep();
     requestDraw();
   };
   ws.onclose = () => { socket = null; scheduleSocket(); };
@@ -188,6 +199,8 @@ const history = new Poller({
     const parsed = parseKlines(res.status, res.text);
     if (!parsed.ok) return { ok: false, retryAfterMs: res.retryAfterMs };
     setCandles(parsed.candles, 'live', Date.now());
+    keptAt = 0;
+    keep();
     openSocket();
     return { ok: true };
   },

@@ -60,3 +60,17 @@ export function mergeCandle(candles, candle, max = 500) {
   else return candles;
   return next.length > max ? next.slice(next.length - max) : next;
 }
+
+// Candles stored as { source, updatedAt, candles: [{ t, o, h, l, c, v }] } (the shipped
+// snapshot, or the page's own kept answer): the valid ones in time order, or null.
+export function readCandleSnapshot(data) {
+  if (!data || !Array.isArray(data.candles)) return null;
+  const list = [];
+  for (const c of data.candles) {
+    const candle = c && typeof c === 'object' ? makeCandle(c.t, c.o, c.h, c.l, c.c, c.v) : null;
+    if (candle && (list.length === 0 || candle.t > list[list.length - 1].t)) list.push(candle);
+  }
+  if (list.length === 0) return null;
+  const updatedAt = Date.parse(data.updatedAt);
+  return { candles: list, updatedAt: Number.isFinite(updatedAt) ? updatedAt : NaN, kind: data.source === 'sample' ? 'sample' : 'snapshot' };
+}

@@ -2,6 +2,7 @@
 
 #include "platform/Log.h"
 #include "platform/gtk/LocalPageScheme.h"
+#include "platform/gtk/WebEngineTuning.h"
 #include "platform/linux/ViewSiteLauncher.h"
 #include "shared/ControlCharacterEscape.h"
 
@@ -18,7 +19,7 @@ void cancelDownload(WebKitWebContext*, WebKitDownload* download, gpointer) { web
 
 WebKitWebContext* persistentContext() {
     static WebKitWebContext* context = [] {
-        WebKitWebContext* shared = webkit_web_context_get_default();
+        WebKitWebContext* shared = WebEngineTuning::newContext(false);
         LocalPageScheme::registerIn(shared);
         g_signal_connect(shared, "download-started", G_CALLBACK(cancelDownload), nullptr);
         return shared;
@@ -61,7 +62,7 @@ WebKitWebContext* GtkWebView::createWebContext(const WebViewConfiguration& confi
     if (!configuration.nonPersistentDataStore) {
         return GObjectPtr<WebKitWebContext>(static_cast<WebKitWebContext*>(g_object_ref(persistentContext()))).release();
     }
-    WebKitWebContext* ephemeral = webkit_web_context_new_ephemeral();
+    WebKitWebContext* ephemeral = WebEngineTuning::newContext(true);
     LocalPageScheme::registerIn(ephemeral);
     g_signal_connect(ephemeral, "download-started", G_CALLBACK(cancelDownload), nullptr);
     return ephemeral;
@@ -76,6 +77,7 @@ GtkWebView::GtkWebView(const Rect& frame, const WebViewConfiguration& configurat
     WebKitSettings* settings = webkit_web_view_get_settings(view_.get());
     webkit_settings_set_javascript_can_open_windows_automatically(settings, FALSE);
     webkit_settings_set_enable_developer_extras(settings, FALSE);
+    WebEngineTuning::applyTo(settings);
     connectSignals();
     networkHandler_ =
         g_signal_connect(g_network_monitor_get_default(), "network-changed", G_CALLBACK(&GtkWebView::onNetworkChanged), this);

@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# The web engine's graphics choice: made once per process from what the machine's GL
+# offers, logged once (however many views are loaded, in the application and in the
+# screen-saver host alike), and the pages still draw with it.
+set -euo pipefail
+source "$(dirname "$0")/lib.sh"
+
+start_display
+start_site
+use_temporary_home
+mkdir -p "$(dirname "$(settings_file)")"
+echo '{"firstLaunchDone": true, "selectedViewID": "crypto_bubbles"}' >"$(settings_file)"
+
+graphics_lines() { grep -c -- " Graphics: " "$1" || true; }
+no_gpu_device() { ! compgen -G "/dev/dri/renderD*" >/dev/null && [[ ! -e /dev/nvidia0 ]]; }
+no_gpu_line="⚠️ Graphics: no GPU device, so GL could only be a software rasteriser; web pages are drawn without GL compositing"
+
+"$APP" >"$WORK/app.log" 2>&1 &
+track $!
+wait_for 30 grep -q "App did finish launching" "$WORK/app.log" || fail "the application did not start"
+wait_for 40 screen_shows_content || fail "the bubbles page did not draw"
+(( $(graphics_lines "$WORK/app.log") == 1 )) || fail "graphics lines: $(grep -- ' Graphics: ' "$WORK/app.log")"
+if no_gpu_device; then
+  log_has_line_ending "$WORK/app.log" "$no_gpu_line" || fail "expected the no-GPU choice: $(grep -- ' Graphics: ' "$WORK/app.log")"
+fi
+
+# Two more views through the settings window: each loads a page, nothing is chosen again.
+"$APP" >>"$WORK/second.log" 2>&1 || fail "launching again failed"
+wait_for 15 xdotool search --onlyvisible --name '^Tavelo Settings$' || fail "the settings window did not open"
+settings=$(xdotool search --onlyvisible --name '^Tavelo Settings$' | head -1)
+for card in "150 380 sp500_heatmap" "400 160 crypto_chart"; do
+  read -r x y view <<<"$card"
+  xdotool mousemove --window "$settings" "$x" "$y" click 1
+  wait_for 10 grep -q "\"selectedViewID\": \"$view\"" "$(settings_file)" || fail "the $view card did not switch"
+done
+xdotool mousemove 5 5
+sleep 3
+(( $(graphics_lines "$WORK/app.log") == 1 )) || fail "chosen again on a view switch: $(grep -- ' Graphics: ' "$WORK/app.log")"
+import -window root "$WORK/chart.png"
+picture_shows_content "$WORK/chart.png" || fail "the chart did not draw after the switch"
+
+# The screen-saver host makes its web views through the same code.
+"$BUILD_DIR/bin/tavelo-live-wallpaper-screensaver" >"$WORK/saver.log" 2>&1 &
+saver=$!
+track $saver
+wait_for 40 grep -q "✅ Finished loading." "$WORK/saver.log" || fail "the screen saver did not load: $(tail -3 "$WORK/saver.log")"
+(( $(graphics_lines "$WORK/saver.log") == 1 )) || fail "screen-saver graphics lines: $(grep -- ' Graphics: ' "$WORK/saver.log")"
+if no_gpu_device; then
+  log_has_line_ending "$WORK/saver.log" "$no_gpu_line" || fail "the screen saver chose otherwise"
+fi
+kill -TERM "$saver"
+note "graphics choice logged once per process, pages drawn"
