@@ -8,6 +8,8 @@ SHOTS="$TAVELO_BUILD_DIR/screenshots/screensaver"
 WORK="$(mktemp -d /tmp/tavelo-saver-it.XXXXXX)"
 chmod 755 "$WORK"
 mkdir -p "$SHOTS"
+source "$(dirname "${BASH_SOURCE[0]}")/stage_for_account.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/critical_messages.sh"
 PIDS_TO_END=()
 
 fail() {
@@ -16,13 +18,15 @@ fail() {
 }
 
 cleanup() {
-    local pid
+    local status=$? pid
     for pid in "${PIDS_TO_END[@]}"; do
         kill "$pid" 2>/dev/null || true
     done
     [[ -n "${XVFB_PID:-}" ]] && kill "$XVFB_PID" 2>/dev/null
     wait 2>/dev/null || true
+    check_critical_messages "$WORK" || status=1
     rm -rf "$WORK"
+    exit "$status"
 }
 trap cleanup EXIT
 

@@ -21,6 +21,12 @@ ACCOUNT_HOME=$(getent passwd "$ACCOUNT" | cut -d: -f6)
 rm -rf "$ACCOUNT_HOME"
 mkdir -p "$ACCOUNT_HOME/.run"
 chmod 700 "$ACCOUNT_HOME/.run"
+# The account runs a copy: the build may sit where only its owner can enter. The
+# generated programs line names the built host; it runs the copy instead.
+stage_for_account "$TAVELO_BUILD_DIR" "$WORK/stage"
+programs=$(<"$TAVELO_BUILD_DIR/xscreensaver/programs")
+programs=${programs//"$TAVELO_BUILD_DIR/bin/"/"$WORK/stage/bin/"}
+[[ "$programs" == *"$WORK/stage/bin/tavelo-live-wallpaper-screensaver"* ]] || fail "no host in the programs line: $programs"
 {
     echo "timeout: 0:30:00"
     echo "lock: False"
@@ -30,7 +36,7 @@ chmod 700 "$ACCOUNT_HOME/.run"
     echo "mode: one"
     echo "selected: 0"
     echo "programs: \\"
-    cat "$TAVELO_BUILD_DIR/xscreensaver/programs"
+    echo "$programs"
     echo ""
 } >"$ACCOUNT_HOME/.xscreensaver"
 chown -R "$ACCOUNT:" "$ACCOUNT_HOME"

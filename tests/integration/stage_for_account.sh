@@ -1,0 +1,20 @@
+# Sourced by the integration helpers. An unprivileged test account cannot reach a build
+# inside a folder only its owner can enter (a checkout under /root, or any 0700 folder),
+# so what it runs is copied out first.
+
+# stage_for_account BUILD DEST: copies the two programs and the bundles beside them, laid
+# out as the build lays them out (the programs find the bundles from bin/), into DEST,
+# readable by everyone. DEST lies in the test's own work folder (made enterable by the
+# caller), which the test removes when it ends.
+stage_for_account() {
+  local build=$1 dest=$2 program bundle
+  mkdir -p "$dest/bin"
+  for program in tavelo-live-wallpaper tavelo-live-wallpaper-screensaver; do
+    [[ -x "$build/bin/$program" ]] || { echo "FAIL: $build/bin/$program is not built" >&2; exit 1; }
+    cp "$build/bin/$program" "$dest/bin/"
+  done
+  for bundle in "Tavelo Live Wallpaper.app" "Tavelo Live Wallpaper Screensaver.saver"; do
+    cp -R "$build/$bundle" "$dest/"
+  done
+  chmod -R a+rX "$dest"
+}
