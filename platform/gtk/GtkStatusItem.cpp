@@ -2,12 +2,52 @@
 
 #include <libayatana-appindicator/app-indicator.h>
 
+#ifdef GDK_WINDOWING_WAYLAND
+#include <gdk/gdkwayland.h>
+#endif
+
 #include <string>
 
 namespace platform::gtk {
 
 namespace {
 constexpr const char* indicatorID = "tavelo-live-wallpaper";
+
+// Without a StatusNotifierItem host the library falls back to an XEmbed tray icon
+// (GtkStatusIcon). Wayland has no XEmbed tray: there the fallback only prints GTK
+// CRITICALs, so on Wayland the indicator is of a subclass that does not fall back.
+GtkStatusIcon* noFallback(AppIndicator*) { return nullptr; }
+void noUnfallback(AppIndicator*, GtkStatusIcon*) {}
+
+GType indicatorWithoutFallbackType() {
+    static const GType type = g_type_register_static_simple(
+        APP_INDICATOR_TYPE, "TaveloIndicatorWithoutFallback", sizeof(AppIndicatorClass),
+        [](gpointer klass, gpointer) {
+            auto* indicatorClass = static_cast<AppIndicatorClass*>(klass);
+            indicatorClass->fallback = noFallback;
+            indicatorClass->unfallback = noUnfallback;
+        },
+        sizeof(AppIndicator), nullptr, static_cast<GTypeFlags>(0));
+    return type;
+}
+
+bool onWayland() {
+#ifdef GDK_WINDOWING_WAYLAND
+    GdkDisplay* display = gdk_display_get_default();
+    return display != nullptr && GDK_IS_WAYLAND_DISPLAY(display);
+#else
+    return false;
+#endif
+}
+
+AppIndicator* makeIndicator() {
+    if (!onWayland()) {
+        return app_indicator_new(indicatorID, "", APP_INDICATOR_CATEGORY_APPLICATION_STATUS);
+    }
+    return APP_INDICATOR(g_object_new(indicatorWithoutFallbackType(), "id", indicatorID, "category",
+                                      "ApplicationStatus", "icon-name", "", nullptr));
+}
+
 }  // namespace
 
 GtkStatusMenuItem::GtkStatusMenuItem(GtkWidget* item, std::function<void()> action)
@@ -74,7 +114,7 @@ void GtkStatusMenu::addSeparator() {
 }
 
 GtkStatusItem::GtkStatusItem()
-    : indicator_(adoptGObject(app_indicator_new(indicatorID, "", APP_INDICATOR_CATEGORY_APPLICATION_STATUS))) {}
+    : indicator_(adoptGObject(makeIndicator())) {}
 
 GtkStatusItem::~GtkStatusItem() {
     if (indicator_) {
