@@ -13,6 +13,8 @@ packages=(
   xvfb xauth x11-utils xdotool imagemagick openbox dbus dbus-x11 procps
   xscreensaver xscreensaver-data fonts-dejavu-core fonts-noto-color-emoji sway grim weston xwayland curl
   nodejs python3 desktop-file-utils libglib2.0-bin util-linux passwd
+  # the gates CI runs besides the tests
+  clang-format clang-tidy
 )
 
 missing=()
