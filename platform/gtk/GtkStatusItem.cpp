@@ -40,6 +40,28 @@ bool onWayland() {
 #endif
 }
 
+// The library's XEmbed fallback looks for the indicator's icon folder in GTK's icon
+// search path with a loop that reads past the end of the list when the folder is not
+// there (harmless with glibc's allocator, a crash under AddressSanitizer). With the
+// folder in the list already, the loop stops where it finds it.
+void addToIconSearchPath(const std::string& folder) {
+    GtkIconTheme* theme = gtk_icon_theme_get_default();
+    if (theme == nullptr) {
+        return;
+    }
+    gchar** paths = nullptr;
+    gint count = 0;
+    gtk_icon_theme_get_search_path(theme, &paths, &count);
+    bool present = false;
+    for (gint i = 0; i < count && !present; ++i) {
+        present = folder == paths[i];
+    }
+    g_strfreev(paths);
+    if (!present) {
+        gtk_icon_theme_append_search_path(theme, folder.c_str());
+    }
+}
+
 AppIndicator* makeIndicator() {
     if (!onWayland()) {
         return app_indicator_new(indicatorID, "", APP_INDICATOR_CATEGORY_APPLICATION_STATUS);
@@ -129,6 +151,7 @@ void GtkStatusItem::setImage(const std::optional<std::filesystem::path>& image) 
         return;
     }
     // The tray finds the picture by name in the folder that holds it.
+    addToIconSearchPath(image->parent_path().string());
     app_indicator_set_icon_theme_path(indicator_.get(), image->parent_path().c_str());
     app_indicator_set_icon_full(indicator_.get(), image->stem().c_str(), "Tavelo Live Wallpaper");
     hasImage_ = true;
