@@ -93,7 +93,7 @@ void SettingsViewController::buildGrid() {
     for (int row = 0; row < rows; ++row) {
         auto rowStack = platform_.widgets().makeStackView(platform::StackOrientation::horizontal, gridSpacing);
         for (int column = 0; column < gridColumns; ++column) {
-            const std::size_t index = static_cast<std::size_t>(row * gridColumns + column);
+            const std::size_t index = static_cast<std::size_t>(row) * gridColumns + column;
             if (index >= items_.size()) {
                 break;
             }

@@ -98,7 +98,9 @@ std::optional<platform::Rect> monitorFrameAt(const platform::Rect& target) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+// An exception that gets this far ends the process, as XScreenSaver expects of a hack
+// that cannot go on; there is nothing to clean up that the system does not.
+int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
     g_unix_signal_add(SIGTERM, onStopSignal, nullptr);
     g_unix_signal_add(SIGINT, onStopSignal, nullptr);
     // Started through the launcher, the stop signals come blocked (and perhaps

@@ -46,11 +46,14 @@ std::string loadSelectedViewID(const HomeDirectorySources& sources) {
         return viewID;
     }
 
+    // Separated by position, not by what came before: an empty first key is listed too.
     std::string keys;
+    bool first = true;
     for (const auto& [key, value] : document.items()) {
-        if (!keys.empty()) {
+        if (!first) {
             keys += ", ";
         }
+        first = false;
         keys += escapeControlCharacters(key);
     }
     platform::systemLog("⚠️ Screensaver: no selectedViewID in config (" + keys + "), defaulting to crypto_bubbles");

@@ -19,6 +19,8 @@ packages=(
   lintian file
   # window managers and desktop-icon programs the wallpaper is tested under
   i3-wm fluxbox xfwm4 xfdesktop4 pcmanfm mutter nemo
+  # the gates CI runs besides the tests
+  clang-format clang-tidy
 )
 
 missing=()

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 namespace {
@@ -41,10 +42,15 @@ std::optional<std::string> readBoundedFile(const std::filesystem::path& path, st
         static_cast<std::size_t>(info.st_size) > maxBytes) {
         return std::nullopt;
     }
+    // Sized by what the file holds now, not by the bound: a settings file is usually tiny.
+    // One byte more than it holds shows whether it grew while being read.
     std::string bytes;
-    bytes.resize(maxBytes + 1);
+    bytes.resize(static_cast<std::size_t>(info.st_size) + 1);
     std::size_t total = 0;
-    while (total < bytes.size()) {
+    while (total <= maxBytes) {
+        if (total == bytes.size()) {
+            bytes.resize(std::min(bytes.size() * 2, maxBytes + 1));
+        }
         const ssize_t count = ::read(file.get(), bytes.data() + total, bytes.size() - total);
         if (count < 0) {
             if (errno == EINTR) {

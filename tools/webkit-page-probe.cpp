@@ -198,7 +198,7 @@ void onSnapshot(GObject* source, GAsyncResult* res, gpointer data) {
     const int stride = cairo_image_surface_get_stride(flat.get());
     double sum = 0, sumSq = 0;
     for (int y = 0; y < h; ++y) {
-        const uint32_t* row = reinterpret_cast<const uint32_t*>(data8 + y * stride);
+        const uint32_t* row = reinterpret_cast<const uint32_t*>(data8 + static_cast<std::ptrdiff_t>(y) * stride);
         for (int x = 0; x < w; ++x) {
             const uint32_t px = row[x];
             const double luma = 0.2126 * ((px >> 16) & 0xff) + 0.7152 * ((px >> 8) & 0xff) + 0.0722 * (px & 0xff);

@@ -283,7 +283,8 @@ void GtkCardSurface::animateScale(double factor, double seconds) {
 gboolean GtkCardSurface::onTick(GtkWidget* widget, GdkFrameClock* clock, gpointer data) {
     auto* self = static_cast<GtkCardSurface*>(data);
     Scaling& scaling = self->scaling_;
-    const double elapsed = (gdk_frame_clock_get_frame_time(clock) - scaling.startMicroseconds) / 1e6;
+    const gint64 microseconds = gdk_frame_clock_get_frame_time(clock) - scaling.startMicroseconds;
+    const double elapsed = static_cast<double>(microseconds) / 1e6;
     const double progress = std::clamp(elapsed / scaling.seconds, 0.0, 1.0);
     self->scale_ = scaling.from + (scaling.to - scaling.from) * easeInEaseOut(progress);
     gtk_widget_queue_draw(widget);

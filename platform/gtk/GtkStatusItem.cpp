@@ -4,9 +4,75 @@
 
 #include <libayatana-appindicator/app-indicator.h>
 
+#ifdef GDK_WINDOWING_WAYLAND
+#include <gdk/gdkwayland.h>
+#endif
+
 #include <string>
 
 namespace platform::gtk {
+
+namespace {
+constexpr const char* indicatorID = product::programName;
+
+// Without a StatusNotifierItem host the library falls back to an XEmbed tray icon
+// (GtkStatusIcon). Wayland has no XEmbed tray: there the fallback only prints GTK
+// CRITICALs, so on Wayland the indicator is of a subclass that does not fall back.
+GtkStatusIcon* noFallback(AppIndicator*) { return nullptr; }
+void noUnfallback(AppIndicator*, GtkStatusIcon*) {}
+
+GType indicatorWithoutFallbackType() {
+    static const GType type = g_type_register_static_simple(
+        APP_INDICATOR_TYPE, "TaveloIndicatorWithoutFallback", sizeof(AppIndicatorClass),
+        [](gpointer klass, gpointer) {
+            auto* indicatorClass = static_cast<AppIndicatorClass*>(klass);
+            indicatorClass->fallback = noFallback;
+            indicatorClass->unfallback = noUnfallback;
+        },
+        sizeof(AppIndicator), nullptr, static_cast<GTypeFlags>(0));
+    return type;
+}
+
+bool onWayland() {
+#ifdef GDK_WINDOWING_WAYLAND
+    GdkDisplay* display = gdk_display_get_default();
+    return display != nullptr && GDK_IS_WAYLAND_DISPLAY(display);
+#else
+    return false;
+#endif
+}
+
+// The library's XEmbed fallback looks for the indicator's icon folder in GTK's icon
+// search path with a loop that reads past the end of the list when the folder is not
+// there (harmless with glibc's allocator, a crash under AddressSanitizer). With the
+// folder in the list already, the loop stops where it finds it.
+void addToIconSearchPath(const std::string& folder) {
+    GtkIconTheme* theme = gtk_icon_theme_get_default();
+    if (theme == nullptr) {
+        return;
+    }
+    gchar** paths = nullptr;
+    gint count = 0;
+    gtk_icon_theme_get_search_path(theme, &paths, &count);
+    bool present = false;
+    for (gint i = 0; i < count && !present; ++i) {
+        present = folder == paths[i];
+    }
+    g_strfreev(paths);
+    if (!present) {
+        gtk_icon_theme_append_search_path(theme, folder.c_str());
+    }
+}
+
+AppIndicator* makeIndicator() {
+    if (!onWayland()) {
+        return app_indicator_new(indicatorID, "", APP_INDICATOR_CATEGORY_APPLICATION_STATUS);
+    }
+    return APP_INDICATOR(g_object_new(indicatorWithoutFallbackType(), "id", indicatorID, "category",
+                                      "ApplicationStatus", "icon-name", "", nullptr));
+}
+
+}  // namespace
 
 GtkStatusMenuItem::GtkStatusMenuItem(GtkWidget* item, std::function<void()> action)
     : item_(static_cast<GtkWidget*>(g_object_ref(item))), action_(std::move(action)) {
@@ -67,8 +133,7 @@ void GtkStatusMenu::addSeparator() {
 }
 
 GtkStatusItem::GtkStatusItem()
-    : indicator_(
-          adoptGObject(app_indicator_new(product::programName, "", APP_INDICATOR_CATEGORY_APPLICATION_STATUS))) {}
+    : indicator_(adoptGObject(makeIndicator())) {}
 
 GtkStatusItem::~GtkStatusItem() {
     if (indicator_) {
@@ -83,6 +148,7 @@ void GtkStatusItem::setImage(const std::optional<std::filesystem::path>& image) 
         return;
     }
     // The tray finds the picture by name in the folder that holds it.
+    addToIconSearchPath(image->parent_path().string());
     app_indicator_set_icon_theme_path(indicator_.get(), image->parent_path().c_str());
     app_indicator_set_icon_full(indicator_.get(), image->stem().c_str(), product::name);
     hasImage_ = true;

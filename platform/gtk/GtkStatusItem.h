@@ -8,7 +8,8 @@
 #include <memory>
 #include <vector>
 
-typedef struct _AppIndicator AppIndicator;
+// The library's own tag name, declared here to keep its header out of ours.
+typedef struct _AppIndicator AppIndicator;  // NOLINT(bugprone-reserved-identifier)
 
 namespace platform::gtk {
 

@@ -17,7 +17,7 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* accessRootKey = "tavelo-access-root";
-constexpr std::uintmax_t largestServedFile = 64u * 1024u * 1024u;
+constexpr std::uintmax_t largestServedFile = std::uintmax_t{64} * 1024 * 1024;
 
 const char* contentTypeFor(const fs::path& file) {
     static const std::map<std::string, const char*> types{

@@ -3,6 +3,7 @@
 #include "platform/Bundle.h"
 #include "platform/Log.h"
 #include "platform/ProductNames.h"
+#include "platform/linux/ScreenSaverBundleCheck.h"
 #include "platform/linux/XScreenSaverPrograms.h"
 
 #include <unistd.h>
@@ -32,6 +33,12 @@ std::string XScreenSaverInstaller::commandFor(const std::filesystem::path& saver
 }
 
 bool XScreenSaverInstaller::install(const std::filesystem::path& saverBundle) {
+    // Anything can be named like a bundle; registering it would leave a screen saver
+    // that never starts, after telling the user it was installed.
+    if (const auto problem = screenSaverBundleProblem(saverBundle)) {
+        reportFailure("What was found is not a screen-saver bundle: " + *problem + ".");
+        return false;
+    }
     const int answer = alerts_.runModal(Alert{
         "Install the screen saver \u201C" + saverBundle.stem().string() + "\u201D?",
         "It will become XScreenSaver's screen saver, for you only.",

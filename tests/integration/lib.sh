@@ -9,6 +9,8 @@ APP="$BUILD_DIR/bin/tavelo-live-wallpaper"
 
 WORK=$(mktemp -d /tmp/tavelo-it-XXXXXX)
 TEST_SITE_PORT=""
+source "$(dirname "${BASH_SOURCE[0]}")/stage_for_account.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/critical_messages.sh"
 _pids=()
 
 # A tracked process and everything it started (a command run through a shell
@@ -20,7 +22,7 @@ process_tree() {
 }
 
 cleanup() {
-  local pid everything=()
+  local status=$? pid everything=()
   for ((i = ${#_pids[@]} - 1; i >= 0; i--)); do
     everything+=($(process_tree "${_pids[i]}"))
   done
@@ -30,7 +32,9 @@ cleanup() {
   stop_test_site
   # Whatever the unprivileged test account still runs belongs to this test.
   if [[ -n "${account:-}" ]]; then pkill -KILL -u "$account" 2>/dev/null || true; fi
+  check_critical_messages "$WORK" || status=1
   if [[ -z "${KEEP_WORK:-}" ]]; then rm -rf "$WORK"; fi
+  exit "$status"
 }
 trap cleanup EXIT
 
@@ -200,6 +204,9 @@ use_unprivileged_account() {
   site_config_into_home "$home"
   chown -R "$account" "$runtime" "$home"
   chmod 700 "$runtime"
+  # The account runs a copy: the build may sit where only its owner can enter.
+  stage_for_account "$BUILD_DIR" "$WORK/stage"
+  APP="$WORK/stage/bin/tavelo-live-wallpaper"
 }
 
 as_account() {

@@ -8,6 +8,8 @@ SHOTS="$TAVELO_BUILD_DIR/screenshots/screensaver"
 WORK="$(mktemp -d /tmp/tavelo-saver-it.XXXXXX)"
 chmod 755 "$WORK"
 mkdir -p "$SHOTS"
+source "$(dirname "${BASH_SOURCE[0]}")/stage_for_account.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/critical_messages.sh"
 PIDS_TO_END=()
 
 # The host starts the built-in view site when a site view is shown: on a port of the
@@ -27,7 +29,7 @@ fail() {
 }
 
 cleanup() {
-    local pid
+    local status=$? pid
     for pid in "${PIDS_TO_END[@]}"; do
         kill "$pid" 2>/dev/null || true
     done
@@ -37,7 +39,9 @@ cleanup() {
     site=$({ ss -ltnpH "sport = :$SITE_PORT_OF_TEST" 2>/dev/null | grep -o 'pid=[0-9]*' | head -1 | cut -d= -f2; } || true)
     [[ -n "$site" && "$(cat /proc/"$site"/comm 2>/dev/null)" == tavelo-live-wal* ]] && kill "$site" 2>/dev/null
     wait 2>/dev/null || true
+    check_critical_messages "$WORK" || status=1
     rm -rf "$WORK"
+    exit "$status"
 }
 trap cleanup EXIT
 

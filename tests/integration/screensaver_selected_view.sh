@@ -19,6 +19,9 @@ CONFIG_DIR="$(dirname "$ACCOUNT_HOME/${TAVELO_SETTINGS_RELATIVE_PATH:?}")"
 rm -rf "$ACCOUNT_HOME"
 mkdir -p "$CONFIG_DIR" "$ACCOUNT_HOME/.run"
 chmod 700 "$ACCOUNT_HOME/.run"
+# The account runs a copy: the build may sit where only its owner can enter.
+stage_for_account "$TAVELO_BUILD_DIR" "$WORK/stage"
+HOST="$WORK/stage/bin/tavelo-live-wallpaper-screensaver"
 
 # What the application writes when the user picks a view.
 store_choice() {

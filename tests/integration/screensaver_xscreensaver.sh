@@ -46,6 +46,9 @@ programs:								      \
 pointerHysteresis:  10
 SETTINGS
 cp "$ACCOUNT_HOME/.xscreensaver" "$WORK/xscreensaver.before"
+# The account runs a copy: the build may sit where only its owner can enter. The
+# application registers the host beside it, so the copy's host is the one listed.
+stage_for_account "$TAVELO_BUILD_DIR" "$WORK/stage"
 chown -R "$ACCOUNT:" "$ACCOUNT_HOME"
 
 start_xvfb
@@ -76,7 +79,7 @@ alert_window() {
     done
     return 1
 }
-as_account env GDK_BACKEND=x11 dbus-run-session -- "$TAVELO_BUILD_DIR/bin/tavelo-live-wallpaper" >"$WORK/app.log" 2>&1 &
+as_account env GDK_BACKEND=x11 dbus-run-session -- "$WORK/stage/bin/tavelo-live-wallpaper" >"$WORK/app.log" 2>&1 &
 app=$!
 PIDS_TO_END+=($app)
 for alert in question confirmation report; do

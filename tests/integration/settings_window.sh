@@ -18,10 +18,14 @@ mkdir -p "$artifacts"
 
 work="$(mktemp -d)"
 pids=()
+source "$(dirname "$0")/critical_messages.sh"
 cleanup() {
+  local status=$?
   for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null || true; done
   wait 2>/dev/null || true
+  check_critical_messages "$work" || status=1
   rm -rf "$work"
+  exit "$status"
 }
 trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; echo "--- application log:" >&2; cat "$work/app.log" >&2 || true; exit 1; }

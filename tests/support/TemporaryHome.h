@@ -29,7 +29,7 @@ public:
 
     // Writes `bytes` to `relative`, making the folders on the way.
     std::filesystem::path write(const std::filesystem::path& relative, std::string_view bytes) const {
-        const auto file = path_ / relative;
+        auto file = path_ / relative;
         std::filesystem::create_directories(file.parent_path());
         std::ofstream(file, std::ios::binary) << bytes;
         return file;
@@ -70,7 +70,7 @@ private:
 // Writes a bundle folder with the given top-level resources.
 inline std::filesystem::path makeBundle(const std::filesystem::path& parent, const std::string& name,
                                         std::initializer_list<const char*> resources) {
-    const auto bundle = parent / name;
+    auto bundle = parent / name;
     std::filesystem::create_directories(bundle / "Contents/Resources");
     for (const char* resource : resources) {
         std::ofstream(bundle / "Contents/Resources" / resource) << "<!doctype html><title>" << resource << "</title>";

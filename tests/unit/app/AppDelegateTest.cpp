@@ -5,12 +5,15 @@
 #include "platform/fake/RecordingPlatform.h"
 #include "shared/ViewSite.h"
 #include "tests/support/AppLaunch.h"
+#include "tests/support/CallOrder.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
 namespace {
 
+using testing_support::allCallsBefore;
+using testing_support::callsInOrder;
 
 class AppDelegateTest : public ::testing::Test, protected testing_support::AppLaunch {
 protected:
@@ -37,33 +40,34 @@ TEST_F(AppDelegateTest, FirstLaunchRegistersTheLoginItemAndRecordsItBeforeTheWal
     EXPECT_EQ(saved["selectedViewID"], "crypto_bubbles");
 
     EXPECT_EQ(calls().front(), "log App did finish launching");
-    EXPECT_LT(fake.record.indexOf("loginItem.register"), fake.record.indexOf("window.create"));
+    EXPECT_TRUE(callsInOrder(fake.record, {"loginItem.register", "window.create"}));
     EXPECT_EQ(fake.record.count("loginItem.register"), 1);
 }
 
 TEST_F(AppDelegateTest, StartUpBuildsTheDesktopWindowThenTheWebViewThenLoadsTheDarkenedPage) {
     launch();
-    const std::vector<std::string> expected{
-        "log App did finish launching",
-        "loginItem.register",
-        "screen.main {0,0,1920,1080}",
-        "window.create {0,0,1920,1080}",
-        "window.setLevel desktop",
-        "window.setOpaque true",
-        "window.setBackgroundColor black",
-        "window.setCollectionBehavior 0x51",
-        "window.setIgnoresMouseEvents true",
-        "window.makeKeyAndOrderFront",
-        "screen.main {0,0,1920,1080}",
-        "webView.create {0,0,1920,1080}",
-        "webView.setDrawsBackground false",
-        "webView.setWantsLayer true",
-        "webView.setAutoresizingMask 18",
-        "window.addSubview webView",
-        "webView.loadFileURL " + resources() + "index.html?darkened=1 access=" + resources(),
-    };
-    ASSERT_GE(calls().size(), expected.size());
-    EXPECT_EQ(std::vector<std::string>(calls().begin(), calls().begin() + expected.size()), expected);
+    const auto& record = fake.record;
+    EXPECT_EQ(calls().front(), "log App did finish launching");
+    // Window, then web view in it, then the page: the steps that depend on one another.
+    EXPECT_TRUE(callsInOrder(record, {
+                                         "window.create {0,0,1920,1080}",
+                                         "window.makeKeyAndOrderFront",
+                                         "webView.create {0,0,1920,1080}",
+                                         "window.addSubview webView",
+                                         "webView.loadFileURL " + resources() + "index.html?darkened=1 access=" +
+                                             resources(),
+                                     }));
+    // Placed on the desktop, black and click-through before it is ever shown.
+    for (const char* placement : {"window.setLevel desktop", "window.setCollectionBehavior 0x51",
+                                  "window.setIgnoresMouseEvents true", "window.setBackgroundColor black"}) {
+        EXPECT_TRUE(allCallsBefore(record, placement, "window.makeKeyAndOrderFront")) << placement;
+    }
+    // The page's transparency is set before the web view is in the window.
+    EXPECT_TRUE(allCallsBefore(record, "webView.setDrawsBackground false", "window.addSubview webView"));
+    EXPECT_EQ(record.count("webView.setDrawsBackground"), 1);
+    EXPECT_EQ(record.count("window.create"), 1);
+    EXPECT_EQ(record.count("webView.create"), 1);
+    EXPECT_EQ(record.count("webView.load"), 1);
     EXPECT_TRUE(delegate->wallpaperVisible());
     EXPECT_EQ(delegate->wallpaperMenuTitle(), "Hide Wallpaper");
 }

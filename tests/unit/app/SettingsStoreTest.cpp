@@ -94,15 +94,20 @@ TEST_F(SettingsStoreTest, EverySaveWritesBothMembersAndDropsOthers) {
     EXPECT_NE(home.readSettings().find('\n'), std::string::npos) << "pretty-printed";
 }
 
-TEST_F(SettingsStoreTest, OversizedAndSpecialFilesCountAsUnreadableWithoutBlocking) {
-    home.writeSettings("{\"selectedViewID\": \"" + std::string(70 * 1024, 'a') + "\"}");
+TEST_F(SettingsStoreTest, LargeValidFilesLoadAndSpecialFilesCountAsUnreadableWithoutBlocking) {
+    // Padded by some tool or by hand: still the user's choice and a finished first launch.
+    home.writeSettings("{\"pad\": \"" + std::string(std::size_t{2} << 20, ' ') +
+                       "\", \"selectedViewID\": \"sp500_heatmap\", \"firstLaunchDone\": true}");
     store.load();
-    EXPECT_EQ(store.selectedViewID(), "crypto_bubbles");
+    EXPECT_EQ(store.selectedViewID(), "sp500_heatmap");
+    EXPECT_TRUE(store.firstLaunchDone());
 
+    FreshSettingsStore fresh;
     std::filesystem::remove(home.settingsFile());
     ASSERT_EQ(::mkfifo(home.settingsFile().c_str(), 0600), 0);
-    store.load();  // a FIFO with no writer would block a plain read forever
-    EXPECT_EQ(store.selectedViewID(), "crypto_bubbles");
+    fresh.load();  // a FIFO with no writer would block a plain read forever
+    EXPECT_EQ(fresh.selectedViewID(), "crypto_bubbles");
+    EXPECT_FALSE(fresh.firstLaunchDone());
 }
 
 TEST_F(SettingsStoreTest, AFailedWriteKeepsTheNewValueInMemoryAndLeavesNoTemporaryFiles) {

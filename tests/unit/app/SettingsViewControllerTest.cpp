@@ -1,6 +1,7 @@
 #include "app/Catalogue.h"
 #include "app/SettingsViewController.h"
 #include "shared/ViewSite.h"
+#include "tests/support/CallOrder.h"
 #include "tests/unit/app/SettingsFixture.h"
 
 #include <any>
@@ -51,8 +52,11 @@ TEST_F(SettingsViewControllerTest, BuildsTheGridOfFourCardsInCatalogueOrder) {
     EXPECT_EQ(w.stacks[1]->arranged, (std::vector<platform::Widget*>{w.cards[0], w.cards[1]}));
     EXPECT_EQ(w.stacks[2]->arranged, (std::vector<platform::Widget*>{w.cards[2], w.cards[3]}));
     EXPECT_TRUE(platform().record.contains("stack0.create vertical 16"));
-    EXPECT_EQ(platform().record.count("fixSize 240x200"), 0);  // recorded with the card's name
-    EXPECT_EQ(platform().record.matching("card1.fixSize"), (std::vector<std::string>{"card1.fixSize 240x200"}));
+    // Every card is held at its size, once.
+    for (int card = 0; card < 4; ++card) {
+        const std::string prefix = "card" + std::to_string(card) + ".fixSize";
+        EXPECT_EQ(platform().record.matching(prefix), (std::vector<std::string>{prefix + " 240x200"}));
+    }
 }
 
 TEST_F(SettingsViewControllerTest, LaysTheWindowOutFromTopToBottom) {
@@ -100,7 +104,9 @@ TEST_F(SettingsViewControllerTest, TapMarksTheCardThenPostsACopyOfTheEntry) {
     EXPECT_EQ(*posted, wallpaperCatalogue()[1]);
     EXPECT_NE(posted, &controller->items()[1]);  // a copy, not the controller's entry
     // Every card's mark is settled before the choice is announced.
-    EXPECT_LT(platform().record.indexOf("card3.setBorder"), platform().record.indexOf("posted SelectWallpaper"));
+    for (const char* card : {"card0.setBorder", "card1.setBorder", "card2.setBorder", "card3.setBorder"}) {
+        EXPECT_TRUE(testing_support::allCallsBefore(platform().record, card, "posted SelectWallpaper"));
+    }
 
     widgets().cards[1]->click();  // the marked card again: posted again, mark kept
     EXPECT_EQ(posts.size(), 2u);
@@ -158,8 +164,8 @@ TEST_F(SettingsViewControllerTest, CheckboxShowsOnlyAnEnabledLoginItemAsOn) {
     build();
     EXPECT_FALSE(checkbox().state());
 
-    SettingsFixture::TearDown();
-    SettingsFixture::SetUp();
+    TearDown();
+    SetUp();
     platform().loginItem_.status_ = LoginItemStatus::enabled;
     build();
     EXPECT_TRUE(checkbox().state());

@@ -1,5 +1,6 @@
 #include "app/AppDelegate.h"
 #include "app/SettingsViewController.h"
+#include "tests/support/CallOrder.h"
 #include "tests/unit/app/SettingsFixture.h"
 
 #include <fstream>
@@ -18,6 +19,8 @@ protected:
 };
 
 TEST_F(SettingsWindowStartupTest, BuildsTheSettingsWindowOnceHiddenAfterTheWallpaper) {
+    // The default view's page, so that the wallpaper's first load happens.
+    std::ofstream(bundlePath_ / "Contents/Resources/index.html") << "<!doctype html>";
     launch();
     const auto& record = platform().record;
     const auto window = record.matching("titledWindow0.");
@@ -31,8 +34,8 @@ TEST_F(SettingsWindowStartupTest, BuildsTheSettingsWindowOnceHiddenAfterTheWallp
                           "titledWindow0.center",
                       }));
     // After the wallpaper's first load; the grid is built by the time the window has its content.
-    EXPECT_GT(record.indexOf("titledWindow0.create"), record.indexOf("webView.load"));
-    EXPECT_LT(record.indexOf("card3.create"), record.indexOf("titledWindow0.setTitle"));
+    EXPECT_TRUE(testing_support::callsInOrder(record, {"webView.load", "titledWindow0.create"}));
+    EXPECT_TRUE(testing_support::allCallsBefore(record, "card3.create", "titledWindow0.setContentView"));
     ASSERT_NE(delegate->settingsWindow(), nullptr);
     EXPECT_FALSE(widgets().titledWindows.at(0)->isVisible());
     EXPECT_EQ(widgets().titledWindows.size(), 1u);

@@ -2,6 +2,7 @@
 #include "app/SettingsStore.h"
 #include "platform/fake/RecordingPlatform.h"
 #include "tests/support/AppLaunch.h"
+#include "tests/support/CallOrder.h"
 
 #include <gtest/gtest.h>
 
@@ -54,7 +55,7 @@ TEST_F(StatusMenuTest, TheStatusItemIsSquareShowsTheLogoInItsOwnColoursAndComesA
     EXPECT_EQ(calls[created + 1], "statusItem.button.setImage TVlogo.png");
     EXPECT_EQ(calls[created + 2], "statusItem.button.setImageIsTemplate false");
     EXPECT_EQ(calls[created + 3], "menu.create");
-    EXPECT_LT(fake.record.indexOf("titledWindow"), created);
+    EXPECT_TRUE(testing_support::callsInOrder(fake.record, {"titledWindow0.create", "statusItem.create"}));
     EXPECT_EQ(calls.back(), "statusItem.setMenu");
 }
 

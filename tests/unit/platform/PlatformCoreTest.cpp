@@ -6,6 +6,7 @@
 #include "platform/NotificationCenter.h"
 #include "platform/linux/XdgAutostartLoginItem.h"
 #include "shared/BoundedFile.h"
+#include "tests/support/CallOrder.h"
 #include "tests/support/TemporaryHome.h"
 
 #include <gtest/gtest.h>
@@ -70,16 +71,30 @@ TEST(BundleTest, ReadsInfoStringsAndFindsItselfFromItsBinaries) {
     EXPECT_FALSE(platform::Bundle::locate(folder.path() / "bin/x", "Other.app").has_value());
 }
 
-TEST(BoundedFileTest, DevicesFoldersAndLargeFilesAreUnreadable) {
+TEST(BoundedFileTest, DevicesFoldersAndFilesBeyondTheBoundAreUnreadable) {
     TemporaryFolder folder;
     EXPECT_FALSE(readBoundedFile("/dev/zero").has_value());
     EXPECT_FALSE(readBoundedFile(folder.path()).has_value());
     std::ofstream(folder.path() / "small") << "{}";
     EXPECT_EQ(readBoundedFile(folder.path() / "small"), "{}");
-    std::ofstream(folder.path() / "exact") << std::string(settingsFileMaxBytes, ' ');
-    EXPECT_EQ(readBoundedFile(folder.path() / "exact")->size(), settingsFileMaxBytes);
-    std::ofstream(folder.path() / "large") << std::string(settingsFileMaxBytes + 1, ' ');
-    EXPECT_FALSE(readBoundedFile(folder.path() / "large").has_value());
+    std::ofstream(folder.path() / "empty") << "";
+    EXPECT_EQ(readBoundedFile(folder.path() / "empty"), "");
+    std::ofstream(folder.path() / "exact") << std::string(1000, 'e');
+    EXPECT_EQ(readBoundedFile(folder.path() / "exact", 1000), std::string(1000, 'e'));
+    EXPECT_FALSE(readBoundedFile(folder.path() / "exact", 999).has_value());
+}
+
+TEST(BoundedFileTest, FilesOfAnyPlausibleSizeAreReadWholeByteForByte) {
+    TemporaryFolder folder;
+    // Not a multiple of any buffer size, with every byte value in it.
+    std::string content;
+    for (std::size_t i = 0; i < (std::size_t{3} << 20) + 17; ++i) {
+        content.push_back(static_cast<char>(i * 7 % 256));
+    }
+    std::ofstream(folder.path() / "large", std::ios::binary) << content;
+    const auto read = readBoundedFile(folder.path() / "large");
+    ASSERT_TRUE(read.has_value());
+    EXPECT_TRUE(*read == content) << "read " << read->size() << " of " << content.size() << " bytes";
 }
 
 TEST(NotificationCenterTest, DeliversSynchronouslyToObserversOfTheNameOnly) {
@@ -255,6 +270,25 @@ TEST_F(XdgAutostartTest, APathNoEntryCanCarryIsRefusedWithOneLineAndNoFile) {
 TEST(XdgAutostartExecTest, QuotesReservedCharactersAsDesktopEntriesRequire) {
     EXPECT_EQ(platform::XdgAutostartLoginItem::execValueFor("/usr/bin/app"), "\"/usr/bin/app\"");
     EXPECT_EQ(platform::XdgAutostartLoginItem::execValueFor("/a$b/100%/c\"d"), "\"/a\\\\$b/100%%/c\\\\\"d\"");
+}
+
+// The ordering checks the other tests rely on must fail when a call is missing:
+// "not found" is no position that comes first.
+TEST(CallOrderTest, OrderChecksFailForMissingCallsAndWrongOrder) {
+    platform::fake::CallRecord record;
+    for (const char* call : {"a.one", "b.two", "a.three", "c.four"}) {
+        record.add(call);
+    }
+    EXPECT_TRUE(testing_support::callsInOrder(record, {"a.", "b.", "c."}));
+    EXPECT_FALSE(testing_support::callsInOrder(record, {"b.", "a."}));
+    EXPECT_FALSE(testing_support::callsInOrder(record, {"missing", "a."}));
+    EXPECT_FALSE(testing_support::callsInOrder(record, {"a.", "missing"}));
+    EXPECT_FALSE(testing_support::callsInOrder(record, {"a.", "a."})) << "one call is not in order with itself";
+
+    EXPECT_TRUE(testing_support::allCallsBefore(record, "b.", "c."));
+    EXPECT_FALSE(testing_support::allCallsBefore(record, "a.", "b.")) << "a.three comes after b.two";
+    EXPECT_FALSE(testing_support::allCallsBefore(record, "missing", "c."));
+    EXPECT_FALSE(testing_support::allCallsBefore(record, "a.", "missing"));
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <string>
 #include <vector>
 
@@ -37,14 +39,18 @@ TEST_F(SelectedViewLookupTest, MissingFileDefaultsWithTheNotFoundLine) {
                               "log ⚠️ Screensaver: config file not found, defaulting to crypto_bubbles"}));
 }
 
-TEST_F(SelectedViewLookupTest, UnreadableFilesCountAsNotFound) {
-    // A folder where the file should be, and a file beyond the application's own bound.
-    std::filesystem::create_directories(home_.path() / settingsFileRelativePath);
+TEST_F(SelectedViewLookupTest, FoldersAndFIFOsCountAsNotFoundButALargeFileLoads) {
+    const auto file = home_.path() / settingsFileRelativePath;
+    std::filesystem::create_directories(file);
     EXPECT_EQ(screensaver::loadSelectedViewID(home()), "crypto_bubbles");
-    std::filesystem::remove(home_.path() / settingsFileRelativePath);
-    writeConfig("{\"selectedViewID\": \"crypto_chart\", \"pad\": \"" + std::string(70 * 1024, 'x') + "\"}");
-    EXPECT_EQ(screensaver::loadSelectedViewID(home()), "crypto_bubbles");
+    std::filesystem::remove(file);
+    ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
+    EXPECT_EQ(screensaver::loadSelectedViewID(home()), "crypto_bubbles");  // without waiting for a writer
     EXPECT_EQ(platform_.record.count("log ⚠️ Screensaver: config file not found, defaulting to crypto_bubbles"), 2);
+
+    std::filesystem::remove(file);
+    writeConfig("{\"pad\": \"" + std::string(std::size_t{2} << 20, 'x') + "\", \"selectedViewID\": \"crypto_chart\"}");
+    EXPECT_EQ(screensaver::loadSelectedViewID(home()), "crypto_chart");
 }
 
 TEST_F(SelectedViewLookupTest, DocumentsThatAreNoObjectAreInvalid) {
@@ -68,6 +74,9 @@ TEST_F(SelectedViewLookupTest, ObjectWithoutAStringIDListsItsKeysInFileOrder) {
         {"{\"selectedViewID\": null, \"zeta\": 1, \"alpha\": 2}", "(selectedViewID, zeta, alpha)"},
         {"{\"SelectedViewID\": \"crypto_chart\"}", "(SelectedViewID)"},
         {"{\"selectedViewID\": [\"crypto_chart\"]}", "(selectedViewID)"},
+        {"{\"\": 1, \"a\": 2}", "(, a)"},
+        {"{\"a\": 1, \"\": 2}", "(a, )"},
+        {"{\"\": 1}", "()"},
     };
     for (const auto& [text, keys] : cases) {
         platform_.record.clear();

@@ -172,7 +172,24 @@ protected:
         fs::create_directories(prefix / "bin");
         std::ofstream(host) << "#!/bin/sh\n";
         fs::permissions(host, fs::perms::owner_all);
-        fs::create_directories(ownSaver / "Contents");
+        makeSaverBundle(ownSaver);
+    }
+
+    // What the build puts in a .saver bundle, with a module that starts like a shared object.
+    static void makeSaverBundle(const fs::path& bundle) {
+        fs::create_directories(bundle / "Contents/Linux");
+        std::ofstream(bundle / "Contents/Info.json")
+            << R"({"CFBundleExecutable": "module.so", "NSPrincipalClass": "Drovanik_Live_ScreensaverView"})";
+        std::ofstream(bundle / "Contents/Linux/module.so", std::ios::binary) << std::string("\x7f" "ELF\x02\x01", 6);
+    }
+    // Whether the attempt ended in the failure alert with nothing written and no question asked.
+    void expectRefusedWithoutAsking(const fs::path& bundle, const std::string& what) {
+        alerts.shown.clear();
+        EXPECT_FALSE(installer.install(bundle)) << what;
+        EXPECT_FALSE(fs::exists(settingsFile)) << what;
+        ASSERT_EQ(alerts.shown.size(), 1u) << what;
+        EXPECT_EQ(alerts.shown[0].messageText, "Screen Saver Not Installed") << what;
+        EXPECT_NE(alerts.shown[0].informativeText.find("not a screen-saver bundle"), std::string::npos) << what;
     }
 
     testing_support::TemporaryHome home;
@@ -222,6 +239,40 @@ TEST_F(XScreenSaverInstallerTest, AMissingHostIsReportedAndNothingIsWritten) {
     EXPECT_FALSE(fs::exists(settingsFile));
     ASSERT_EQ(alerts.shown.size(), 2u);
     EXPECT_EQ(alerts.shown[1].messageText, "Screen Saver Not Installed");
+}
+
+TEST_F(XScreenSaverInstallerTest, OnlyAScreenSaverBundleIsRegistered) {
+    const fs::path downloads = home.path() / "Downloads";
+    const fs::path plainFile = downloads / "plain/Tavelo Live Wallpaper Screensaver.saver";
+    fs::create_directories(plainFile.parent_path());
+    std::ofstream(plainFile) << "not a bundle";
+    expectRefusedWithoutAsking(plainFile, "a plain file named like a bundle");
+    expectRefusedWithoutAsking(downloads / "missing/Tavelo Live Wallpaper Screensaver.saver", "nothing there");
+
+    const fs::path bundle = downloads / "broken/Tavelo Live Wallpaper Screensaver.saver";
+    makeSaverBundle(bundle);
+    fs::remove(bundle / "Contents/Linux/module.so");
+    expectRefusedWithoutAsking(bundle, "no module");
+    std::ofstream(bundle / "Contents/Linux/module.so") << "#!/bin/sh\n";
+    expectRefusedWithoutAsking(bundle, "a module that is no shared object");
+    makeSaverBundle(bundle);
+    std::ofstream(bundle / "Contents/Info.json") << R"({"CFBundleExecutable": "module.so"})";
+    expectRefusedWithoutAsking(bundle, "no principal class");
+    std::ofstream(bundle / "Contents/Info.json")
+        << R"({"CFBundleExecutable": "../Linux/module.so", "NSPrincipalClass": "X"})";
+    expectRefusedWithoutAsking(bundle, "a module outside Contents/Linux");
+
+    const fs::path renamed = downloads / "Tavelo Live Wallpaper Screensaver.zip";
+    makeSaverBundle(renamed);
+    expectRefusedWithoutAsking(renamed, "a bundle without the .saver name");
+
+    // The same bundle made whole is registered, named on the command line.
+    makeSaverBundle(bundle);
+    alerts.shown.clear();
+    EXPECT_TRUE(installer.install(bundle));
+    EXPECT_TRUE(platform::hasProgramCommand(read(settingsFile), installer.commandFor(bundle)));
+    ASSERT_EQ(alerts.shown.size(), 2u);
+    EXPECT_EQ(alerts.shown[1].messageText, "Screen Saver Installed");
 }
 
 }  // namespace

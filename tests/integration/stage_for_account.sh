@@ -1,0 +1,23 @@
+# Sourced by the integration helpers. An unprivileged test account cannot reach a build
+# inside a folder only its owner can enter (a checkout under /root, or any 0700 folder),
+# so what it runs is copied out first.
+
+# stage_for_account BUILD DEST: copies the programs, the bundles and the assembled view
+# site beside them, laid out as the build lays them out (the programs find the bundles
+# and the site from bin/), into DEST,
+# readable by everyone. DEST lies in the test's own work folder (made enterable by the
+# caller), which the test removes when it ends.
+stage_for_account() {
+  local build=$1 dest=$2 program bundle
+  mkdir -p "$dest/bin"
+  for program in tavelo-live-wallpaper tavelo-live-wallpaper-screensaver tavelo-live-wallpaper-screensaver-host \
+    tavelo-live-wallpaper-site; do
+    [[ -x "$build/bin/$program" ]] || { echo "FAIL: $build/bin/$program is not built" >&2; exit 1; }
+    cp "$build/bin/$program" "$dest/bin/"
+  done
+  for bundle in "Tavelo Live Wallpaper.app" "Tavelo Live Wallpaper Screensaver.saver"; do
+    cp -R "$build/$bundle" "$dest/"
+  done
+  cp -R "$build/site" "$dest/"
+  chmod -R a+rX "$dest"
+}
