@@ -7,7 +7,6 @@
 #include "shared/LoadResolvedPage.h"
 #include "shared/ViewURLProvider.h"
 
-
 AppDelegate::AppDelegate(platform::Platform& platform) : AppDelegate(platform, SettingsStore::shared()) {}
 
 AppDelegate::AppDelegate(platform::Platform& platform, SettingsStore& settings)
@@ -33,13 +32,12 @@ void AppDelegate::applicationDidFinishLaunching() {
     buildWallpaperWebView();
     loadWallpaper(settings_.selectedViewID());
 
-    platform_.notificationCenter().addObserver(
-        this, selectWallpaperNotification,
-        [weak = anchor_.weak()](const platform::Notification& notification) {
-            if (auto* self = weak.lock()) {
-                self->handleWallpaperChange(notification);
-            }
-        });
+    platform_.notificationCenter().addObserver(this, selectWallpaperNotification,
+                                               [weak = anchor_.weak()](const platform::Notification& notification) {
+                                                   if (auto* self = weak.lock()) {
+                                                       self->handleWallpaperChange(notification);
+                                                   }
+                                               });
 
     createSettingsWindow();
     setupMenuBar();
@@ -76,8 +74,7 @@ void AppDelegate::buildWallpaperWebView() {
     webView_ = platform_.makeWebView(frame, platform::WebViewConfiguration{});
     webView_->setDrawsBackground(false);
     webView_->setWantsLayer(true);
-    webView_->setAutoresizingMask(platform::AutoresizingMask::widthSizable |
-                                  platform::AutoresizingMask::heightSizable);
+    webView_->setAutoresizingMask(platform::AutoresizingMask::widthSizable | platform::AutoresizingMask::heightSizable);
     if (window_->hasContentView()) {
         window_->addSubview(*webView_);
     }
@@ -121,6 +118,4 @@ void AppDelegate::toggleWallpaper() {
 
 void AppDelegate::applicationShouldHandleReopen() { openSettingsWindow(); }
 
-std::string AppDelegate::wallpaperMenuTitle() const {
-    return wallpaperVisible_ ? "Hide Wallpaper" : "Show Wallpaper";
-}
+std::string AppDelegate::wallpaperMenuTitle() const { return wallpaperVisible_ ? "Hide Wallpaper" : "Show Wallpaper"; }

@@ -1,8 +1,8 @@
 #include "app/SettingsStore.h"
 
-#include "platform/AtomicFileWriter.h"
 #include "app/SettingsFile.h"
 #include "app/WallpaperView.h"
+#include "platform/AtomicFileWriter.h"
 #include "platform/HomeDirectory.h"
 #include "shared/BoundedFile.h"
 #include "shared/SettingsFileLocation.h"

@@ -6,7 +6,6 @@
 int main(int argc, char** argv) {
     // The built-in view site answers before the first page is asked of it.
     platform::startBuiltInViewSite(ViewSite::origin());
-    return platform::applicationMain(argc, argv, [](platform::Platform& platform) {
-        return std::make_unique<AppDelegate>(platform);
-    });
+    return platform::applicationMain(
+        argc, argv, [](platform::Platform& platform) { return std::make_unique<AppDelegate>(platform); });
 }

@@ -71,7 +71,8 @@ HostOptionsResult parseHostOptions(const std::vector<std::string>& arguments, co
         if (xscreensaverWindow != nullptr && *xscreensaverWindow != '\0') {
             const auto id = parseWindowID(xscreensaverWindow);
             if (!id) {
-                return {std::nullopt, "Bad window id in XSCREENSAVER_WINDOW: \"" + escapeControlCharacters(xscreensaverWindow) + "\""};
+                return {std::nullopt, "Bad window id in XSCREENSAVER_WINDOW: \"" +
+                                          escapeControlCharacters(xscreensaverWindow) + "\""};
             }
             options.target = TargetKind::windowID;
             options.windowID = *id;

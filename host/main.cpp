@@ -15,12 +15,12 @@
 #include "platform/gtk/MonitorGeometry.h"
 #include "platform/linux/ExecutablePath.h"
 #include "platform/linux/ViewSiteLauncher.h"
-#include "shared/ViewSite.h"
 #include "shared/ControlCharacterEscape.h"
+#include "shared/ViewSite.h"
 
 #include <glib-unix.h>
-#include <signal.h>
 #include <gtk/gtk.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -193,10 +193,12 @@ int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
     view->startAnimation();
     activeStopper = &stopper;
     if (stopRequested) {
-        g_idle_add([](gpointer) -> gboolean {
-            activeStopper->stop();
-            return G_SOURCE_REMOVE;
-        }, nullptr);
+        g_idle_add(
+            [](gpointer) -> gboolean {
+                activeStopper->stop();
+                return G_SOURCE_REMOVE;
+            },
+            nullptr);
     }
 
     gtk_main();

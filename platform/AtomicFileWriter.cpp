@@ -40,7 +40,6 @@ void syncFolder(const std::filesystem::path& folder) {
 
 }  // namespace
 
-
 namespace platform {
 
 bool isTemporaryNameFor(const std::string& name, const std::string& target) {

@@ -22,8 +22,7 @@ std::optional<std::filesystem::path> pathFromFileURL(std::string_view text) {
     if (!parsed || parsed->scheme() != "file") {
         return std::nullopt;
     }
-    if (parsed->has_authority() && !parsed->encoded_host().empty() &&
-        parsed->encoded_host() != "localhost") {
+    if (parsed->has_authority() && !parsed->encoded_host().empty() && parsed->encoded_host() != "localhost") {
         return std::nullopt;
     }
     const std::string path = parsed->path();

@@ -29,9 +29,14 @@ std::string printable(std::string_view text) {
 }  // namespace
 
 bool isSoftwareRasteriser(std::string_view renderer) {
-    static constexpr std::array<std::string_view, 8> markers{
-        "llvmpipe", "softpipe", "swrast", "swiftshader", "software rasterizer", "lavapipe",
-        "basic render driver", "software renderer"};
+    static constexpr std::array<std::string_view, 8> markers{"llvmpipe",
+                                                             "softpipe",
+                                                             "swrast",
+                                                             "swiftshader",
+                                                             "software rasterizer",
+                                                             "lavapipe",
+                                                             "basic render driver",
+                                                             "software renderer"};
     const std::string name = lowercase(renderer);
     return std::any_of(markers.begin(), markers.end(),
                        [&](std::string_view marker) { return name.find(marker) != std::string::npos; });
@@ -41,8 +46,9 @@ AccelerationChoice chooseAcceleration(const GraphicsReport& report) {
     if (report.renderer && !report.renderer->empty()) {
         const std::string name = printable(*report.renderer);
         if (isSoftwareRasteriser(*report.renderer)) {
-            return {AccelerationPolicy::Never,
-                    "⚠️ Graphics: " + name + " is a software rasteriser; web pages are drawn without GL compositing"};
+            return {
+                AccelerationPolicy::Never,
+                "⚠️ Graphics: " + name + " is a software rasteriser; web pages are drawn without GL compositing"};
         }
         return {AccelerationPolicy::Always, "✅ Graphics: " + name + "; web pages are composited with GL"};
     }

@@ -1,7 +1,7 @@
 #include "platform/Log.h"
 
-#include <systemd/sd-journal.h>
 #include <sys/syscall.h>
+#include <systemd/sd-journal.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -39,13 +39,12 @@ std::string timestamp() {
 }
 
 void writeToStandardErrorAndJournal(std::string_view text) {
-    const std::string line = timestamp() + " " + program_invocation_short_name + "[" +
-                             std::to_string(getpid()) + ":" + std::to_string(syscall(SYS_gettid)) +
-                             "] " + std::string(text) + "\n";
+    const std::string line = timestamp() + " " + program_invocation_short_name + "[" + std::to_string(getpid()) + ":" +
+                             std::to_string(syscall(SYS_gettid)) + "] " + std::string(text) + "\n";
     // One write call so that lines of concurrent processes never interleave.
     (void)!::write(STDERR_FILENO, line.data(), line.size());
-    sd_journal_send("MESSAGE=%.*s", static_cast<int>(text.size()), text.data(),
-                    "SYSLOG_IDENTIFIER=%s", program_invocation_short_name, nullptr);
+    sd_journal_send("MESSAGE=%.*s", static_cast<int>(text.size()), text.data(), "SYSLOG_IDENTIFIER=%s",
+                    program_invocation_short_name, nullptr);
 }
 
 }  // namespace

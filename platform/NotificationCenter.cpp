@@ -18,9 +18,8 @@ void NotificationCenter::removeObserver(const void* observer) {
 }
 
 bool NotificationCenter::isStillRegistered(const void* observer, const std::string& name) const {
-    return std::any_of(registrations_.begin(), registrations_.end(), [&](const Registration& r) {
-        return r.observer == observer && r.name == name;
-    });
+    return std::any_of(registrations_.begin(), registrations_.end(),
+                       [&](const Registration& r) { return r.observer == observer && r.name == name; });
 }
 
 void NotificationCenter::post(const std::string& name, std::any object) {

@@ -24,8 +24,7 @@ public:
 class Menu {
 public:
     virtual ~Menu() = default;
-    virtual MenuItem& addItem(std::string_view title, std::string_view keyEquivalent,
-                              std::function<void()> action) = 0;
+    virtual MenuItem& addItem(std::string_view title, std::string_view keyEquivalent, std::function<void()> action) = 0;
     virtual void addSeparator() = 0;
 };
 

@@ -11,9 +11,7 @@ double linear(double channel) {
     return channel <= 0.04045 ? channel / 12.92 : std::pow((channel + 0.055) / 1.055, 2.4);
 }
 
-double luminance(const Rgb& c) {
-    return 0.2126 * linear(c.red) + 0.7152 * linear(c.green) + 0.0722 * linear(c.blue);
-}
+double luminance(const Rgb& c) { return 0.2126 * linear(c.red) + 0.7152 * linear(c.green) + 0.0722 * linear(c.blue); }
 
 Rgb over(const Rgb& top, const Rgb& bottom, double opacity) {
     return {top.red * opacity + bottom.red * (1 - opacity), top.green * opacity + bottom.green * (1 - opacity),

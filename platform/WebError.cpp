@@ -3,8 +3,8 @@
 namespace platform {
 
 std::string WebError::description() const {
-    std::string text = "Error Domain=" + domain + " Code=" + std::to_string(code) + " \"" +
-                       localizedDescription + "\" UserInfo={";
+    std::string text =
+        "Error Domain=" + domain + " Code=" + std::to_string(code) + " \"" + localizedDescription + "\" UserInfo={";
     if (!failingURL.empty()) {
         text += "NSErrorFailingURLStringKey=" + failingURL + ", ";
     }

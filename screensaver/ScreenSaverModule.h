@@ -17,7 +17,6 @@ struct TaveloScreenSaverClass {
 
 // The class of this module with that name, or null.
 const TaveloScreenSaverClass* tavelo_screensaver_class_named(const char* name);
-
 }
 
 inline constexpr const char* screenSaverClassLookupSymbol = "tavelo_screensaver_class_named";

@@ -32,8 +32,7 @@ struct Job {
 void onSnapshot(GObject* view, GAsyncResult* result, gpointer data) {
     auto* job = static_cast<Job*>(data);
     GError* rawError = nullptr;
-    CairoSurfacePtr shot(
-        webkit_web_view_get_snapshot_finish(WEBKIT_WEB_VIEW(view), result, &rawError));
+    CairoSurfacePtr shot(webkit_web_view_get_snapshot_finish(WEBKIT_WEB_VIEW(view), result, &rawError));
     GErrorPtr error(rawError);
     if (!shot) {
         std::fprintf(stderr, "snapshot failed: %s\n", error ? error->message : "no picture");
@@ -42,8 +41,7 @@ void onSnapshot(GObject* view, GAsyncResult* result, gpointer data) {
     }
     const double width = cairo_image_surface_get_width(shot.get());
     const double height = cairo_image_surface_get_height(shot.get());
-    CairoSurfacePtr scaled(
-        cairo_image_surface_create(CAIRO_FORMAT_RGB24, job->outputWidth, job->outputHeight));
+    CairoSurfacePtr scaled(cairo_image_surface_create(CAIRO_FORMAT_RGB24, job->outputWidth, job->outputHeight));
     CairoPtr cr(cairo_create(scaled.get()));
     // The wallpaper shows a page over black; so does its preview.
     cairo_set_source_rgb(cr.get(), 0, 0, 0);

@@ -24,7 +24,8 @@
 
 namespace {
 
-template <typename T> using GPtr = platform::gtk::GObjectPtr<T>;
+template <typename T>
+using GPtr = platform::gtk::GObjectPtr<T>;
 using GChars = platform::gtk::GCharsPtr;
 using ErrorPtr = platform::gtk::GErrorPtr;
 using SurfacePtr = platform::gtk::CairoSurfacePtr;
@@ -164,8 +165,8 @@ void onResourceLoadStarted(WebKitWebView*, WebKitWebResource* resource, WebKitUR
 
 gboolean onLoadFailed(WebKitWebView*, WebKitLoadEvent, gchar* uri, GError* error, gpointer data) {
     auto* probe = static_cast<Probe*>(data);
-    emit("{\"event\":\"load\",\"status\":\"failed\",\"uri\":" + jsonString(uri) + ",\"error\":" +
-         jsonString(error ? error->message : "") + "}");
+    emit("{\"event\":\"load\",\"status\":\"failed\",\"uri\":" + jsonString(uri) +
+         ",\"error\":" + jsonString(error ? error->message : "") + "}");
     probe->exitCode = 3;
     return TRUE;  // keep WebKit's own error page out of the snapshot
 }
@@ -211,8 +212,9 @@ void onSnapshot(GObject* source, GAsyncResult* res, gpointer data) {
     const double stddev = n > 0 ? std::sqrt(std::max(0.0, sumSq / n - mean * mean)) : 0;
     const cairo_status_t st = cairo_surface_write_to_png(flat.get(), probe->opt.snapshot.c_str());
     char buf[256];
-    std::snprintf(buf, sizeof buf, ",\"width\":%d,\"height\":%d,\"mean_luma\":%.3f,\"luma_stddev\":%.3f,\"written\":%s}",
-                  w, h, mean, stddev, st == CAIRO_STATUS_SUCCESS ? "true" : "false");
+    std::snprintf(buf, sizeof buf,
+                  ",\"width\":%d,\"height\":%d,\"mean_luma\":%.3f,\"luma_stddev\":%.3f,\"written\":%s}", w, h, mean,
+                  stddev, st == CAIRO_STATUS_SUCCESS ? "true" : "false");
     emit("{\"event\":\"snapshot\",\"path\":" + jsonString(probe->opt.snapshot.c_str()) + buf);
     maybeQuit(probe);
 }
@@ -237,8 +239,8 @@ gboolean finish(gpointer data) {
     probe->snapshotPending = !probe->opt.snapshot.empty();
     probe->evalPending = !probe->opt.evalScript.empty();
     if (probe->evalPending)
-        webkit_web_view_evaluate_javascript(probe->view, probe->opt.evalScript.c_str(), -1, nullptr, nullptr,
-                                            nullptr, onEvaluated, probe);
+        webkit_web_view_evaluate_javascript(probe->view, probe->opt.evalScript.c_str(), -1, nullptr, nullptr, nullptr,
+                                            onEvaluated, probe);
     if (probe->snapshotPending)
         webkit_web_view_get_snapshot(probe->view, WEBKIT_SNAPSHOT_REGION_VISIBLE,
                                      WEBKIT_SNAPSHOT_OPTIONS_TRANSPARENT_BACKGROUND, nullptr, onSnapshot, probe);
@@ -250,7 +252,8 @@ void onLoadChanged(WebKitWebView*, WebKitLoadEvent event, gpointer data) {
     auto* probe = static_cast<Probe*>(data);
     if (event != WEBKIT_LOAD_FINISHED || probe->finished) return;
     probe->finished = true;
-    emit("{\"event\":\"load\",\"status\":\"finished\",\"uri\":" + jsonString(webkit_web_view_get_uri(probe->view)) + "}");
+    emit("{\"event\":\"load\",\"status\":\"finished\",\"uri\":" + jsonString(webkit_web_view_get_uri(probe->view)) +
+         "}");
     g_timeout_add(static_cast<guint>(probe->opt.waitMs), finish, probe);
 }
 
@@ -296,12 +299,18 @@ bool parseArgs(int argc, char** argv, Options& opt) {
             }
             return argv[++i];
         };
-        if (a == "--url") opt.url = next("--url");
-        else if (a == "--width") opt.width = std::atoi(next("--width"));
-        else if (a == "--height") opt.height = std::atoi(next("--height"));
-        else if (a == "--wait-ms") opt.waitMs = std::atoi(next("--wait-ms"));
-        else if (a == "--snapshot") opt.snapshot = next("--snapshot");
-        else if (a == "--eval") opt.evalScript = next("--eval");
+        if (a == "--url")
+            opt.url = next("--url");
+        else if (a == "--width")
+            opt.width = std::atoi(next("--width"));
+        else if (a == "--height")
+            opt.height = std::atoi(next("--height"));
+        else if (a == "--wait-ms")
+            opt.waitMs = std::atoi(next("--wait-ms"));
+        else if (a == "--snapshot")
+            opt.snapshot = next("--snapshot");
+        else if (a == "--eval")
+            opt.evalScript = next("--eval");
         else if (a == "--scheme") {
             std::string mapping = next("--scheme");
             auto eq = mapping.find('=');
@@ -331,8 +340,7 @@ int main(int argc, char** argv) {
 
     GPtr<WebKitWebContext> context(webkit_web_context_new_ephemeral());
     for (const auto& [name, folder] : probe.opt.schemes) {
-        webkit_web_context_register_uri_scheme(context.get(), name.c_str(), onSchemeRequest,
-                                               new std::string(folder),
+        webkit_web_context_register_uri_scheme(context.get(), name.c_str(), onSchemeRequest, new std::string(folder),
                                                [](gpointer p) { delete static_cast<std::string*>(p); });
         webkit_security_manager_register_uri_scheme_as_secure(webkit_web_context_get_security_manager(context.get()),
                                                               name.c_str());
@@ -340,8 +348,9 @@ int main(int argc, char** argv) {
 
     GPtr<WebKitUserContentManager> content(webkit_user_content_manager_new());
     {
-        WebKitUserScript* script = webkit_user_script_new(kInstrumentation, WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
-                                                          WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr);
+        WebKitUserScript* script =
+            webkit_user_script_new(kInstrumentation, WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
+                                   WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr);
         webkit_user_content_manager_add_script(content.get(), script);
         webkit_user_script_unref(script);
     }

@@ -80,9 +80,9 @@ struct Request {
 DataJob::DataJob(const SiteOptions& options, std::filesystem::path shippedData)
     : options_(options),
       shippedData_(std::move(shippedData)),
-      session_(adoptGObject(soup_session_new_with_options(
-          "timeout", static_cast<guint>(options.upstreamTimeout.count()), "user-agent",
-          "tavelo-live-wallpaper-site/1", "max-conns-per-host", 2, nullptr))) {}
+      session_(adoptGObject(
+          soup_session_new_with_options("timeout", static_cast<guint>(options.upstreamTimeout.count()), "user-agent",
+                                        "tavelo-live-wallpaper-site/1", "max-conns-per-host", 2, nullptr))) {}
 
 DataJob::~DataJob() {
     if (timer_ != 0) {
@@ -177,9 +177,9 @@ void DataJob::runOnce() {
     retryAfter_.reset();
     const auto members = companiesOf(readJsonFile(shippedData_ / "sp500.json"));
     fetch(options_.screenerURL, [this, members](Answer answer) {
-        const Refreshed heatmap = answer.status != 0 ? heatmapFromScreener(answer.status, answer.body, members,
-                                                                           nowIso8601())
-                                                     : Refreshed{false, answer.error, {}};
+        const Refreshed heatmap = answer.status != 0
+                                      ? heatmapFromScreener(answer.status, answer.body, members, nowIso8601())
+                                      : Refreshed{false, answer.error, {}};
         if (heatmap.ok && write("sp500", "TAVELO_SP500", heatmap.document)) {
             platform::systemLog("✅ View site data: S&P 500 refreshed (" +
                                 std::to_string(heatmap.document["companies"].size()) + " companies)");
@@ -214,10 +214,10 @@ void DataJob::fetchNextHistory() {
             noteFailure(answer);
             // One missing history makes the set partial: stop asking, keep the old file.
             platform::systemLog("⚠️ View site data: indices kept their last data: " +
-                                escapeControlCharacters(answer.status != 0
-                                                            ? "no usable history for " + indices_[histories_.size()].symbol +
-                                                                  " (HTTP status " + std::to_string(answer.status) + ")"
-                                                            : answer.error));
+                                escapeControlCharacters(
+                                    answer.status != 0 ? "no usable history for " + indices_[histories_.size()].symbol +
+                                                             " (HTTP status " + std::to_string(answer.status) + ")"
+                                                       : answer.error));
             finishRun();
             return;
         }
@@ -226,8 +226,6 @@ void DataJob::fetchNextHistory() {
     });
 }
 
-void DataJob::finishRun() {
-    schedule(nextRefreshDelay(options_.intervals, marketOpenNow(), failed_, retryAfter_));
-}
+void DataJob::finishRun() { schedule(nextRefreshDelay(options_.intervals, marketOpenNow(), failed_, retryAfter_)); }
 
 }  // namespace viewsite

@@ -127,7 +127,8 @@ Refreshed heatmapFromScreener(int status, std::string_view body, const std::vect
                              {"cap", marketValue},
                              {"chg", change ? nlohmann::json(std::round(*change * 100) / 100) : nlohmann::json()}});
     }
-    if (members.empty() || static_cast<double>(companies.size()) < minimumCoverage * static_cast<double>(members.size())) {
+    if (members.empty() ||
+        static_cast<double>(companies.size()) < minimumCoverage * static_cast<double>(members.size())) {
         return {false,
                 "partial answer: " + std::to_string(companies.size()) + " of " + std::to_string(members.size()) +
                     " companies",
@@ -186,8 +187,10 @@ Refreshed indicesFromHistories(const std::vector<IndexSeries>& members,
                                const std::vector<std::vector<std::pair<std::int64_t, double>>>& histories,
                                const std::string& updatedAt) {
     if (members.empty() || histories.size() != members.size()) {
-        return {false, "partial answer: " + std::to_string(histories.size()) + " of " +
-                           std::to_string(members.size()) + " indices", {}};
+        return {false,
+                "partial answer: " + std::to_string(histories.size()) + " of " + std::to_string(members.size()) +
+                    " indices",
+                {}};
     }
     nlohmann::json series = nlohmann::json::array();
     for (size_t i = 0; i < members.size(); ++i) {

@@ -52,7 +52,8 @@ inline constexpr const char* siteUsage =
     "Serves the Tavelo view site (GET and HEAD only) and refreshes its market data.\n"
     "  --listen HOST:PORT   address to serve on (default 127.0.0.1:8080)\n"
     "  --root DIR           the site's pages (default: the site installed beside the program)\n"
-    "  --data DIR           writable folder for refreshed data (default: $XDG_CACHE_HOME/tavelo-live-wallpaper/site-data)\n"
+    "  --data DIR           writable folder for refreshed data (default: "
+    "$XDG_CACHE_HOME/tavelo-live-wallpaper/site-data)\n"
     "  --config FILE        data job settings (default: $XDG_CONFIG_HOME/tavelo-live-wallpaper/site.json)\n"
     "  --idle-exit SECONDS  end after this long without a request; 0 never (default 14400)\n"
     "  --no-data-job        serve only; never fetch data\n";

@@ -4,8 +4,8 @@
 #include "viewsite/ResponsePolicy.h"
 
 #include <libsoup/soup.h>
-#include <nlohmann/json.hpp>
 #include <sys/stat.h>
+#include <nlohmann/json.hpp>
 
 namespace viewsite {
 
@@ -77,9 +77,9 @@ struct SiteServer::Handler {
             answerText(message, SOUP_STATUS_NOT_FOUND, "not found\n");
             return;
         }
-        const std::string etag = entityTag(
-            {static_cast<std::uint64_t>(facts.st_size),
-             static_cast<std::int64_t>(facts.st_mtim.tv_sec) * 1000000000 + facts.st_mtim.tv_nsec});
+        const std::string etag =
+            entityTag({static_cast<std::uint64_t>(facts.st_size),
+                       static_cast<std::int64_t>(facts.st_mtim.tv_sec) * 1000000000 + facts.st_mtim.tv_nsec});
         const std::string requestPath = path.back() == '/' ? path + "index.html" : path;
         setHeader(message, "ETag", etag);
         setHeader(message, "Last-Modified", httpDate(facts.st_mtim.tv_sec));
@@ -124,14 +124,15 @@ SiteServer::ListenResult SiteServer::listen(const std::string& host, int port, s
         return ListenResult::failed;
     }
     GError* rawError = nullptr;
-    const bool listening = soup_server_listen(server_.get(), address.get(), static_cast<SoupServerListenOptions>(0), &rawError);
+    const bool listening =
+        soup_server_listen(server_.get(), address.get(), static_cast<SoupServerListenOptions>(0), &rawError);
     GErrorPtr failure(rawError);
     if (listening) {
         return ListenResult::listening;
     }
     error = failure ? failure->message : "unknown error";
     return failure && g_error_matches(failure.get(), G_IO_ERROR, G_IO_ERROR_ADDRESS_IN_USE) ? ListenResult::addressInUse
-                                                                                              : ListenResult::failed;
+                                                                                            : ListenResult::failed;
 }
 
 }  // namespace viewsite

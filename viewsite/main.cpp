@@ -81,13 +81,14 @@ int main(int argc, char** argv) {
         std::stringstream text;
         text << config.rdbuf();
         if (const auto problem = viewsite::applySiteConfig(text.str(), options)) {
-            platform::systemLog("⚠️ View site: " + escapeControlCharacters(options.configFile.string()) + " ignored: " + *problem);
+            platform::systemLog("⚠️ View site: " + escapeControlCharacters(options.configFile.string()) +
+                                " ignored: " + *problem);
         }
     }
     std::error_code error;
     if (options.root.empty() || !fs::is_regular_file(options.root / "view.html", error)) {
-        return fail("no site pages at " +
-                    (options.root.empty() ? std::string("the installed place") : escapeControlCharacters(options.root.string())));
+        return fail("no site pages at " + (options.root.empty() ? std::string("the installed place")
+                                                                : escapeControlCharacters(options.root.string())));
     }
     options.root = fs::canonical(options.root, error);
 
@@ -95,8 +96,7 @@ int main(int argc, char** argv) {
     std::string reason;
     const std::string address = "http://" + escapeControlCharacters(options.host) + ":" + std::to_string(options.port);
     switch (server.listen(options.host, options.port, reason)) {
-    case viewsite::SiteServer::ListenResult::listening:
-        break;
+    case viewsite::SiteServer::ListenResult::listening: break;
     case viewsite::SiteServer::ListenResult::addressInUse:
         // Started twice at once (the application and the screen saver): the other one won.
         if (options.host == "127.0.0.1" && platform::probeViewSitePort(options.port) == platform::PortHolder::ourSite) {
@@ -105,8 +105,7 @@ int main(int argc, char** argv) {
         }
         platform::systemLog("❌ View site: " + address + " is held by another program; not serving");
         return 2;
-    case viewsite::SiteServer::ListenResult::failed:
-        return fail("cannot listen on " + address + ": " + reason);
+    case viewsite::SiteServer::ListenResult::failed: return fail("cannot listen on " + address + ": " + reason);
     }
     platform::systemLog("✅ View site serving " + escapeControlCharacters(options.root.string()) + " at " + address);
 

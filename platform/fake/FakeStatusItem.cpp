@@ -20,8 +20,8 @@ void FakeMenuItem::choose() {
 
 MenuItem& FakeMenu::addItem(std::string_view title, std::string_view keyEquivalent, std::function<void()> action) {
     record_.add("menu.addItem " + std::string(title) + " key=" + std::string(keyEquivalent));
-    items.push_back(std::make_unique<FakeMenuItem>(record_, std::string(title), std::string(keyEquivalent),
-                                                   std::move(action)));
+    items.push_back(
+        std::make_unique<FakeMenuItem>(record_, std::string(title), std::string(keyEquivalent), std::move(action)));
     return *items.back();
 }
 

@@ -28,7 +28,8 @@ void FakeWebView::clearUIDelegate() { record_.add("webView.clearUIDelegate"); }
 
 void FakeWebView::load(const URLRequest& request) {
     loadedURLs.push_back(request.url);
-    record_.add("webView.load " + request.url + " timeout=" + std::to_string(static_cast<int>(request.timeoutInterval)) +
+    record_.add("webView.load " + request.url +
+                " timeout=" + std::to_string(static_cast<int>(request.timeoutInterval)) +
                 " cachePolicy=" + std::to_string(static_cast<int>(request.cachePolicy)));
 }
 

@@ -136,8 +136,8 @@ void FakeCardSurface::setBorder(double width, BorderColor color) {
 }
 
 void FakeCardSurface::setFrames(const CardFrames& value) {
-    add("setFrames preview " + describeRect(value.preview) + " title " + describeRect(value.title) +
-        " description " + describeRect(value.description) + " glyph " + describeRect(value.glyph));
+    add("setFrames preview " + describeRect(value.preview) + " title " + describeRect(value.title) + " description " +
+        describeRect(value.description) + " glyph " + describeRect(value.glyph));
     frames = value;
 }
 
@@ -226,8 +226,8 @@ std::unique_ptr<Label> FakeWidgetFactory::makeLabel(const std::string& text, Fon
 
 std::unique_ptr<StackView> FakeWidgetFactory::makeStackView(StackOrientation orientation, double spacing) {
     auto stack = std::make_unique<FakeStackView>(record_, "stack" + std::to_string(stacks.size()));
-    record_.add(stack->name() + ".create " +
-                (orientation == StackOrientation::vertical ? "vertical " : "horizontal ") + number(spacing));
+    record_.add(stack->name() + ".create " + (orientation == StackOrientation::vertical ? "vertical " : "horizontal ") +
+                number(spacing));
     stacks.push_back(stack.get());
     return stack;
 }

@@ -41,8 +41,7 @@ std::unique_ptr<Window> RecordingPlatform::makeBorderlessWindow(const Rect& cont
 }
 
 std::unique_ptr<WebView> RecordingPlatform::makeWebView(const Rect& frame, const WebViewConfiguration& configuration) {
-    record.add("webView.create " + describe(frame) +
-               (configuration.nonPersistentDataStore ? " nonPersistent" : "") +
+    record.add("webView.create " + describe(frame) + (configuration.nonPersistentDataStore ? " nonPersistent" : "") +
                (configuration.suppressesIncrementalRendering ? " suppressesIncrementalRendering" : ""));
     auto view = std::make_unique<FakeWebView>(record, frame, configuration);
     webViews.push_back(view.get());

@@ -3,14 +3,12 @@
 #include "platform/Platform.h"
 #include "platform/ProductNames.h"
 #include "platform/fake/CallRecord.h"
+#include "platform/fake/FakeAlertPresenter.h"
 #include "platform/fake/FakeLoginItem.h"
-#include "platform/fake/FakeAlertPresenter.h"
 #include "platform/fake/FakeMainQueue.h"
-#include "platform/fake/FakeAlertPresenter.h"
 #include "platform/fake/FakeStatusItem.h"
 #include "platform/fake/FakeWebView.h"
 #include "platform/fake/FakeWidgets.h"
-#include "platform/fake/FakeWorkspace.h"
 #include "platform/fake/FakeWindow.h"
 #include "platform/fake/FakeWorkspace.h"
 
@@ -37,7 +35,7 @@ private:
 class RecordingPlatform : public Platform {
 public:
     explicit RecordingPlatform(std::filesystem::path bundlePath = std::filesystem::path("/nonexistent") /
-                                                                     product::applicationBundleName);
+                                                                  product::applicationBundleName);
     ~RecordingPlatform() override;
 
     std::optional<Rect> mainScreenFrame() override;

@@ -29,7 +29,8 @@ std::string ownReopenSocket() {
 // Another client's word on where to knock is taken only if it names a socket of
 // ours in our own runtime folder.
 bool plausibleSocket(const std::string& path) {
-    const std::string prefix = instanceRuntimeFolder() + "/" + std::string(product::programName) + "-" + std::to_string(getuid()) + "-";
+    const std::string prefix =
+        instanceRuntimeFolder() + "/" + std::string(product::programName) + "-" + std::to_string(getuid()) + "-";
     if (path.size() <= prefix.size() || path.compare(0, prefix.size(), prefix) != 0) {
         return false;
     }

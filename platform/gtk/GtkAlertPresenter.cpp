@@ -13,12 +13,9 @@ namespace {
 
 GtkMessageType messageType(AlertStyle style) {
     switch (style) {
-    case AlertStyle::informational:
-        return GTK_MESSAGE_INFO;
-    case AlertStyle::critical:
-        return GTK_MESSAGE_ERROR;
-    case AlertStyle::warning:
-        break;
+    case AlertStyle::informational: return GTK_MESSAGE_INFO;
+    case AlertStyle::critical: return GTK_MESSAGE_ERROR;
+    case AlertStyle::warning: break;
     }
     return GTK_MESSAGE_WARNING;
 }

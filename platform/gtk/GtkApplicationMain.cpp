@@ -8,8 +8,8 @@
 #include "platform/gtk/GtkWebView.h"
 #include "platform/linux/ExecutablePath.h"
 #include "platform/linux/ReopenChannel.h"
-#include "shared/ControlCharacterEscape.h"
 #include "platform/linux/XWaylandDisplay.h"
+#include "shared/ControlCharacterEscape.h"
 
 #include <glib-unix.h>
 #include <gtk-layer-shell/gtk-layer-shell.h>
@@ -52,8 +52,9 @@ std::optional<pid_t> compositorProcess() {
         const auto compositor = compositorProcess();
         const auto xdisplay = compositor ? xwaylandDisplayOf(*compositor) : std::nullopt;
         if (!xdisplay) {
-            systemLog("❌ This Wayland compositor offers no background layer and no XWayland display: start it "
-                      "with XWayland, or set DISPLAY to its X display.");
+            systemLog(
+                "❌ This Wayland compositor offers no background layer and no XWayland display: start it "
+                "with XWayland, or set DISPLAY to its X display.");
             std::exit(1);
         }
         setenv("DISPLAY", xdisplay->c_str(), 1);

@@ -34,9 +34,8 @@ GtkCardSurface::GtkCardSurface(const Rect& frame)
     // so that it may draw beyond its allocation.
     gtk_event_box_set_visible_window(GTK_EVENT_BOX(eventBox_.get()), FALSE);
     gtk_event_box_set_above_child(GTK_EVENT_BOX(eventBox_.get()), TRUE);
-    gtk_widget_add_events(eventBox_.get(),
-                          GDK_ENTER_NOTIFY_MASK | GDK_LEAVE_NOTIFY_MASK | GDK_BUTTON_PRESS_MASK |
-                              GDK_BUTTON_RELEASE_MASK);
+    gtk_widget_add_events(eventBox_.get(), GDK_ENTER_NOTIFY_MASK | GDK_LEAVE_NOTIFY_MASK | GDK_BUTTON_PRESS_MASK |
+                                               GDK_BUTTON_RELEASE_MASK);
     gtk_widget_set_has_window(canvas_.get(), FALSE);
     gtk_container_add(GTK_CONTAINER(eventBox_.get()), canvas_.get());
     gtk_widget_show(canvas_.get());
@@ -61,7 +60,9 @@ GdkRGBA GtkCardSurface::themeColor(const char* name, GdkRGBA fallback) const {
     return gtk::themeColor(eventBox_.get(), name, fallback);
 }
 
-GdkRGBA GtkCardSurface::textColor(TextColor color) const { return readableTextColor(eventBox_.get(), color, panelColor_); }
+GdkRGBA GtkCardSurface::textColor(TextColor color) const {
+    return readableTextColor(eventBox_.get(), color, panelColor_);
+}
 
 void GtkCardSurface::applyStyle(const CardStyle& style) {
     style_ = style;
@@ -70,7 +71,7 @@ void GtkCardSurface::applyStyle(const CardStyle& style) {
     // Themes whose borders stand out (high contrast) outline the panel with them, as
     // they outline their own controls; elsewhere the panel has only its shadow.
     panelEdge_ = isHighContrastTheme(eventBox_.get()) ? std::optional<GdkRGBA>(themeColor("borders", panelColor_))
-                                                       : std::nullopt;
+                                                      : std::nullopt;
     gtk_widget_queue_draw(canvas_.get());
 }
 
@@ -166,7 +167,8 @@ void GtkCardSurface::draw(cairo_t* cr, double /*width*/, double h) {
     cairo_fill(cr);
 
     if (panelEdge_) {
-        roundedRect(cr, panel.x + 0.5, panel.y + 0.5, panel.width - 1, panel.height - 1, style_.panelCornerRadius - 0.5);
+        roundedRect(cr, panel.x + 0.5, panel.y + 0.5, panel.width - 1, panel.height - 1,
+                    style_.panelCornerRadius - 0.5);
         gdk_cairo_set_source_rgba(cr, &*panelEdge_);
         cairo_set_line_width(cr, 1);
         cairo_stroke(cr);
@@ -236,8 +238,8 @@ void GtkCardSurface::drawPreview(cairo_t* cr, const Rect& frame) {
     cairo_restore(cr);
 }
 
-void GtkCardSurface::drawText(cairo_t* cr, const std::string& text, const Rect& frame, Font font,
-                              const GdkRGBA& color, bool centered) {
+void GtkCardSurface::drawText(cairo_t* cr, const std::string& text, const Rect& frame, Font font, const GdkRGBA& color,
+                              bool centered) {
     if (text.empty() || frame.width <= 0) {
         return;
     }

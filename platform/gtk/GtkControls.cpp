@@ -23,9 +23,7 @@ void placeAcross(GtkWidget* widget, HorizontalPlacement placement) {
         gtk_widget_set_halign(widget, GTK_ALIGN_START);
         gtk_widget_set_margin_start(widget, pixels(placement.inset));
         break;
-    case HorizontalPlacement::Kind::centered:
-        gtk_widget_set_halign(widget, GTK_ALIGN_CENTER);
-        break;
+    case HorizontalPlacement::Kind::centered: gtk_widget_set_halign(widget, GTK_ALIGN_CENTER); break;
     case HorizontalPlacement::Kind::stretched:
         gtk_widget_set_halign(widget, GTK_ALIGN_FILL);
         gtk_widget_set_margin_start(widget, pixels(placement.inset));
@@ -41,7 +39,8 @@ namespace {
 std::unique_ptr<PangoAttrList, AttrListUnref> fontAttributes(Font font) {
     std::unique_ptr<PangoAttrList, AttrListUnref> attributes(pango_attr_list_new());
     pango_attr_list_insert(attributes.get(), pango_attr_size_new_absolute(pixels(font.size * PANGO_SCALE)));
-    pango_attr_list_insert(attributes.get(), pango_attr_weight_new(font.bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL));
+    pango_attr_list_insert(attributes.get(),
+                           pango_attr_weight_new(font.bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL));
     return attributes;
 }
 
@@ -71,7 +70,8 @@ bool isHighContrastTheme(GtkWidget* widget) {
     }
     const GdkRGBA background = themeColor(widget, "theme_bg_color", GdkRGBA{0.96, 0.96, 0.96, 1});
     const GdkRGBA borders = themeColor(widget, "borders", background);
-    return isVisibleEdge({borders.red, borders.green, borders.blue}, {background.red, background.green, background.blue});
+    return isVisibleEdge({borders.red, borders.green, borders.blue},
+                         {background.red, background.green, background.blue});
 }
 
 double minimumContrastOf(GtkWidget* widget) {
@@ -99,7 +99,6 @@ GtkTextLabel::GtkTextLabel(const std::string& text, Font font)
 
 GtkTextLabel::~GtkTextLabel() { g_signal_handlers_disconnect_by_data(widget_.get(), this); }
 
-
 void GtkTextLabel::setTextColor(TextColor color) {
     color_ = color;
     applyAttributes();
@@ -114,8 +113,8 @@ void GtkTextLabel::applyAttributes() {
         // opacity alone would leave fine print at 2.6:1 in some themes.
         const GdkRGBA background = themeColor(widget_.get(), "theme_bg_color", GdkRGBA{0.96, 0.96, 0.96, 1});
         const GdkRGBA color = readableTextColor(widget_.get(), color_, background);
-        pango_attr_list_insert(attributes.get(),
-                               pango_attr_foreground_new(channel16(color.red), channel16(color.green), channel16(color.blue)));
+        pango_attr_list_insert(attributes.get(), pango_attr_foreground_new(channel16(color.red), channel16(color.green),
+                                                                           channel16(color.blue)));
     }
     gtk_label_set_attributes(GTK_LABEL(widget_.get()), attributes.get());
 }
@@ -188,8 +187,9 @@ void GtkLinkButtonControl::applyLabelAttributes() {
     const Rgb readable = towardsContrast({link.red, link.green, link.blue}, {text.red, text.green, text.blue},
                                          {background.red, background.green, background.blue}, minimumContrastOf(label));
     auto attributes = fontAttributes(font_);
-    pango_attr_list_insert(attributes.get(), pango_attr_foreground_new(channel16(readable.red), channel16(readable.green),
-                                                                       channel16(readable.blue)));
+    pango_attr_list_insert(
+        attributes.get(),
+        pango_attr_foreground_new(channel16(readable.red), channel16(readable.green), channel16(readable.blue)));
     gtk_label_set_attributes(GTK_LABEL(label), attributes.get());
 }
 
@@ -202,9 +202,9 @@ gboolean GtkLinkButtonControl::onActivateLink(GtkLinkButton*, gpointer data) {
 }
 
 GtkStackControl::GtkStackControl(StackOrientation orientation, double spacing)
-    : widget_(retainFloating(gtk_box_new(
-          orientation == StackOrientation::vertical ? GTK_ORIENTATION_VERTICAL : GTK_ORIENTATION_HORIZONTAL,
-          pixels(spacing)))),
+    : widget_(retainFloating(
+          gtk_box_new(orientation == StackOrientation::vertical ? GTK_ORIENTATION_VERTICAL : GTK_ORIENTATION_HORIZONTAL,
+                      pixels(spacing)))),
       orientation_(orientation) {}
 
 void GtkStackControl::addArrangedSubview(Widget& widget) {

@@ -2,10 +2,10 @@
 
 #include "platform/ProductNames.h"
 #include "platform/gtk/GtkPlatformWindow.h"
-#include "platform/gtk/MonitorGeometry.h"
 #include "platform/gtk/GtkStatusItem.h"
 #include "platform/gtk/GtkTitledWindow.h"
 #include "platform/gtk/GtkWebView.h"
+#include "platform/gtk/MonitorGeometry.h"
 #include "platform/linux/ExecutablePath.h"
 
 #include <gtk/gtk.h>

@@ -94,8 +94,8 @@ void GtkPlatformWindow::setOpaque(bool opaque) {
 
 void GtkPlatformWindow::setBackgroundColor(Color color) {
     css_ = adoptGObject(gtk_css_provider_new());
-    const char* css = color == Color::black ? "window { background-color: #000000; }"
-                                            : "window { background-color: transparent; }";
+    const char* css =
+        color == Color::black ? "window { background-color: #000000; }" : "window { background-color: transparent; }";
     gtk_css_provider_load_from_data(css_.get(), css, -1, nullptr);
     gtk_style_context_add_provider(gtk_widget_get_style_context(window_.get()), GTK_STYLE_PROVIDER(css_.get()),
                                    GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);

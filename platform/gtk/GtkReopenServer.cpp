@@ -28,8 +28,9 @@ gboolean GtkReopenServer::onConnection(gint, GIOCondition, gpointer data) {
             self->drop(&self->pending_.front());
         }
         auto& pending = self->pending_.emplace_back(Pending{self, std::move(client)});
-        pending.readSource = g_unix_fd_add(pending.client->fd(), static_cast<GIOCondition>(G_IO_IN | G_IO_HUP | G_IO_ERR),
-                                           &GtkReopenServer::onClientReadable, &pending);
+        pending.readSource =
+            g_unix_fd_add(pending.client->fd(), static_cast<GIOCondition>(G_IO_IN | G_IO_HUP | G_IO_ERR),
+                          &GtkReopenServer::onClientReadable, &pending);
         pending.timeLimit = g_timeout_add(clientTimeLimitMs, &GtkReopenServer::onClientTimeLimit, &pending);
     }
     return G_SOURCE_CONTINUE;

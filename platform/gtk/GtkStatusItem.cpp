@@ -112,12 +112,12 @@ GtkStatusMenu::~GtkStatusMenu() {
     gtk_widget_destroy(menu_.get());
 }
 
-MenuItem& GtkStatusMenu::addItem(std::string_view title, std::string_view keyEquivalent,
-                                 std::function<void()> action) {
+MenuItem& GtkStatusMenu::addItem(std::string_view title, std::string_view keyEquivalent, std::function<void()> action) {
     GtkWidget* item = gtk_menu_item_new_with_label(std::string(title).c_str());
     if (!keyEquivalent.empty()) {
         // Shown beside the title (and exported to the tray) as Ctrl+key.
-        const guint key = gdk_unicode_to_keyval(static_cast<guint32>(static_cast<unsigned char>(keyEquivalent.front())));
+        const guint key =
+            gdk_unicode_to_keyval(static_cast<guint32>(static_cast<unsigned char>(keyEquivalent.front())));
         gtk_widget_add_accelerator(item, "activate", accelerators_.get(), key, GDK_CONTROL_MASK, GTK_ACCEL_VISIBLE);
     }
     gtk_menu_shell_append(GTK_MENU_SHELL(menu_.get()), item);
@@ -132,8 +132,7 @@ void GtkStatusMenu::addSeparator() {
     gtk_widget_show(separator);
 }
 
-GtkStatusItem::GtkStatusItem()
-    : indicator_(adoptGObject(makeIndicator())) {}
+GtkStatusItem::GtkStatusItem() : indicator_(adoptGObject(makeIndicator())) {}
 
 GtkStatusItem::~GtkStatusItem() {
     if (indicator_) {

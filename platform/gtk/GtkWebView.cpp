@@ -47,12 +47,9 @@ std::string secondsText(PageRecovery::Delay delay) {
 
 const char* terminationText(WebKitWebProcessTerminationReason reason) {
     switch (reason) {
-    case WEBKIT_WEB_PROCESS_CRASHED:
-        return "crashed";
-    case WEBKIT_WEB_PROCESS_EXCEEDED_MEMORY_LIMIT:
-        return "exceeded its memory limit";
-    default:
-        return "was ended";
+    case WEBKIT_WEB_PROCESS_CRASHED: return "crashed";
+    case WEBKIT_WEB_PROCESS_EXCEEDED_MEMORY_LIMIT: return "exceeded its memory limit";
+    default: return "was ended";
     }
 }
 
@@ -60,7 +57,8 @@ const char* terminationText(WebKitWebProcessTerminationReason reason) {
 
 WebKitWebContext* GtkWebView::createWebContext(const WebViewConfiguration& configuration) {
     if (!configuration.nonPersistentDataStore) {
-        return GObjectPtr<WebKitWebContext>(static_cast<WebKitWebContext*>(g_object_ref(persistentContext()))).release();
+        return GObjectPtr<WebKitWebContext>(static_cast<WebKitWebContext*>(g_object_ref(persistentContext())))
+            .release();
     }
     WebKitWebContext* ephemeral = WebEngineTuning::newContext(true);
     LocalPageScheme::registerIn(ephemeral);
@@ -79,8 +77,8 @@ GtkWebView::GtkWebView(const Rect& frame, const WebViewConfiguration& configurat
     webkit_settings_set_enable_developer_extras(settings, FALSE);
     WebEngineTuning::applyTo(settings);
     connectSignals();
-    networkHandler_ =
-        g_signal_connect(g_network_monitor_get_default(), "network-changed", G_CALLBACK(&GtkWebView::onNetworkChanged), this);
+    networkHandler_ = g_signal_connect(g_network_monitor_get_default(), "network-changed",
+                                       G_CALLBACK(&GtkWebView::onNetworkChanged), this);
     liveViews().insert(this);
     if (configuration.suppressesIncrementalRendering) {
         // Shown once the first page has finished loading.
@@ -295,8 +293,7 @@ void GtkWebView::onLoadChanged(WebKitWebView*, WebKitLoadEvent event, gpointer d
             self->delegate_->webViewDidFinish();
         }
         break;
-    default:
-        break;
+    default: break;
     }
 }
 
@@ -305,15 +302,18 @@ gboolean GtkWebView::onLoadFailed(WebKitWebView*, WebKitLoadEvent, gchar* uri, G
     self->failed_ = true;
     self->cancelTimeout();
     WebError failure = webErrorFrom(error, uri);
-    const bool refusedStatus = self->httpStatus_ != 0 &&
-                               g_error_matches(error, WEBKIT_POLICY_ERROR, WEBKIT_POLICY_ERROR_FRAME_LOAD_INTERRUPTED_BY_POLICY_CHANGE);
+    const bool refusedStatus =
+        self->httpStatus_ != 0 &&
+        g_error_matches(error, WEBKIT_POLICY_ERROR, WEBKIT_POLICY_ERROR_FRAME_LOAD_INTERRUPTED_BY_POLICY_CHANGE);
     if (refusedStatus) {
-        failure = WebError{"HTTP", static_cast<int>(self->httpStatus_),
-                           "The server answered with status " + std::to_string(self->httpStatus_) + ".", failure.failingURL};
+        failure =
+            WebError{"HTTP", static_cast<int>(self->httpStatus_),
+                     "The server answered with status " + std::to_string(self->httpStatus_) + ".", failure.failingURL};
     }
     // A load that was replaced by another or stopped on request has not failed;
     // one the time limit stopped has.
-    const bool cancelled = g_error_matches(error, WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_CANCELLED) && !self->timedOut_;
+    const bool cancelled =
+        g_error_matches(error, WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_CANCELLED) && !self->timedOut_;
     const bool otherPolicy = !refusedStatus && error->domain == WEBKIT_POLICY_ERROR;
     // A load the renderer's end broke off is taken up by the reload that end schedules.
     if (!cancelled && !otherPolicy && !self->rendererEndedSinceLoad_ && !self->ending_ && !self->address_.empty()) {
@@ -336,14 +336,13 @@ gboolean GtkWebView::onLoadFailed(WebKitWebView*, WebKitLoadEvent, gchar* uri, G
 gboolean GtkWebView::onDecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision, WebKitPolicyDecisionType type,
                                     gpointer data) {
     switch (type) {
-    case WEBKIT_POLICY_DECISION_TYPE_NEW_WINDOW_ACTION:
-        webkit_policy_decision_ignore(decision);
-        return TRUE;
+    case WEBKIT_POLICY_DECISION_TYPE_NEW_WINDOW_ACTION: webkit_policy_decision_ignore(decision); return TRUE;
     case WEBKIT_POLICY_DECISION_TYPE_RESPONSE: {
         auto* response = WEBKIT_RESPONSE_POLICY_DECISION(decision);
         // A server's error page is no live view: keep it off the screen and treat
         // the answer as a failed load.
-        const guint status = webkit_uri_response_get_status_code(webkit_response_policy_decision_get_response(response));
+        const guint status =
+            webkit_uri_response_get_status_code(webkit_response_policy_decision_get_response(response));
         if (status >= 400 && webkit_response_policy_decision_is_main_frame_main_resource(response)) {
             static_cast<GtkWebView*>(data)->httpStatus_ = status;
             webkit_policy_decision_ignore(decision);
@@ -356,8 +355,7 @@ gboolean GtkWebView::onDecidePolicy(WebKitWebView*, WebKitPolicyDecision* decisi
         }
         return FALSE;
     }
-    default:
-        return FALSE;
+    default: return FALSE;
     }
 }
 
@@ -375,7 +373,8 @@ void GtkWebView::evaluateJavaScript(const std::string& script, JavaScriptComplet
         [](GObject* source, GAsyncResult* result, gpointer data) {
             std::unique_ptr<JavaScriptCompletion> completion(static_cast<JavaScriptCompletion*>(data));
             GError* error = nullptr;
-            auto value = adoptGObject(webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source), result, &error));
+            auto value =
+                adoptGObject(webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source), result, &error));
             GErrorPtr failed(error);
             std::optional<WebError> failure;
             if (failed) {

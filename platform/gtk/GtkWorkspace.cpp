@@ -47,7 +47,8 @@ bool GtkWorkspace::open(const std::string& url) {
     if (url == platform::screenSaverSettingsURL) {
         return openScreenSaverSettings();
     }
-    if (const auto fileURLPath = pathFromFileURL(url); fileURLPath && isSaverBundle(withoutTrailingSlash(*fileURLPath))) {
+    if (const auto fileURLPath = pathFromFileURL(url);
+        fileURLPath && isSaverBundle(withoutTrailingSlash(*fileURLPath))) {
         const auto bundle = withoutTrailingSlash(*fileURLPath);
         // The host ships beside the application's own program.
         XScreenSaverInstaller installer(alerts_,

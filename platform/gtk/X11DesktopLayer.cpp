@@ -36,10 +36,9 @@ std::vector<Item> readProperty(XWindow window, const char* name, Atom type) {
     unsigned long count = 0;
     unsigned long remaining = 0;
     unsigned char* data = nullptr;
-    const int status = XGetWindowProperty(xdisplay(), window, atom(name), 0, 1 << 16, False, type, &actualType,
-                                          &format, &count, &remaining, &data);
-    if (gdk_x11_display_error_trap_pop(display) == 0 && status == Success && data != nullptr &&
-        actualType == type) {
+    const int status = XGetWindowProperty(xdisplay(), window, atom(name), 0, 1 << 16, False, type, &actualType, &format,
+                                          &count, &remaining, &data);
+    if (gdk_x11_display_error_trap_pop(display) == 0 && status == Success && data != nullptr && actualType == type) {
         if (format == 8) {
             items.assign(reinterpret_cast<const Item*>(data), reinterpret_cast<const Item*>(data) + count);
         } else if (format == 32) {
@@ -88,8 +87,8 @@ std::string programName(XWindow window) {
     instance = instance.substr(0, instance.find('\0'));
     std::string safe;
     for (char c : instance) {
-        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                           c == '-' || c == '_' || c == '.';
+        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
+                           c == '_' || c == '.';
         safe += plain ? c : '?';
     }
     return safe.empty() ? std::string("an unnamed program") : safe;
@@ -154,19 +153,16 @@ GdkFilterReturn X11DesktopLayer::onRootEvent(GdkXEvent* xevent, GdkEvent*, gpoin
     const auto* event = static_cast<XEvent*>(xevent);
     auto* layer = static_cast<X11DesktopLayer*>(self);
     switch (event->type) {
-        case MapNotify:
-        case ConfigureNotify:
-        case ReparentNotify:
-        case CirculateNotify:
+    case MapNotify:
+    case ConfigureNotify:
+    case ReparentNotify:
+    case CirculateNotify: layer->scheduleCheck(); break;
+    case PropertyNotify:
+        if (event->xproperty.atom == atom("_NET_CLIENT_LIST_STACKING")) {
             layer->scheduleCheck();
-            break;
-        case PropertyNotify:
-            if (event->xproperty.atom == atom("_NET_CLIENT_LIST_STACKING")) {
-                layer->scheduleCheck();
-            }
-            break;
-        default:
-            break;
+        }
+        break;
+    default: break;
     }
     return GDK_FILTER_CONTINUE;
 }
@@ -188,20 +184,20 @@ gboolean X11DesktopLayer::onCheckDue(gpointer self) {
 
 bool X11DesktopLayer::mayRestack() {
     switch (budget_.request(RestackBudget::Clock::now())) {
-        case RestackBudget::Verdict::allowed:
-            return true;
-        case RestackBudget::Verdict::refusedFirstTime:
-            systemLog("⚠️ Another program keeps putting its window beneath the wallpaper; the wallpaper stops "
-                      "restacking itself for a while.");
-            [[fallthrough]];
-        case RestackBudget::Verdict::refused:
-            if (pendingRetry_ == 0) {
-                const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(budget_.nextAllowed() -
-                                                                                        RestackBudget::Clock::now());
-                pendingRetry_ = g_timeout_add(static_cast<guint>(std::max<long long>(wait.count(), 0) + 1),
-                                              &X11DesktopLayer::onBudgetRenewed, this);
-            }
-            return false;
+    case RestackBudget::Verdict::allowed: return true;
+    case RestackBudget::Verdict::refusedFirstTime:
+        systemLog(
+            "⚠️ Another program keeps putting its window beneath the wallpaper; the wallpaper stops "
+            "restacking itself for a while.");
+        [[fallthrough]];
+    case RestackBudget::Verdict::refused:
+        if (pendingRetry_ == 0) {
+            const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(budget_.nextAllowed() -
+                                                                                    RestackBudget::Clock::now());
+            pendingRetry_ = g_timeout_add(static_cast<guint>(std::max<long long>(wait.count(), 0) + 1),
+                                          &X11DesktopLayer::onBudgetRenewed, this);
+        }
+        return false;
     }
     return false;
 }
@@ -237,7 +233,8 @@ void X11DesktopLayer::keepBeneath() {
         }
     } else {
         std::vector<StackedWindow> order;
-        for (XWindow client : readProperty<XWindow>(DefaultRootWindow(display), "_NET_CLIENT_LIST_STACKING", XA_WINDOW)) {
+        for (XWindow client :
+             readProperty<XWindow>(DefaultRootWindow(display), "_NET_CLIENT_LIST_STACKING", XA_WINDOW)) {
             order.push_back({client, client != ours && isDesktopType(client)});
         }
         const auto restack = restackAmongDesktopClients(order, ours);

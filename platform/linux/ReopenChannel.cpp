@@ -119,7 +119,8 @@ bool requestReopen(const std::string& socketPath) {
 
 std::string reopenSocketPathFor(const std::string& lockPath) {
     const std::string suffix = ".lock";
-    if (lockPath.size() > suffix.size() && lockPath.compare(lockPath.size() - suffix.size(), suffix.size(), suffix) == 0) {
+    if (lockPath.size() > suffix.size() &&
+        lockPath.compare(lockPath.size() - suffix.size(), suffix.size(), suffix) == 0) {
         return lockPath.substr(0, lockPath.size() - suffix.size()) + ".socket";
     }
     return lockPath + ".socket";

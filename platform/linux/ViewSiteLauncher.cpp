@@ -89,13 +89,9 @@ ViewSiteState ensureViewSiteServing(const std::string& origin, const std::filesy
                                     "; the S&P 500 heat map and the stocks chart show its pages, not ours, until it "
                                     "frees the port";
     switch (probeViewSitePort(port)) {
-    case PortHolder::ourSite:
-        return ViewSiteState::serving;
-    case PortHolder::anotherProgram:
-        reportOnce(reportedForeign, foreignLine);
-        return ViewSiteState::heldByAnother;
-    case PortHolder::nobody:
-        break;
+    case PortHolder::ourSite: return ViewSiteState::serving;
+    case PortHolder::anotherProgram: reportOnce(reportedForeign, foreignLine); return ViewSiteState::heldByAnother;
+    case PortHolder::nobody: break;
     }
     std::error_code error;
     if (!std::filesystem::is_regular_file(siteProgram, error) || !spawnDetached(siteProgram, port)) {
@@ -105,15 +101,9 @@ ViewSiteState ensureViewSiteServing(const std::string& origin, const std::filesy
     const auto deadline = std::chrono::steady_clock::now() + startTimeout;
     while (std::chrono::steady_clock::now() < deadline) {
         switch (probeViewSitePort(port, std::chrono::milliseconds(500))) {
-        case PortHolder::ourSite:
-            systemLog("✅ View site started at " + origin);
-            return ViewSiteState::started;
-        case PortHolder::anotherProgram:
-            reportOnce(reportedForeign, foreignLine);
-            return ViewSiteState::heldByAnother;
-        case PortHolder::nobody:
-            std::this_thread::sleep_for(std::chrono::milliseconds(40));
-            break;
+        case PortHolder::ourSite: systemLog("✅ View site started at " + origin); return ViewSiteState::started;
+        case PortHolder::anotherProgram: reportOnce(reportedForeign, foreignLine); return ViewSiteState::heldByAnother;
+        case PortHolder::nobody: std::this_thread::sleep_for(std::chrono::milliseconds(40)); break;
         }
     }
     reportOnce(reportedFailure, "❌ View site: " + siteProgram.string() + " did not answer at " + origin);

@@ -6,10 +6,10 @@
 namespace platform {
 
 enum class ViewSiteState {
-    elsewhere,       // the origin is not a loopback one: a deployed site serves it
-    serving,         // our view site answers on it
-    started,         // it did not answer, so it was started and now does
-    heldByAnother,   // another program answers on its port
+    elsewhere,      // the origin is not a loopback one: a deployed site serves it
+    serving,        // our view site answers on it
+    started,        // it did not answer, so it was started and now does
+    heldByAnother,  // another program answers on its port
     failedToStart,
 };
 

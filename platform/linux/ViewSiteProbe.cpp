@@ -35,7 +35,8 @@ private:
 };
 
 bool waitFor(int fd, short events, std::chrono::steady_clock::time_point deadline) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     if (left.count() <= 0) {
         return false;
     }
@@ -79,8 +80,9 @@ PortHolder probeViewSitePort(int port, std::chrono::milliseconds timeout) {
     }
     // Something accepted the connection: from here on, anything but our identity
     // answer (silence included) means another program holds the port.
-    const std::string request = std::string("GET ") + identityPath + " HTTP/1.0\r\nHost: 127.0.0.1:" +
-                                std::to_string(port) + "\r\nConnection: close\r\n\r\n";
+    const std::string request = std::string("GET ") + identityPath +
+                                " HTTP/1.0\r\nHost: 127.0.0.1:" + std::to_string(port) +
+                                "\r\nConnection: close\r\n\r\n";
     size_t sent = 0;
     while (sent < request.size()) {
         if (!waitFor(socket.fd(), POLLOUT, deadline)) {

@@ -47,9 +47,9 @@ std::string normalisedCommand(std::string_view command) {
 }
 
 struct ProgramsBlock {
-    std::size_t first;  // the "programs:" line
-    std::size_t last;   // the line that ends the list
-    std::string value;  // the list with continuations joined
+    std::size_t first;      // the "programs:" line
+    std::size_t last;       // the line that ends the list
+    std::string value;      // the list with continuations joined
     std::size_t keyLength;  // of "programs:" on the first line
 };
 

@@ -2,8 +2,8 @@
 
 #include "platform/AtomicFileWriter.h"
 #include "platform/HomeDirectory.h"
-#include "platform/ProductNames.h"
 #include "platform/Log.h"
+#include "platform/ProductNames.h"
 #include "platform/linux/ConfigText.h"
 #include "shared/ControlCharacterEscape.h"
 
@@ -125,20 +125,11 @@ std::optional<std::string> XdgAutostartLoginItem::execValueFor(const fs::path& p
     std::string escaped;
     for (char c : quoted) {
         switch (c) {
-        case '\\':
-            escaped += "\\\\";
-            break;
-        case '\n':
-            escaped += "\\n";
-            break;
-        case '\t':
-            escaped += "\\t";
-            break;
-        case '\r':
-            escaped += "\\r";
-            break;
-        default:
-            escaped += c;
+        case '\\': escaped += "\\\\"; break;
+        case '\n': escaped += "\\n"; break;
+        case '\t': escaped += "\\t"; break;
+        case '\r': escaped += "\\r"; break;
+        default: escaped += c;
         }
     }
     return escaped;

@@ -16,7 +16,8 @@ struct FreshSettingsStore : SettingsStore {};
 // that holds both local pages.
 struct AppLaunch {
     TemporaryHome home;
-    std::filesystem::path bundlePath = makeBundle(home.path(), "Tavelo Live Wallpaper.app", {"index.html", "chartIndex.html"});
+    std::filesystem::path bundlePath =
+        makeBundle(home.path(), "Tavelo Live Wallpaper.app", {"index.html", "chartIndex.html"});
     platform::fake::RecordingPlatform fake{bundlePath};
     FreshSettingsStore settings;
     std::unique_ptr<AppDelegate> delegate;

@@ -2,12 +2,12 @@
 
 #include "shared/SettingsFileLocation.h"
 
+#include <unistd.h>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <string_view>
-#include <unistd.h>
 
 namespace testing_support {
 
@@ -50,9 +50,7 @@ public:
     }
     ~TemporaryHome() { ::setenv("HOME", previous_.c_str(), 1); }
     const std::filesystem::path& path() const { return folder_.path(); }
-    std::filesystem::path settingsFile() const {
-        return path() / settingsFileRelativePath;
-    }
+    std::filesystem::path settingsFile() const { return path() / settingsFileRelativePath; }
     void writeSettings(const std::string& text) const {
         std::filesystem::create_directories(settingsFile().parent_path());
         std::ofstream(settingsFile(), std::ios::binary) << text;

@@ -54,8 +54,8 @@ int main(int argc, char** argv) {
         long strut[12] = {0, 0, (long)height, 0, 0, 0, 0, 0, x, x + (long)width - 1, 0, 0};
         XChangeProperty(display, window, XInternAtom(display, "_NET_WM_STRUT_PARTIAL", False), XA_CARDINAL, 32,
                         PropModeReplace, (unsigned char*)strut, 12);
-        XChangeProperty(display, window, XInternAtom(display, "_NET_WM_STRUT", False), XA_CARDINAL, 32,
-                        PropModeReplace, (unsigned char*)strut, 4);
+        XChangeProperty(display, window, XInternAtom(display, "_NET_WM_STRUT", False), XA_CARDINAL, 32, PropModeReplace,
+                        (unsigned char*)strut, 4);
     } else {
         set_atom(display, window, "_NET_WM_WINDOW_TYPE", "_NET_WM_WINDOW_TYPE_NORMAL");
     }

@@ -30,9 +30,9 @@ int main(int argc, char** argv) {
     attributes.background_pixel = 0x404040;
     /* Like XScreenSaver, the owner takes the pointer's buttons itself. */
     attributes.event_mask = ButtonPressMask | ExposureMask | StructureNotifyMask;
-    Window window = XCreateWindow(display, RootWindow(display, screen), x, y, width, height, 0, CopyFromParent,
-                                  InputOutput, CopyFromParent, CWOverrideRedirect | CWBackPixel | CWEventMask,
-                                  &attributes);
+    Window window =
+        XCreateWindow(display, RootWindow(display, screen), x, y, width, height, 0, CopyFromParent, InputOutput,
+                      CopyFromParent, CWOverrideRedirect | CWBackPixel | CWEventMask, &attributes);
     XMapRaised(display, window);
     XSync(display, False);
     printf("0x%lx\n", (unsigned long)window);

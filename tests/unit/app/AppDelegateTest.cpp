@@ -49,14 +49,14 @@ TEST_F(AppDelegateTest, StartUpBuildsTheDesktopWindowThenTheWebViewThenLoadsTheD
     const auto& record = fake.record;
     EXPECT_EQ(calls().front(), "log App did finish launching");
     // Window, then web view in it, then the page: the steps that depend on one another.
-    EXPECT_TRUE(callsInOrder(record, {
-                                         "window.create {0,0,1920,1080}",
-                                         "window.makeKeyAndOrderFront",
-                                         "webView.create {0,0,1920,1080}",
-                                         "window.addSubview webView",
-                                         "webView.loadFileURL " + resources() + "index.html?darkened=1 access=" +
-                                             resources(),
-                                     }));
+    EXPECT_TRUE(
+        callsInOrder(record, {
+                                 "window.create {0,0,1920,1080}",
+                                 "window.makeKeyAndOrderFront",
+                                 "webView.create {0,0,1920,1080}",
+                                 "window.addSubview webView",
+                                 "webView.loadFileURL " + resources() + "index.html?darkened=1 access=" + resources(),
+                             }));
     // Placed on the desktop, black and click-through before it is ever shown.
     for (const char* placement : {"window.setLevel desktop", "window.setCollectionBehavior 0x51",
                                   "window.setIgnoresMouseEvents true", "window.setBackgroundColor black"}) {

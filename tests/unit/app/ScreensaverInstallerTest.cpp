@@ -10,7 +10,6 @@
 
 namespace {
 
-
 constexpr const char* saverName = "Tavelo Live Wallpaper Screensaver.saver";
 
 class ScreensaverInstallerTest : public ::testing::Test, protected testing_support::AppLaunch {

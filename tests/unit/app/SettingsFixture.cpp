@@ -53,9 +53,7 @@ void SettingsFixture::addImageAsset(const std::string& name) {
     std::ofstream(bundlePath_ / "Contents" / "Resources" / "images" / (name + ".png")) << "png";
 }
 
-fs::path SettingsFixture::configFile() const {
-    return root_ / "home" / settingsFileRelativePath;
-}
+fs::path SettingsFixture::configFile() const { return root_ / "home" / settingsFileRelativePath; }
 
 std::string SettingsFixture::configText() const {
     std::ifstream input(configFile());

@@ -61,15 +61,14 @@ TEST_F(SettingsViewControllerTest, BuildsTheGridOfFourCardsInCatalogueOrder) {
 
 TEST_F(SettingsViewControllerTest, LaysTheWindowOutFromTopToBottom) {
     build();
-    EXPECT_EQ(platform().record.matching("content0."),
-              (std::vector<std::string>{
-                  "content0.create {0,0,560,560}",
-                  "content0.addBelowPrevious label0 24 leading 24",
-                  "content0.addBelowPrevious stack0 16 centered",
-                  "content0.addBelowPrevious separator0 20 stretched 24",
-                  "content0.addBelowPrevious checkbox0 14 leading 24",
-                  "content0.pinToBottom stack3 16 leading 24",
-              }));
+    EXPECT_EQ(platform().record.matching("content0."), (std::vector<std::string>{
+                                                           "content0.create {0,0,560,560}",
+                                                           "content0.addBelowPrevious label0 24 leading 24",
+                                                           "content0.addBelowPrevious stack0 16 centered",
+                                                           "content0.addBelowPrevious separator0 20 stretched 24",
+                                                           "content0.addBelowPrevious checkbox0 14 leading 24",
+                                                           "content0.pinToBottom stack3 16 leading 24",
+                                                       }));
     EXPECT_TRUE(platform().record.contains("label0.create \"Choose your live view\" 15 bold"));
     EXPECT_TRUE(platform().record.contains("checkbox0.create \"Launch at login\""));
     EXPECT_TRUE(platform().record.contains("stack3.create horizontal 8"));

@@ -94,8 +94,9 @@ TEST_F(StatusMenuTest, SettingsBringsTheOneSettingsWindowForwardThenActivatesThe
 
     choose("Settings");
     EXPECT_TRUE(window->isVisible());
-    EXPECT_EQ(fake.record.calls(), (std::vector<std::string>{"menu.choose Settings", "titledWindow0.makeKeyAndOrderFront",
-                                                             "application.activateIgnoringOtherApps"}));
+    EXPECT_EQ(fake.record.calls(),
+              (std::vector<std::string>{"menu.choose Settings", "titledWindow0.makeKeyAndOrderFront",
+                                        "application.activateIgnoringOtherApps"}));
 
     window->orderOut();
     fake.record.clear();

@@ -37,9 +37,14 @@ TEST(HostOptionsTest, ChoosesTheTarget) {
 }
 
 TEST(HostOptionsTest, RefusesWhatItCannotUse) {
-    for (const auto& arguments : std::vector<std::vector<std::string>>{
-             {"-window-id"}, {"-window-id", "0xZZ"}, {"-window-id", "0"}, {"-window-id", "-5"},
-             {"-window-id", "0x12 "}, {"-window-id", "0x100000000"}, {"--saver"}, {"--fullscreen"}}) {
+    for (const auto& arguments : std::vector<std::vector<std::string>>{{"-window-id"},
+                                                                       {"-window-id", "0xZZ"},
+                                                                       {"-window-id", "0"},
+                                                                       {"-window-id", "-5"},
+                                                                       {"-window-id", "0x12 "},
+                                                                       {"-window-id", "0x100000000"},
+                                                                       {"--saver"},
+                                                                       {"--fullscreen"}}) {
         const auto result = parseHostOptions(arguments, nullptr);
         EXPECT_FALSE(result.options) << arguments.front();
         EXPECT_FALSE(result.error.empty());

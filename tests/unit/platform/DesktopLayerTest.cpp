@@ -41,8 +41,7 @@ TEST(RootChildrenStacking, AnUnmanagedWallpaperBelongsAtTheVeryBottom) {
 TEST(DesktopClientStacking, AManagedWallpaperGoesBeneathTheLowestIconLayerBelowIt) {
     const std::uint64_t wallpaper = 7;
     // The icon layer mapped first lies under the wallpaper mapped later.
-    EXPECT_EQ(restackAmongDesktopClients({{3, true}, {7}, {10}}, wallpaper),
-              (Restack{Restack::Kind::belowSibling, 3}));
+    EXPECT_EQ(restackAmongDesktopClients({{3, true}, {7}, {10}}, wallpaper), (Restack{Restack::Kind::belowSibling, 3}));
     // Two icon layers below: beneath the lowest, so both show above.
     EXPECT_EQ(restackAmongDesktopClients({{3, true}, {4, true}, {7}, {10}}, wallpaper),
               (Restack{Restack::Kind::belowSibling, 3}));

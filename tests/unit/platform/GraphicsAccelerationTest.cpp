@@ -29,10 +29,9 @@ TEST(GraphicsAcceleration, CpuRasterisersAsDriversNameThemTurnCompositingOff) {
 
 TEST(GraphicsAcceleration, RealGpusKeepCompositingEvenWhenTheirDriverMentionsLlvm) {
     // AMD's Mesa driver reports the LLVM version it compiles shaders with.
-    for (const char* renderer :
-         {"AMD Radeon RX 6700 XT (navi22, LLVM 15.0.6, DRM 3.49, 6.1.0-13-amd64)",
-          "Mesa Intel(R) UHD Graphics 620 (KBL GT2)", "NVIDIA GeForce RTX 3070/PCIe/SSE2",
-          "virgl (Intel(R) Xe Graphics)", "Apple M1"}) {
+    for (const char* renderer : {"AMD Radeon RX 6700 XT (navi22, LLVM 15.0.6, DRM 3.49, 6.1.0-13-amd64)",
+                                 "Mesa Intel(R) UHD Graphics 620 (KBL GT2)", "NVIDIA GeForce RTX 3070/PCIe/SSE2",
+                                 "virgl (Intel(R) Xe Graphics)", "Apple M1"}) {
         SCOPED_TRACE(renderer);
         EXPECT_FALSE(isSoftwareRasteriser(renderer));
         const auto choice = chooseAcceleration(withRenderer(renderer));

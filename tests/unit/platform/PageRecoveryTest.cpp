@@ -72,8 +72,8 @@ TEST(PageRecoveryTest, ARendererThatKeepsEndingWaitsLongerEachTimeUntilItSettles
         now += 5s;
         delays.push_back(static_cast<long>(recovery.rendererEnded(now).count()));
     }
-    EXPECT_EQ(delays, (std::vector<long>{1000, 2000, 4000, 8000, 16000, 32000, 64000, 128000, 256000, 300000,
-                                         300000, 300000}));
+    EXPECT_EQ(delays,
+              (std::vector<long>{1000, 2000, 4000, 8000, 16000, 32000, 64000, 128000, 256000, 300000, 300000, 300000}));
     // A crash loop cannot become a busy loop: no delay after the first few is short.
     // After a quiet minute the next end counts as the first again.
     EXPECT_EQ(recovery.rendererEnded(now + PageRecovery::rendererSettledAfter), Delay(500));

@@ -45,8 +45,8 @@ TEST(ProductNamesTest, InstalledProgramFindsItsBundleInTheLibraryFolderNamedAfte
     testing_support::TemporaryFolder prefix;
     const auto bundle = testing_support::makeBundle(prefix.path() / "lib" / product::programName,
                                                     product::applicationBundleName, {"index.html"});
-    const auto found = platform::Bundle::locate(prefix.path() / "bin" / product::programName,
-                                                product::applicationBundleName);
+    const auto found =
+        platform::Bundle::locate(prefix.path() / "bin" / product::programName, product::applicationBundleName);
     ASSERT_TRUE(found.has_value());
     EXPECT_EQ(found->bundlePath(), bundle);
     EXPECT_FALSE(platform::Bundle::locate(prefix.path() / "bin" / product::programName, product::screenSaverBundleName)

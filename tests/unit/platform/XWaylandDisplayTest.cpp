@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <filesystem>
 #include <fstream>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 using platform::xwaylandDisplayOf;
@@ -20,9 +20,7 @@ protected:
     }
     void TearDown() override { fs::remove_all(folder_); }
 
-    void lock(const std::string& name, const std::string& content) {
-        std::ofstream(folder_ / name) << content;
-    }
+    void lock(const std::string& name, const std::string& content) { std::ofstream(folder_ / name) << content; }
 
     fs::path folder_;
 };

@@ -13,9 +13,9 @@
 
 namespace {
 
-using testing_support::TemporaryFolder;
 using testing_support::allCallsBefore;
 using testing_support::callsInOrder;
+using testing_support::TemporaryFolder;
 
 using platform::fake::ProcessExited;
 
@@ -72,8 +72,9 @@ protected:
 TEST_F(ScreensaverViewTest, ConstructionLogsRegistersAndBuildsNothingYet) {
     auto view = makeView(/*isPreview=*/true);
     ASSERT_NE(view, nullptr);
-    EXPECT_EQ(record().calls(), (std::vector<std::string>{"log ✅ Init ScreenSaver code",
-                                                          "distributedCenter.addObserver com.apple.screensaver.willstop"}));
+    EXPECT_EQ(record().calls(),
+              (std::vector<std::string>{"log ✅ Init ScreenSaver code",
+                                        "distributedCenter.addObserver com.apple.screensaver.willstop"}));
     EXPECT_DOUBLE_EQ(view->animationTimeInterval(), 1.0 / 30.0);
     EXPECT_TRUE(view->isPreview());
     EXPECT_EQ(view->webView(), nullptr);
@@ -114,16 +115,16 @@ TEST_F(ScreensaverViewTest, StartBuildsTheWebViewThenLoadsTheSelectedLocalPage) 
     EXPECT_EQ(record().calls().front(), "log ▶️ startAnimation");
     // The activity covers the web view's whole life; the view is ready and in the window
     // before the settings are read, and the page is loaded last.
-    EXPECT_TRUE(callsInOrder(record(), {
-                                           "processActivity.begin #1 0xffffff Keep WKWebView JS running",
-                                           "webView.create {0,0,800,600} nonPersistent suppressesIncrementalRendering",
-                                           "window.addSubview webView",
-                                           "log 🖼 Screensaver config path: " +
-                                               (home_.path() / settingsFileRelativePath).string(),
-                                           "log ✅ Screensaver: loaded viewID = crypto_chart",
-                                       }));
-    EXPECT_EQ(record().calls().back(), "webView.loadFileURL " + resourceURL("chartIndex.html") + " access=" +
-                                           "file://" + (bundle_.path() / "Contents/Resources/").string());
+    EXPECT_TRUE(callsInOrder(
+        record(), {
+                      "processActivity.begin #1 0xffffff Keep WKWebView JS running",
+                      "webView.create {0,0,800,600} nonPersistent suppressesIncrementalRendering",
+                      "window.addSubview webView",
+                      "log 🖼 Screensaver config path: " + (home_.path() / settingsFileRelativePath).string(),
+                      "log ✅ Screensaver: loaded viewID = crypto_chart",
+                  }));
+    EXPECT_EQ(record().calls().back(), "webView.loadFileURL " + resourceURL("chartIndex.html") +
+                                           " access=" + "file://" + (bundle_.path() / "Contents/Resources/").string());
     // Black behind the page and our delegate in place before it can be seen or report.
     for (const char* setup : {"webView.setDrawsBackground false", "webView.setLayerBackgroundColor black",
                               "webView.setNavigationDelegate set"}) {
@@ -166,8 +167,9 @@ TEST_F(ScreensaverViewTest, ASecondStartOnlyWarns) {
     auto* timer = view->keepAliveTimer();
     platform_.record.clear();
     view->startAnimation();
-    EXPECT_EQ(record().calls(), (std::vector<std::string>{"log ▶️ startAnimation",
-                                                          "log ⚠️ startAnimation called while webView still exists."}));
+    EXPECT_EQ(record().calls(),
+              (std::vector<std::string>{"log ▶️ startAnimation",
+                                        "log ⚠️ startAnimation called while webView still exists."}));
     EXPECT_EQ(platform_.webViews.size(), 1u);
     EXPECT_EQ(services_.activity().activeCount(), 1);
     EXPECT_EQ(view->keepAliveTimer(), timer);

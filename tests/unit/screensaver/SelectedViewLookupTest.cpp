@@ -34,9 +34,9 @@ protected:
 
 TEST_F(SelectedViewLookupTest, MissingFileDefaultsWithTheNotFoundLine) {
     EXPECT_EQ(screensaver::loadSelectedViewID(home()), "crypto_bubbles");
-    EXPECT_EQ(logLines(), (std::vector<std::string>{
-                              configPathLine(),
-                              "log ⚠️ Screensaver: config file not found, defaulting to crypto_bubbles"}));
+    EXPECT_EQ(logLines(),
+              (std::vector<std::string>{
+                  configPathLine(), "log ⚠️ Screensaver: config file not found, defaulting to crypto_bubbles"}));
 }
 
 TEST_F(SelectedViewLookupTest, FoldersAndFIFOsCountAsNotFoundButALargeFileLoads) {
@@ -54,14 +54,14 @@ TEST_F(SelectedViewLookupTest, FoldersAndFIFOsCountAsNotFoundButALargeFileLoads)
 }
 
 TEST_F(SelectedViewLookupTest, DocumentsThatAreNoObjectAreInvalid) {
-    for (const char* text : {"", "\"crypto_chart\"", "42", "null", "[\"crypto_chart\"]", "{\"selectedViewID\": ",
-                             "{\"selectedViewID\": \"crypto_chart\"} trailing"}) {
+    for (const char* text : {"", "\"crypto_chart\"", "42", "null", "[\"crypto_chart\"]",
+                             "{\"selectedViewID\": ", "{\"selectedViewID\": \"crypto_chart\"} trailing"}) {
         platform_.record.clear();
         writeConfig(text);
         EXPECT_EQ(screensaver::loadSelectedViewID(home()), "crypto_bubbles") << text;
-        EXPECT_EQ(logLines(), (std::vector<std::string>{
-                                  configPathLine(),
-                                  "log ⚠️ Screensaver: config JSON invalid, defaulting to crypto_bubbles"}))
+        EXPECT_EQ(logLines(),
+                  (std::vector<std::string>{
+                      configPathLine(), "log ⚠️ Screensaver: config JSON invalid, defaulting to crypto_bubbles"}))
             << text;
     }
 }
@@ -94,8 +94,7 @@ TEST_F(SelectedViewLookupTest, StringIDsAreReturnedUnchanged) {
         platform_.record.clear();
         writeConfig("{\"firstLaunchDone\": true, \"selectedViewID\": \"" + id + "\"}");
         EXPECT_EQ(screensaver::loadSelectedViewID(home()), id);
-        EXPECT_EQ(logLines(), (std::vector<std::string>{configPathLine(),
-                                                        "log ✅ Screensaver: loaded viewID = " + id}));
+        EXPECT_EQ(logLines(), (std::vector<std::string>{configPathLine(), "log ✅ Screensaver: loaded viewID = " + id}));
     }
 }
 
@@ -108,8 +107,9 @@ TEST_F(SelectedViewLookupTest, TextFromTheFileCannotBreakALogLine) {
     platform_.record.clear();
     writeConfig("{\"a\\r\\nb\": 1, \"c\\u2028d\": 2}");
     EXPECT_EQ(screensaver::loadSelectedViewID(home()), "crypto_bubbles");
-    EXPECT_EQ(logLines().back(),
-              "log ⚠️ Screensaver: no selectedViewID in config (a\\r\\nb, c\\u2028d), defaulting to crypto_bubbles");
+    EXPECT_EQ(
+        logLines().back(),
+        "log ⚠️ Screensaver: no selectedViewID in config (a\\r\\nb, c\\u2028d), defaulting to crypto_bubbles");
 }
 
 TEST_F(SelectedViewLookupTest, EveryCallReadsTheFileAgain) {

@@ -1,7 +1,7 @@
 #include "platform/FileURL.h"
+#include "platform/fake/RecordingPlatform.h"
 #include "shared/ViewSite.h"
 #include "shared/ViewURLProvider.h"
-#include "platform/fake/RecordingPlatform.h"
 #include "tests/support/TemporaryHome.h"
 
 #include <gtest/gtest.h>

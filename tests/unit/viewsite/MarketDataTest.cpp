@@ -49,9 +49,9 @@ TEST(MarketData, IgnoresStrangersDuplicatesAndRowsWithoutAValue) {
 }
 
 TEST(MarketData, ASlashInTheUpstreamSymbolIsTheIndexsDot) {
-    const auto result = heatmapFromScreener(
-        200, R"({"data":{"rows":[{"symbol":"BRK/B","marketCap":"1","pctchange":"bad"}]}})",
-        {{"BRK.B", "Berkshire", "Financials"}}, "t");
+    const auto result =
+        heatmapFromScreener(200, R"({"data":{"rows":[{"symbol":"BRK/B","marketCap":"1","pctchange":"bad"}]}})",
+                            {{"BRK.B", "Berkshire", "Financials"}}, "t");
     ASSERT_TRUE(result.ok) << result.error;
     EXPECT_EQ(result.document["companies"][0]["s"], "BRK.B");
     EXPECT_TRUE(result.document["companies"][0]["chg"].is_null());

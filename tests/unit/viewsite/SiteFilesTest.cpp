@@ -45,8 +45,8 @@ TEST_F(SiteFilesTest, ServesFilesOfTheSiteAndTheIndexOfAFolder) {
 }
 
 TEST_F(SiteFilesTest, RefusesEveryWayOutOfTheFolder) {
-    for (const char* path : {"/../secret.txt", "/css/../../secret.txt", "/data/../../secret.txt", "/leak.txt",
-                             "/..", "//secret.txt/..", "/css/..\\..\\secret.txt", "relative.html", ""}) {
+    for (const char* path : {"/../secret.txt", "/css/../../secret.txt", "/data/../../secret.txt", "/leak.txt", "/..",
+                             "//secret.txt/..", "/css/..\\..\\secret.txt", "relative.html", ""}) {
         EXPECT_EQ(files().resolve(path), std::nullopt) << path;
     }
     EXPECT_EQ(files().resolve(std::string("/view.html\0.png", 15)), std::nullopt);

@@ -7,9 +7,9 @@ using namespace viewsite;
 namespace {
 
 TEST(SiteOptions, ListenAddressAndFolders) {
-    const auto parsed = parseSiteOptions({"--listen", "127.0.0.1:47831", "--root", "/r", "--data", "/d",
-                                          "--idle-exit", "0", "--no-data-job"},
-                                         SiteOptions{});
+    const auto parsed = parseSiteOptions(
+        {"--listen", "127.0.0.1:47831", "--root", "/r", "--data", "/d", "--idle-exit", "0", "--no-data-job"},
+        SiteOptions{});
     ASSERT_TRUE(parsed.options) << parsed.error;
     EXPECT_EQ(parsed.options->host, "127.0.0.1");
     EXPECT_EQ(parsed.options->port, 47831);
@@ -21,9 +21,13 @@ TEST(SiteOptions, ListenAddressAndFolders) {
 
 TEST(SiteOptions, RefusesWhatItCannotUse) {
     for (const std::vector<std::string>& arguments :
-         std::vector<std::vector<std::string>>{{"--listen", "127.0.0.1"}, {"--listen", "127.0.0.1:0"},
-                                               {"--listen", "127.0.0.1:70000"}, {"--listen", ":80"},
-                                               {"--listen"}, {"--idle-exit", "-1"}, {"--port", "1"}}) {
+         std::vector<std::vector<std::string>>{{"--listen", "127.0.0.1"},
+                                               {"--listen", "127.0.0.1:0"},
+                                               {"--listen", "127.0.0.1:70000"},
+                                               {"--listen", ":80"},
+                                               {"--listen"},
+                                               {"--idle-exit", "-1"},
+                                               {"--port", "1"}}) {
         EXPECT_FALSE(parseSiteOptions(arguments, SiteOptions{}).options) << arguments.front();
     }
 }
@@ -57,7 +61,8 @@ TEST(SiteOptions, ABadConfigurationChangesNothing) {
 }
 
 TEST(SiteOptions, HistoryAddressTakesOnlyTheSymbolsCharacters) {
-    EXPECT_EQ(historyURLFor("https://stooq.com/q/d/l/?s={symbol}.us&i=d", "SPY"), "https://stooq.com/q/d/l/?s=spy.us&i=d");
+    EXPECT_EQ(historyURLFor("https://stooq.com/q/d/l/?s={symbol}.us&i=d", "SPY"),
+              "https://stooq.com/q/d/l/?s=spy.us&i=d");
     EXPECT_EQ(historyURLFor("http://h/{symbol}/{symbol}", "BRK.B"), "http://h/brk.b/brk.b");
     EXPECT_EQ(historyURLFor("http://h/?s={symbol}", "A&b=c/../#"), "http://h/?s=abc..");
 }

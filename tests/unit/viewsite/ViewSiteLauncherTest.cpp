@@ -20,7 +20,8 @@ TEST(ViewSiteLauncher, OnlyOurIdentityAnswerCountsAsOurs) {
     const std::string ours =
         "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\n\r\n{\"service\":\"tavelo-live-wallpaper-site\"}";
     EXPECT_TRUE(platform::isViewSiteIdentity(ours));
-    EXPECT_FALSE(platform::isViewSiteIdentity("HTTP/1.1 404 Not Found\r\n\r\n{\"service\":\"tavelo-live-wallpaper-site\"}"));
+    EXPECT_FALSE(
+        platform::isViewSiteIdentity("HTTP/1.1 404 Not Found\r\n\r\n{\"service\":\"tavelo-live-wallpaper-site\"}"));
     EXPECT_FALSE(platform::isViewSiteIdentity("HTTP/1.0 200 OK\r\n\r\n<html>tavelo-live-wallpaper-site</html>"));
     EXPECT_FALSE(platform::isViewSiteIdentity("HTTP/1.0 200 OK\r\n\r\n{\"service\":\"something-else\"}"));
     EXPECT_FALSE(platform::isViewSiteIdentity("SSH-2.0-OpenSSH_9.2\r\n"));

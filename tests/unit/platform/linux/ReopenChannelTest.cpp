@@ -55,8 +55,8 @@ TEST(ReopenChannelTest, AnythingButTheRequestIsIgnored) {
     platform::ReopenListener listener(path);
     ASSERT_TRUE(listener.listening());
 
-    for (const std::string& sent : {std::string("quit\n\n\n"), std::string("reopen\nreopen\n"), std::string("reop"),
-                                    std::string("")}) {
+    for (const std::string& sent :
+         {std::string("quit\n\n\n"), std::string("reopen\nreopen\n"), std::string("reop"), std::string("")}) {
         const int client = connectTo(path);
         ASSERT_EQ(::write(client, sent.data(), sent.size()), static_cast<ssize_t>(sent.size()));
         ::close(client);

@@ -13,7 +13,8 @@ namespace {
 namespace fs = std::filesystem;
 using platform::RegistrationOutcome;
 
-const platform::XScreenSaverProgram ours{"Tavelo Live Wallpaper", "/opt/tavelo/bin/tavelo-live-wallpaper-screensaver --root"};
+const platform::XScreenSaverProgram ours{"Tavelo Live Wallpaper",
+                                         "/opt/tavelo/bin/tavelo-live-wallpaper-screensaver --root"};
 
 // A settings file as XScreenSaver's settings tool writes it, with a chosen program.
 const std::string existing =
@@ -80,9 +81,11 @@ TEST(XScreenSaverProgramsTest, ListsOfEveryShapeGainTheEntryAndOnlyOnce) {
 }
 
 TEST(XScreenSaverProgramsTest, AnEntryRunningTheSameCommandCountsEvenWhenDisabledOrAlignedDifferently) {
-    const std::string disabled = "programs: \\\n-  \"Tavelo\"\t/opt/tavelo/bin/tavelo-live-wallpaper-screensaver   --root \\n\n";
+    const std::string disabled =
+        "programs: \\\n-  \"Tavelo\"\t/opt/tavelo/bin/tavelo-live-wallpaper-screensaver   --root \\n\n";
     EXPECT_EQ(platform::withProgramRegistered(disabled, ours), disabled);
-    const std::string other = "programs: \\\n  \"Tavelo\" /opt/tavelo/bin/tavelo-live-wallpaper-screensaver --root --saver x\n";
+    const std::string other =
+        "programs: \\\n  \"Tavelo\" /opt/tavelo/bin/tavelo-live-wallpaper-screensaver --root --saver x\n";
     EXPECT_NE(platform::withProgramRegistered(other, ours), other);
 }
 
@@ -180,7 +183,10 @@ protected:
         fs::create_directories(bundle / "Contents/Linux");
         std::ofstream(bundle / "Contents/Info.json")
             << R"({"CFBundleExecutable": "module.so", "NSPrincipalClass": "Drovanik_Live_ScreensaverView"})";
-        std::ofstream(bundle / "Contents/Linux/module.so", std::ios::binary) << std::string("\x7f" "ELF\x02\x01", 6);
+        std::ofstream(bundle / "Contents/Linux/module.so", std::ios::binary) << std::string(
+            "\x7f"
+            "ELF\x02\x01",
+            6);
     }
     // Whether the attempt ended in the failure alert with nothing written and no question asked.
     void expectRefusedWithoutAsking(const fs::path& bundle, const std::string& what) {
