@@ -149,6 +149,26 @@ X11DesktopLayer::~X11DesktopLayer() {
 
 void X11DesktopLayer::windowMapped() { scheduleCheck(); }
 
+namespace {
+
+// A structure notification that reached the root because its substructure is watched:
+// the window it is about is not the window it was delivered to.
+bool isAboutAnotherWindow(const XEvent& event) {
+    switch (event.type) {
+    case MapNotify: return event.xmap.event != event.xmap.window;
+    case UnmapNotify: return event.xunmap.event != event.xunmap.window;
+    case ConfigureNotify: return event.xconfigure.event != event.xconfigure.window;
+    case ReparentNotify: return event.xreparent.event != event.xreparent.window;
+    case CirculateNotify: return event.xcirculate.event != event.xcirculate.window;
+    case DestroyNotify: return event.xdestroywindow.event != event.xdestroywindow.window;
+    case GravityNotify: return event.xgravity.event != event.xgravity.window;
+    case CreateNotify: return true;
+    default: return false;
+    }
+}
+
+}  // namespace
+
 GdkFilterReturn X11DesktopLayer::onRootEvent(GdkXEvent* xevent, GdkEvent*, gpointer self) {
     const auto* event = static_cast<XEvent*>(xevent);
     auto* layer = static_cast<X11DesktopLayer*>(self);
@@ -164,7 +184,10 @@ GdkFilterReturn X11DesktopLayer::onRootEvent(GdkXEvent* xevent, GdkEvent*, gpoin
         break;
     default: break;
     }
-    return GDK_FILTER_CONTINUE;
+    // Watching the root's substructure brings news of every other window too. GDK
+    // would take those for the root window's own map and unmap (and thaw updates of
+    // the root that were never frozen): they are only ours to read.
+    return isAboutAnotherWindow(*event) ? GDK_FILTER_REMOVE : GDK_FILTER_CONTINUE;
 }
 
 // Windows move in bursts (a drag is one ConfigureNotify per pointer step): one
