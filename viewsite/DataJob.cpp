@@ -176,7 +176,7 @@ void DataJob::runOnce() {
     failed_ = false;
     retryAfter_.reset();
     const auto members = companiesOf(readJsonFile(shippedData_ / "sp500.json"));
-    fetch(options_.screenerURL, [this, members](Answer answer) {
+    fetch(options_.screenerURL, [this, members](const Answer& answer) {
         const Refreshed heatmap = answer.status != 0
                                       ? heatmapFromScreener(answer.status, answer.body, members, nowIso8601())
                                       : Refreshed{false, answer.error, {}};
@@ -208,7 +208,7 @@ void DataJob::fetchNextHistory() {
         return;
     }
     const IndexSeries& next = indices_[histories_.size()];
-    fetch(historyURLFor(options_.historyURL, next.symbol), [this](Answer answer) {
+    fetch(historyURLFor(options_.historyURL, next.symbol), [this](const Answer& answer) {
         auto closes = closesFromCsv(answer.status, answer.body);
         if (closes.size() < 2) {
             noteFailure(answer);

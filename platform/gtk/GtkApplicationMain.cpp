@@ -133,7 +133,7 @@ int applicationMain(int argc, char** argv, const DelegateFactory& makeDelegate) 
 
     // One wallpaper per display server, however DISPLAY spells it.
     gtk::DisplayInstance instance(gdk_display_get_default());
-    const std::string reopenSocket = instance.reopenSocketPath();
+    const std::string& reopenSocket = instance.reopenSocketPath();
     if (!instance.acquired()) {
         // Launching it again is how a desktop without a tray reaches the running one.
         systemLog(std::string("⚠️ ") + product::name + " is already running on this display" +

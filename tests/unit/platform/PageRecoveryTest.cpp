@@ -14,6 +14,7 @@ using Delay = RetryBackoff::Delay;
 
 std::vector<long> steps(RetryBackoff& backoff, int count) {
     std::vector<long> delays;
+    delays.reserve(static_cast<size_t>(count));
     for (int i = 0; i < count; ++i) {
         delays.push_back(static_cast<long>(backoff.next().count()));
     }

@@ -9,6 +9,7 @@ namespace {
 
 std::vector<Company> members(int count) {
     std::vector<Company> list;
+    list.reserve(static_cast<size_t>(count));
     for (int i = 0; i < count; ++i) {
         list.push_back({"S" + std::to_string(i), "Name " + std::to_string(i), "Sector"});
     }
