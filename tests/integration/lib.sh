@@ -207,6 +207,7 @@ use_unprivileged_account() {
   # The account runs a copy: the build may sit where only its owner can enter.
   stage_for_account "$BUILD_DIR" "$WORK/stage"
   APP="$WORK/stage/bin/tavelo-live-wallpaper"
+  if [[ -n "${CLIENT_WINDOW:-}" ]]; then CLIENT_WINDOW="$WORK/stage/bin/$(basename "$CLIENT_WINDOW")"; fi
 }
 
 as_account() {

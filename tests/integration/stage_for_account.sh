@@ -19,5 +19,9 @@ stage_for_account() {
     cp -R "$build/$bundle" "$dest/"
   done
   cp -R "$build/site" "$dest/"
+  # The tests' own little X clients, which the account runs too.
+  for program in "$build"/bin/tavelo-test-*; do
+    [[ -x "$program" ]] && cp "$program" "$dest/bin/"
+  done
   chmod -R a+rX "$dest"
 }
