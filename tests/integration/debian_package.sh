@@ -10,6 +10,11 @@ mkdir -p "$ARTIFACTS"
 package=tavelo-live-wallpaper
 
 [[ $(id -u) -eq 0 ]] || { echo "SKIP: installing a package needs root"; exit 77; }
+# A sanitizer build carries its runtime in every program: no package anyone ships.
+if grep -q '^TAVELO_SANITIZE:BOOL=ON$' "$BUILD_DIR/CMakeCache.txt" 2>/dev/null; then
+  echo "SKIP: this is a sanitizer build, not a package build"
+  exit 77
+fi
 command -v lintian >/dev/null || fail "lintian is not installed (scripts/install-deps.sh installs it)"
 # One package test at a time on a machine, and never over a copy someone installed by hand.
 exec {lock}>/tmp/tavelo-package-test.lock
