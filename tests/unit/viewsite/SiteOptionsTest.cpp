@@ -8,11 +8,11 @@ namespace {
 
 TEST(SiteOptions, ListenAddressAndFolders) {
     const auto parsed = parseSiteOptions(
-        {"--listen", "127.0.0.1:47831", "--root", "/r", "--data", "/d", "--idle-exit", "0", "--no-data-job"},
+        {"--listen", "127.0.0.1:49152", "--root", "/r", "--data", "/d", "--idle-exit", "0", "--no-data-job"},
         SiteOptions{});
     ASSERT_TRUE(parsed.options) << parsed.error;
     EXPECT_EQ(parsed.options->host, "127.0.0.1");
-    EXPECT_EQ(parsed.options->port, 47831);
+    EXPECT_EQ(parsed.options->port, 49152);
     EXPECT_EQ(parsed.options->root, "/r");
     EXPECT_EQ(parsed.options->dataOverlay, "/d");
     EXPECT_EQ(parsed.options->idleExit.count(), 0);

@@ -6,13 +6,13 @@
 namespace {
 
 TEST(ViewSiteLauncher, OnlyALoopbackHttpOriginIsServedBuiltIn) {
-    EXPECT_EQ(platform::loopbackPort("http://127.0.0.1:47831"), 47831);
-    EXPECT_EQ(platform::loopbackPort("https://127.0.0.1:47831"), 0);
+    EXPECT_EQ(platform::loopbackPort("http://127.0.0.1:49152"), 49152);
+    EXPECT_EQ(platform::loopbackPort("https://127.0.0.1:49152"), 0);
     EXPECT_EQ(platform::loopbackPort("http://127.0.0.1"), 0);
     EXPECT_EQ(platform::loopbackPort("http://127.0.0.1:0"), 0);
     EXPECT_EQ(platform::loopbackPort("http://127.0.0.1:99999"), 0);
-    EXPECT_EQ(platform::loopbackPort("http://127.0.0.1:47831/"), 0);
-    EXPECT_EQ(platform::loopbackPort("http://example.com:47831"), 0);
+    EXPECT_EQ(platform::loopbackPort("http://127.0.0.1:49152/"), 0);
+    EXPECT_EQ(platform::loopbackPort("http://example.com:49152"), 0);
     EXPECT_EQ(platform::loopbackPort("https://tavelo.example"), 0);
 }
 
