@@ -127,6 +127,7 @@ void GtkWebView::setLayerBackgroundColorBlack() {
 
 void GtkWebView::load(const URLRequest& request) {
     recovery_.pageRequested();
+    startNextPageInFreshWebProcess();
     loadAddress(request.url, request.timeoutInterval);
 }
 
@@ -166,7 +167,19 @@ void GtkWebView::loadFileURL(const std::string& fileURL, const std::string& acce
         return;
     }
     recovery_.pageRequested();
+    startNextPageInFreshWebProcess();
     loadAddress(*address, 0);
+}
+
+void GtkWebView::startNextPageInFreshWebProcess() {
+    // A wallpaper switches views for days in one web process; what a page leaves behind
+    // (its heap, image and font caches, fragmented arenas) is never given back. Ending
+    // the process the old page ran in returns all of it: the new page starts as lean as
+    // a first launch. Retries of the same page keep their process.
+    if (processHoldsAPage_) {
+        processHoldsAPage_ = false;
+        webkit_web_view_terminate_web_process(view_.get());
+    }
 }
 
 void GtkWebView::stopLoading() {
@@ -220,6 +233,12 @@ void GtkWebView::onNetworkChanged(GNetworkMonitor*, gboolean available, gpointer
 
 void GtkWebView::onWebProcessTerminated(WebKitWebView*, WebKitWebProcessTerminationReason reason, gpointer data) {
     auto* self = static_cast<GtkWebView*>(data);
+    self->processHoldsAPage_ = false;
+    if (reason == WEBKIT_WEB_PROCESS_TERMINATED_BY_API && !self->ending_) {
+        // Ended on purpose to give the next page a fresh process; that page's load,
+        // already asked for, owns the view's state from here.
+        return;
+    }
     self->webProcessRunning_ = false;
     self->rendererEndedSinceLoad_ = true;
     self->cancelTimeout();
@@ -277,6 +296,7 @@ void GtkWebView::onLoadChanged(WebKitWebView*, WebKitLoadEvent event, gpointer d
     case WEBKIT_LOAD_COMMITTED:
         self->committed_ = true;
         self->webProcessRunning_ = true;
+        self->processHoldsAPage_ = true;
         self->cancelTimeout();
         break;
     case WEBKIT_LOAD_FINISHED:

@@ -54,6 +54,7 @@ private:
     void scheduleRetry(PageRecovery::Delay delay);
     void cancelRetry();
     void retryNow();
+    void startNextPageInFreshWebProcess();
 
     static void onWebProcessTerminated(WebKitWebView*, WebKitWebProcessTerminationReason reason, gpointer self);
     static void onNetworkChanged(GNetworkMonitor*, gboolean available, gpointer self);
@@ -82,6 +83,8 @@ private:
     // The error status the server answered the page with, if it answered with one.
     unsigned httpStatus_ = 0;
     bool webProcessRunning_ = true;
+    // A page has been committed in the current web process.
+    bool processHoldsAPage_ = false;
     // The web process ended and no load has been started since.
     bool rendererEndedSinceLoad_ = false;
     bool ending_ = false;

@@ -95,10 +95,16 @@ is_dark "$(pixel 300 460)" || fail "the coming-soon card is not covered: $(pixel
 [[ "$(convert "$artifacts/settings-window.png" -crop 224x110+40+66 -format '%[fx:standard_deviation>0.05]' info:)" == 1 ]] \
   || fail "the first card shows no preview picture"
 
-# A click on the S&P 500 card: stored, then its page is requested by the wallpaper.
+# A click on the S&P 500 card: stored, then its page is requested by the wallpaper,
+# in a web process of its own: the old page's process, and all it held, is gone.
+web_processes() { pgrep -P "$app_pid" -f WebKitWebProcess || true; }
+old_web=$(web_processes)
+[[ -n "$old_web" ]] || fail "the wallpaper has no web process"
 xdotool mousemove --window "$win" 150 380 click 1
 wait_for 10 grep -q '"selectedViewID": "sp500_heatmap"' "$config" || fail "config.json not rewritten: $(cat "$config")"
 wait_for 15 grep -q 'GET /view.html?darkened=1' "$work/site.log" || fail "the wallpaper did not load the new page"
+wait_for 10 bash -c "! kill -0 $old_web 2>/dev/null" || fail "the old page's web process $old_web outlived the switch"
+[[ "$(web_processes | wc -l)" == 1 ]] || fail "not one web process after the switch: $(web_processes | tr '\n' ' ')"
 # The coming-soon card changes nothing.
 xdotool mousemove --window "$win" 400 380 click 1
 sleep 1
