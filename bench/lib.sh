@@ -28,10 +28,17 @@ descendants() {
 }
 
 # Proportional set size of a process and all its descendants, in KiB.
-tree_pss_kib() {
-  local total=0 pid value
-  for pid in $(descendants "$1"); do
-    value=$(awk '/^Pss:/ { print $2 }' "/proc/$pid/smaps_rollup" 2>/dev/null || echo 0)
+tree_pss_kib() { tree_memory_kib "$1" Pss; }
+# Memory no other process shares (private clean + dirty), in KiB: unlike PSS it does
+# not move when unrelated programs load or drop the same libraries.
+tree_private_kib() { tree_memory_kib "$1" Private_Clean Private_Dirty; }
+tree_memory_kib() {
+  local root=$1 total=0 pid value
+  shift
+  local fields="$*"
+  for pid in $(descendants "$root"); do
+    value=$(awk -v f=" ${fields} " 'index(f, " " substr($1, 1, length($1) - 1) " ") { t += $2 } END { print t + 0 }' \
+      "/proc/$pid/smaps_rollup" 2>/dev/null || echo 0)
     total=$((total + ${value:-0}))
   done
   echo "$total"

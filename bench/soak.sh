@@ -55,21 +55,22 @@ switch_view() {
   xdotool mousemove 5 5
 }
 
-# A sample: "minute view pss_mib fds threads"; the view as config.json has it.
+# A sample: "minute view pss_mib private_mib fds threads"; the view as config.json has it.
 sample() {
   local pss=$(( $(tree_pss_kib "$app") + $( [[ -n "$SITE_PID" ]] && tree_pss_kib "$SITE_PID" || echo 0) ))
+  local private=$(( $(tree_private_kib "$app") + $( [[ -n "$SITE_PID" ]] && tree_private_kib "$SITE_PID" || echo 0) ))
   # The view as stored by the click, so a click that missed shows.
   local view
   view=$(sed -n 's/.*"selectedViewID" *: *"\([^"]*\)".*/\1/p' "$HOME/Library/Application Support/Tavelo Live Wallpaper/config.json")
-  printf "%7.1f %-15s %8d %6d %8d\n" "$1" "${view:-?}" $((pss / 1024)) "$(tree_fd_count "$app")" \
-    "$(tree_thread_count "$app")"
+  printf "%7.1f %-15s %8d %8d %6d %8d\n" "$1" "${view:-?}" $((pss / 1024)) $((private / 1024)) \
+    "$(tree_fd_count "$app")" "$(tree_thread_count "$app")"
 }
 
 reference_minute=10
 (( MINUTES < 40 )) && reference_minute=$(awk -v m="$MINUTES" 'BEGIN { print m / 4 }')
 echo "soak: ${MINUTES} min, a view switch every ${SWITCH_MINUTES} min, reference level at minute ${reference_minute}"
 echo "$(nproc) cores, $(awk -F': ' '/model name/ { print $2; exit }' /proc/cpuinfo); 1920x1080 software rendering"
-printf "%7s %-15s %8s %6s %8s\n" "minute" "view" "PSS MiB" "fds" "threads"
+printf "%7s %-15s %8s %8s %6s %8s\n" "minute" "view" "PSS MiB" "private" "fds" "threads"
 : >"$WORK/samples"
 started=$(date +%s)
 next_switch=$((SWITCH_MINUTES * 60))
@@ -86,19 +87,23 @@ while :; do
   sleep "$SAMPLE_SECONDS"
 done
 
-# Judged from the first sample at or after the reference minute.
+# Judged from the first sample at or after the reference minute. PSS is the measure;
+# private memory is printed beside it because PSS also moves when other programs on the
+# machine load or drop the same libraries, which is no growth of ours.
 awk -v ref="$reference_minute" '
-  $1 >= ref && !have { have = 1; pss0 = $3; fd0 = $4; th0 = $5; at = $1 }
+  $1 >= ref && !have { have = 1; pss0 = $3; pr0 = $4; fd0 = $5; th0 = $6; at = $1 }
   have { d = ($3 - pss0) / pss0; if (d > up) up = d; if (d < down) down = d
-         if ($4 > fdmax) fdmax = $4; if ($5 > thmax) thmax = $5; n++; fds[n % 3] = $4; ths[n % 3] = $5 }
+         p = ($4 - pr0) / pr0; if (p > pup) pup = p; if (p < pdown) pdown = p
+         if ($5 > fdmax) fdmax = $5; if ($6 > thmax) thmax = $6; n++; fds[n % 3] = $5; ths[n % 3] = $6 }
   END {
     if (!have) { print "not judged: the run ended before the reference minute"; exit 1 }
     # The floor of the last three samples: a worker thread that comes and goes is not growth.
     lastfd = fds[n % 3]; lastth = ths[n % 3]
     for (i in fds) { if (fds[i] < lastfd) lastfd = fds[i]; if (ths[i] < lastth) lastth = ths[i] }
     ok_pss = (up <= 0.05 && down >= -0.05); ok_fd = (lastfd <= fd0); ok_th = (lastth <= th0)
-    printf "reference at minute %.1f: PSS %d MiB, %d fds, %d threads\n", at, pss0, fd0, th0
+    printf "reference at minute %.1f: PSS %d MiB (private %d MiB), %d fds, %d threads\n", at, pss0, pr0, fd0, th0
     printf "PSS within %+.1f %% .. %+.1f %% of it: %s\n", 100 * down, 100 * up, ok_pss ? "OK" : "OVER 5 %"
+    printf "private memory within %+.1f %% .. %+.1f %% of it\n", 100 * pdown, 100 * pup
     printf "fds at the end %d (highest %d): %s\n", lastfd, fdmax, ok_fd ? "no growth" : "GREW"
     printf "threads at the end %d (highest %d): %s\n", lastth, thmax, ok_th ? "no growth" : "GREW"
     exit !(ok_pss && ok_fd && ok_th)
