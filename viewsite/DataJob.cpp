@@ -1,6 +1,6 @@
 #include "viewsite/DataJob.h"
 
-#include "platform/AtomicFileWriter.h"
+#include "platform/AtomicFileReplacement.h"
 #include "platform/Log.h"
 #include "shared/ControlCharacterEscape.h"
 #include "viewsite/ResponsePolicy.h"
