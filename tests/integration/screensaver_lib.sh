@@ -2,7 +2,7 @@
 # foreign X windows to draw into, and waiting on log lines.
 
 HOST="$TAVELO_BUILD_DIR/bin/tavelo-live-wallpaper-screensaver"
-X_TEST_WINDOW="$TAVELO_BUILD_DIR/bin/tavelo-test-x-window"
+X_TEST_WINDOW="$TAVELO_BUILD_DIR/bin/tavelo-test-x-client-window"
 SAVER_BUNDLE="$TAVELO_BUILD_DIR/Tavelo Live Wallpaper Screensaver.saver"
 SHOTS="$TAVELO_BUILD_DIR/screenshots/screensaver"
 WORK="$(mktemp -d /tmp/tavelo-saver-it.XXXXXX)"
@@ -57,12 +57,13 @@ start_xvfb() {
     export DISPLAY=":$(cat "$WORK/display")"
 }
 
-# open_target NAME W H X Y: a window of another client; sets TARGET_<NAME> to its id.
+# open_target NAME W H [X Y]: a window of another client, grey so that a screenshot
+# tells it from a page drawn into it; sets TARGET_<NAME> to its id.
 # `destroy_target NAME` destroys it.
 open_target() {
     local name=$1
     mkfifo "$WORK/$name.ctl"
-    "$X_TEST_WINDOW" "$2" "$3" "$4" "$5" <"$WORK/$name.ctl" >"$WORK/$name.id" &
+    "$X_TEST_WINDOW" "$name" override 0x404040 "$2" "$3" "${4:-0}" "${5:-0}" <"$WORK/$name.ctl" >"$WORK/$name.id" &
     PIDS_TO_END+=($!)
     eval "exec {fd}>\"$WORK/$name.ctl\""
     eval "TARGET_FD_$name=$fd"
