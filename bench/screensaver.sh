@@ -7,8 +7,10 @@
 set -euo pipefail
 
 BUILD_DIR=$(cd "${1:-build}" && pwd)
+# The product's names, as the build wrote them.
+source "$BUILD_DIR/names.sh"
 RUNS=${2:-9}
-HOST="$BUILD_DIR/bin/tavelo-live-wallpaper-screensaver"
+HOST="$BUILD_DIR/bin/$TAVELO_HOST_PROGRAM_NAME"
 X_TEST_WINDOW="$BUILD_DIR/bin/tavelo-test-x-client-window"
 [[ -x "$HOST" && -x "$X_TEST_WINDOW" ]] || { echo "build first: $HOST and $X_TEST_WINDOW" >&2; exit 1; }
 
