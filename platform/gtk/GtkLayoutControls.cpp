@@ -48,18 +48,25 @@ GtkContentControl::GtkContentControl(double width, double height)
 }
 
 void GtkContentControl::addBelowPrevious(Widget& widget, double gap, HorizontalPlacement placement) {
-    GtkWidget* child = gtkWidgetOf(widget);
-    gtk_widget_set_margin_top(child, pixels(gap));
-    placeAcross(child, placement);
-    gtk_box_pack_start(GTK_BOX(widget_.get()), child, FALSE, FALSE, 0);
-    gtk_widget_show(child);
+    pack(widget, gap, placement, VerticalEnd::top);
 }
 
 void GtkContentControl::pinToBottom(Widget& widget, double gap, HorizontalPlacement placement) {
+    pack(widget, gap, placement, VerticalEnd::bottom);
+}
+
+void GtkContentControl::pack(Widget& widget, double gap, HorizontalPlacement placement, VerticalEnd end) {
+    // Stacked from the top, or from the bottom up: the gap separates the child from
+    // what is already stacked at that end.
     GtkWidget* child = gtkWidgetOf(widget);
-    gtk_widget_set_margin_bottom(child, pixels(gap));
     placeAcross(child, placement);
-    gtk_box_pack_end(GTK_BOX(widget_.get()), child, FALSE, FALSE, 0);
+    if (end == VerticalEnd::top) {
+        gtk_widget_set_margin_top(child, pixels(gap));
+        gtk_box_pack_start(GTK_BOX(widget_.get()), child, FALSE, FALSE, 0);
+    } else {
+        gtk_widget_set_margin_bottom(child, pixels(gap));
+        gtk_box_pack_end(GTK_BOX(widget_.get()), child, FALSE, FALSE, 0);
+    }
     gtk_widget_show(child);
 }
 

@@ -38,6 +38,9 @@ public:
     GtkWidget* gtkWidget() const override { return widget_.get(); }
 
 private:
+    enum class VerticalEnd { top, bottom };
+    void pack(Widget& widget, double gap, HorizontalPlacement placement, VerticalEnd end);
+
     GObjectPtr<GtkWidget> widget_;
 };
 
