@@ -47,7 +47,7 @@ cleanup() {
 trap cleanup EXIT
 
 start_xvfb() {
-    Xvfb -displayfd 5 -screen 0 1920x1080x24 -nolisten tcp -ac 5>"$WORK/display" >/dev/null 2>&1 &
+    Xvfb -displayfd 5 -screen 0 1920x1080x24 -nolisten tcp -noreset -ac 5>"$WORK/display" >/dev/null 2>&1 &
     XVFB_PID=$!
     local i
     for i in $(seq 100); do
