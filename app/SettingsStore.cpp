@@ -2,7 +2,7 @@
 
 #include "app/SettingsFile.h"
 #include "app/WallpaperView.h"
-#include "platform/AtomicFileWriter.h"
+#include "platform/AtomicFileReplacement.h"
 #include "platform/HomeDirectory.h"
 #include "shared/BoundedFile.h"
 #include "shared/SettingsFileLocation.h"

@@ -14,6 +14,8 @@ set -euo pipefail
 
 SOURCE_DIR=$(cd "$(dirname "$0")/.." && pwd)
 BUILD_DIR=$(cd "${1:-build}" && pwd)
+# The product's names, as the build wrote them.
+source "$BUILD_DIR/names.sh"
 MINUTES=${2:-60}
 SEED=${3:-$RANDOM}
 
@@ -31,7 +33,7 @@ ORIGIN=$(sed -n 's/^TAVELO_VIEW_SITE_ORIGIN:[A-Z]*=//p' "$BUILD_DIR/CMakeCache.t
   exit 2
 }
 PORT=${BASH_REMATCH[1]}
-APP="$BUILD_DIR/bin/tavelo-live-wallpaper"
+APP="$BUILD_DIR/bin/$TAVELO_PROGRAM_NAME"
 RANDOM=$SEED
 source "$SOURCE_DIR/bench/lib.sh"
 
@@ -39,7 +41,7 @@ start_virtual_screen
 openbox --sm-disable >/dev/null 2>&1 &
 pids+=($!)
 export HOME="$WORK/home" XDG_RUNTIME_DIR="$WORK/runtime"
-CONFIG="$HOME/Library/Application Support/Tavelo Live Wallpaper/config.json"
+CONFIG="$HOME/$TAVELO_SETTINGS_RELATIVE_PATH"
 mkdir -p "$(dirname "$CONFIG")" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
 echo '{"selectedViewID": "crypto_bubbles", "firstLaunchDone": true}' >"$CONFIG"
@@ -51,7 +53,7 @@ site_pid() { { ss -ltnpH "sport = :$PORT" 2>/dev/null | grep -o 'pid=[0-9]*' | h
 start_site() {
   site=up
   curl -fsS -o /dev/null "$ORIGIN/" 2>/dev/null && return 0
-  "$BUILD_DIR/bin/tavelo-live-wallpaper-site" --listen "127.0.0.1:$PORT" --data "$WORK/site-data" --no-data-job \
+  "$BUILD_DIR/bin/$TAVELO_SITE_PROGRAM_NAME" --listen "127.0.0.1:$PORT" --data "$WORK/site-data" --no-data-job \
     >>"$WORK/site.log" 2>&1 &
   pids+=($!)
   for _ in $(seq 1 50); do
@@ -86,7 +88,7 @@ switch_view() {
   read -r x y id <<<"$card"
   "$APP" >/dev/null 2>&1 || true
   for _ in $(seq 1 50); do
-    window=$(xdotool search --onlyvisible --name '^Tavelo Settings$' 2>/dev/null | head -1) && [[ -n "$window" ]] && break
+    window=$(xdotool search --onlyvisible --name "^$TAVELO_SETTINGS_WINDOW_TITLE\$" 2>/dev/null | head -1) && [[ -n "$window" ]] && break
     sleep 0.1
   done
   [[ -n "${window:-}" ]] || { echo "the settings window did not open" >&2; return 0; }

@@ -1,6 +1,7 @@
 # Shared by the benchmarks: a work folder and the processes they start (both gone at
 # exit), a virtual screen of their own, and the cost of a whole process tree (the
 # application with its web and network processes).
+# The caller has sourced the build's names.sh (the product's names).
 
 WORK=$(mktemp -d)
 pids=()
@@ -90,7 +91,7 @@ start_view_site() {
   port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
   SITE_ORIGIN="http://127.0.0.1:$port"
   export TAVELO_TEST_VIEW_SITE_ORIGIN=$SITE_ORIGIN
-  "$build_dir/bin/tavelo-live-wallpaper-site" --listen "127.0.0.1:$port" --no-data-job --idle-exit 0 \
+  "$build_dir/bin/$TAVELO_SITE_PROGRAM_NAME" --listen "127.0.0.1:$port" --no-data-job --idle-exit 0 \
     --data "$WORK/site-data" >"$WORK/site.log" 2>&1 &
   SITE_PID=$!
   pids+=($SITE_PID)
@@ -102,10 +103,10 @@ start_view_site() {
 # A fresh home whose settings select view $1, for one run of the application.
 fresh_home_with_view() {
   export HOME="$WORK/home-$RANDOM$RANDOM" XDG_RUNTIME_DIR="$WORK/runtime-$RANDOM$RANDOM"
-  mkdir -p "$HOME/Library/Application Support/Tavelo Live Wallpaper" "$XDG_RUNTIME_DIR"
+  mkdir -p "$HOME/${TAVELO_SETTINGS_RELATIVE_PATH%/*}" "$XDG_RUNTIME_DIR"
   chmod 700 "$XDG_RUNTIME_DIR"
   echo "{\"selectedViewID\": \"$1\", \"firstLaunchDone\": true}" \
-    >"$HOME/Library/Application Support/Tavelo Live Wallpaper/config.json"
+    >"$HOME/$TAVELO_SETTINGS_RELATIVE_PATH"
 }
 
 # Whether the screen shows a page's picture: the part below a browser's top bar is not

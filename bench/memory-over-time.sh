@@ -6,20 +6,22 @@
 set -euo pipefail
 
 BUILD_DIR=$(cd "${1:-build}" && pwd)
+# The product's names, as the build wrote them.
+source "$BUILD_DIR/names.sh"
 MINUTES=${2:-60}
 VIEW=${3:-crypto_bubbles}
 SOURCE_DIR=$(cd "$(dirname "$0")/.." && pwd)
-APP="$BUILD_DIR/bin/tavelo-live-wallpaper"
+APP="$BUILD_DIR/bin/$TAVELO_PROGRAM_NAME"
 source "$SOURCE_DIR/bench/lib.sh"
 start_virtual_screen
 export HOME="$WORK/home" XDG_RUNTIME_DIR="$WORK/runtime"
-mkdir -p "$HOME/Library/Application Support/Tavelo Live Wallpaper" "$XDG_RUNTIME_DIR"
+mkdir -p "$HOME/${TAVELO_SETTINGS_RELATIVE_PATH%/*}" "$XDG_RUNTIME_DIR"
 echo "{\"selectedViewID\": \"$VIEW\", \"firstLaunchDone\": true}" \
-  >"$HOME/Library/Application Support/Tavelo Live Wallpaper/config.json"
+  >"$HOME/$TAVELO_SETTINGS_RELATIVE_PATH"
 # The view site on a free port of the benchmark's own (the same program the product runs).
 site_port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
 export TAVELO_TEST_VIEW_SITE_ORIGIN="http://127.0.0.1:$site_port"
-"$BUILD_DIR/bin/tavelo-live-wallpaper-site" --listen "127.0.0.1:$site_port" --no-data-job --data "$WORK/site-data" \
+"$BUILD_DIR/bin/$TAVELO_SITE_PROGRAM_NAME" --listen "127.0.0.1:$site_port" --no-data-job --data "$WORK/site-data" \
   >/dev/null 2>&1 &
 pids+=($!)
 

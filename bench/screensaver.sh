@@ -7,9 +7,11 @@
 set -euo pipefail
 
 BUILD_DIR=$(cd "${1:-build}" && pwd)
+# The product's names, as the build wrote them.
+source "$BUILD_DIR/names.sh"
 RUNS=${2:-9}
-HOST="$BUILD_DIR/bin/tavelo-live-wallpaper-screensaver"
-X_TEST_WINDOW="$BUILD_DIR/bin/tavelo-test-x-window"
+HOST="$BUILD_DIR/bin/$TAVELO_HOST_PROGRAM_NAME"
+X_TEST_WINDOW="$BUILD_DIR/bin/tavelo-test-x-client-window"
 [[ -x "$HOST" && -x "$X_TEST_WINDOW" ]] || { echo "build first: $HOST and $X_TEST_WINDOW" >&2; exit 1; }
 
 WORK=$(mktemp -d)
@@ -29,7 +31,7 @@ for _ in $(seq 100); do [[ -s "$WORK/display" ]] && break; sleep 0.1; done
 export DISPLAY=":$(cat "$WORK/display")"
 
 mkfifo "$WORK/ctl"
-"$X_TEST_WINDOW" 1920 1080 <"$WORK/ctl" >"$WORK/id" &
+"$X_TEST_WINDOW" saver override 0x404040 1920 1080 0 0 <"$WORK/ctl" >"$WORK/id" &
 WINDOW_PID=$!
 exec 7>"$WORK/ctl"
 for _ in $(seq 50); do [[ -s "$WORK/id" ]] && break; sleep 0.1; done

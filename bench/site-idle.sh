@@ -12,19 +12,21 @@ if [[ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ]]; then
 fi
 
 BUILD_DIR=$(cd "${1:-build}" && pwd)
+# The product's names, as the build wrote them.
+source "$BUILD_DIR/names.sh"
 SECONDS_TO_WATCH=${2:-60}
 SOURCE_DIR=$(cd "$(dirname "$0")/.." && pwd)
-APP="$BUILD_DIR/bin/tavelo-live-wallpaper"
+APP="$BUILD_DIR/bin/$TAVELO_PROGRAM_NAME"
 source "$SOURCE_DIR/bench/lib.sh"
 start_virtual_screen
 export HOME="$WORK/home" XDG_RUNTIME_DIR="$WORK/runtime"
-mkdir -p "$HOME/Library/Application Support/Tavelo Live Wallpaper" "$HOME/.config/tavelo-live-wallpaper" "$XDG_RUNTIME_DIR"
+mkdir -p "$HOME/${TAVELO_SETTINGS_RELATIVE_PATH%/*}" "$HOME/.config/$TAVELO_PROGRAM_NAME" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
 echo '{"selectedViewID": "sp500_heatmap", "firstLaunchDone": true}' \
-  >"$HOME/Library/Application Support/Tavelo Live Wallpaper/config.json"
+  >"$HOME/$TAVELO_SETTINGS_RELATIVE_PATH"
 # The data job runs as in the product, against a closed loopback port (no traffic out).
 echo '{"screenerURL": "http://127.0.0.1:9/s", "historyURL": "http://127.0.0.1:9/{symbol}"}' \
-  >"$HOME/.config/tavelo-live-wallpaper/site.json"
+  >"$HOME/.config/$TAVELO_PROGRAM_NAME/site.json"
 site_port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
 export TAVELO_TEST_VIEW_SITE_ORIGIN="http://127.0.0.1:$site_port"
 

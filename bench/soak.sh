@@ -18,11 +18,13 @@ if [[ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ]]; then
 fi
 
 BUILD_DIR=$(cd "${1:-build}" && pwd)
+# The product's names, as the build wrote them.
+source "$BUILD_DIR/names.sh"
 MINUTES=${2:-120}
 SWITCH_MINUTES=${3:-10}
 SAMPLE_SECONDS=${4:-60}
 SOURCE_DIR=$(cd "$(dirname "$0")/.." && pwd)
-APP="$BUILD_DIR/bin/tavelo-live-wallpaper"
+APP="$BUILD_DIR/bin/$TAVELO_PROGRAM_NAME"
 [[ -x "$APP" ]] || { echo "build first: $APP" >&2; exit 1; }
 
 source "$SOURCE_DIR/bench/lib.sh"
@@ -39,7 +41,7 @@ for _ in $(seq 100); do grep -q "App did finish launching" "$WORK/app.log" && br
 "$APP" >>"$WORK/second.log" 2>&1 || true
 settings=
 for _ in $(seq 100); do
-  settings=$(xdotool search --onlyvisible --name '^Tavelo Settings$' 2>/dev/null | head -1) && [[ -n "$settings" ]] && break
+  settings=$(xdotool search --onlyvisible --name "^$TAVELO_SETTINGS_WINDOW_TITLE\$" 2>/dev/null | head -1) && [[ -n "$settings" ]] && break
   sleep 0.2
 done
 [[ -n "$settings" ]] || { echo "the settings window did not open" >&2; exit 1; }
@@ -61,7 +63,7 @@ sample() {
   local private=$(( $(tree_private_kib "$app") + $( [[ -n "$SITE_PID" ]] && tree_private_kib "$SITE_PID" || echo 0) ))
   # The view as stored by the click, so a click that missed shows.
   local view
-  view=$(sed -n 's/.*"selectedViewID" *: *"\([^"]*\)".*/\1/p' "$HOME/Library/Application Support/Tavelo Live Wallpaper/config.json")
+  view=$(sed -n 's/.*"selectedViewID" *: *"\([^"]*\)".*/\1/p' "$HOME/$TAVELO_SETTINGS_RELATIVE_PATH")
   printf "%7.1f %-15s %8d %8d %6d %8d\n" "$1" "${view:-?}" $((pss / 1024)) $((private / 1024)) \
     "$(tree_fd_count "$app")" "$(tree_thread_count "$app")"
 }

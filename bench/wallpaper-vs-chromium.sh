@@ -22,12 +22,14 @@ if [[ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ]]; then
 fi
 
 BUILD_DIR=$(cd "${1:-build}" && pwd)
+# The product's names, as the build wrote them.
+source "$BUILD_DIR/names.sh"
 MEASURE_SECONDS=${2:-30}
 RUNS=${3:-1}
 IFS=, read -r -a VIEWS <<<"${4:-crypto_bubbles,crypto_chart,sp500_heatmap,stocks_chart}"
 ANIMATION_SECONDS=15
 SOURCE_DIR=$(cd "$(dirname "$0")/.." && pwd)
-APP="$BUILD_DIR/bin/tavelo-live-wallpaper"
+APP="$BUILD_DIR/bin/$TAVELO_PROGRAM_NAME"
 PROBE="$BUILD_DIR/bin/webkit-page-probe"
 [[ -x "$APP" && -x "$PROBE" ]] || { echo "build first: $APP and $PROBE" >&2; exit 1; }
 if ! command -v chromium >/dev/null; then
@@ -43,7 +45,7 @@ start_view_site "$BUILD_DIR" "$SOURCE_DIR"
 # Chromium gets the bundled pages over loopback (it cannot use the application's scheme);
 # a plain static server, since these are the bundle's pages, not the view site.
 page_port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-python3 -m http.server "$page_port" --bind 127.0.0.1 --directory "$BUILD_DIR/Tavelo Live Wallpaper.app/Contents/Resources" \
+python3 -m http.server "$page_port" --bind 127.0.0.1 --directory "$BUILD_DIR/$TAVELO_APP_BUNDLE_NAME/Contents/Resources" \
   >"$WORK/bundle-server.log" 2>&1 &
 pids+=($!)
 BUNDLE_ORIGIN="http://127.0.0.1:$page_port"
@@ -112,7 +114,7 @@ measure_app() {
   # Launching again brings the running instance's settings window forward.
   "$APP" >>"$WORK/second.log" 2>&1 || true
   for _ in $(seq 50); do
-    xdotool search --onlyvisible --name '^Tavelo Settings$' >/dev/null 2>&1 && break
+    xdotool search --onlyvisible --name "^$TAVELO_SETTINGS_WINDOW_TITLE\$" >/dev/null 2>&1 && break
     sleep 0.1
   done
   sleep 3

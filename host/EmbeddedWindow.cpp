@@ -3,6 +3,7 @@
 #include "platform/ProductNames.h"
 #include "platform/gtk/GtkWebView.h"
 #include "platform/gtk/WebEngineTuning.h"
+#include "platform/gtk/WindowChrome.h"
 
 #include <X11/Xlib.h>
 #include <gdk/gdkx.h>
@@ -97,9 +98,7 @@ EmbeddedWindow::EmbeddedWindow(GdkWindow* target, const platform::Rect& frame)
 
     GdkWindow* own = gtk_widget_get_window(window_.get());
     // Input goes to the target: its owner decides what a click or a key means.
-    cairo_region_t* nothing = cairo_region_create();
-    gdk_window_input_shape_combine_region(own, nothing, 0, 0);
-    cairo_region_destroy(nothing);
+    platform::gtk::WindowChrome::setClickThrough(own, true);
 
     GdkDisplay* display = gdk_window_get_display(own);
     gdk_x11_display_error_trap_push(display);
@@ -115,12 +114,7 @@ EmbeddedWindow::~EmbeddedWindow() {
 }
 
 void EmbeddedWindow::setBackgroundColor(platform::Color color) {
-    css_ = platform::gtk::adoptGObject(gtk_css_provider_new());
-    const char* css = color == platform::Color::black ? "window { background-color: #000000; }"
-                                                      : "window { background-color: transparent; }";
-    gtk_css_provider_load_from_data(css_.get(), css, -1, nullptr);
-    gtk_style_context_add_provider(gtk_widget_get_style_context(window_.get()), GTK_STYLE_PROVIDER(css_.get()),
-                                   GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+    platform::gtk::WindowChrome::setBackground(window_.get(), css_, color);
 }
 
 void EmbeddedWindow::addSubview(platform::WebView& view) {

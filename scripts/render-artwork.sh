@@ -17,7 +17,8 @@ set -euo pipefail
 
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="$(cd "${1:-$repo/build}" && pwd)"
-bundled="$build/Tavelo Live Wallpaper.app/Contents/Resources"
+source "$build/names.sh"
+bundled="$build/$TAVELO_APP_BUNDLE_NAME/Contents/Resources"
 site="$build/site"
 images="$repo/resources/images"
 work="$(mktemp -d)"

@@ -6,7 +6,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 BUILD_DIR=${BUILD_DIR:-build}
-APP="$BUILD_DIR/bin/tavelo-live-wallpaper"
+source "$BUILD_DIR/names.sh"
+APP="$BUILD_DIR/bin/$TAVELO_PROGRAM_NAME"
 SHOTS="$PWD/screenshots"
 pids=()
 app=""

@@ -1,6 +1,6 @@
 #include "viewsite/DataJob.h"
 
-#include "platform/AtomicFileWriter.h"
+#include "platform/AtomicFileReplacement.h"
 #include "platform/Log.h"
 #include "shared/ControlCharacterEscape.h"
 #include "viewsite/ResponsePolicy.h"
@@ -80,9 +80,9 @@ struct Request {
 DataJob::DataJob(const SiteOptions& options, std::filesystem::path shippedData)
     : options_(options),
       shippedData_(std::move(shippedData)),
-      session_(adoptGObject(
-          soup_session_new_with_options("timeout", static_cast<guint>(options.upstreamTimeout.count()), "user-agent",
-                                        "tavelo-live-wallpaper-site/1", "max-conns-per-host", 2, nullptr))) {}
+      session_(adoptGObject(soup_session_new_with_options(
+          "timeout", static_cast<guint>(options.upstreamTimeout.count()), "user-agent",
+          (std::string(serviceName) + "/1").c_str(), "max-conns-per-host", 2, nullptr))) {}
 
 DataJob::~DataJob() {
     if (timer_ != 0) {

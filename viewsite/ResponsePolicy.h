@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/ProductNames.h"
+
 #include <cstdint>
 #include <ctime>
 #include <optional>
@@ -18,8 +20,8 @@ inline constexpr std::string_view contentSecurityPolicy =
 
 // The path that answers who serves this port, so that a launcher can tell our site
 // from another program that holds it.
-inline constexpr std::string_view identityPath = "/.well-known/tavelo-live-wallpaper-site";
-inline constexpr std::string_view serviceName = "tavelo-live-wallpaper-site";
+inline constexpr std::string_view identityPath = product::siteIdentityPath;
+inline constexpr std::string_view serviceName = product::siteProgramName;
 
 std::string contentTypeFor(std::string_view path);
 

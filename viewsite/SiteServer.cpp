@@ -1,5 +1,6 @@
 #include "viewsite/SiteServer.h"
 
+#include "platform/ProductNames.h"
 #include "platform/gtk/GObjectPtr.h"
 #include "viewsite/ResponsePolicy.h"
 
@@ -111,7 +112,7 @@ SiteServer::SiteServer(SiteFiles files, std::string version)
     : files_(std::move(files)),
       identity_(nlohmann::json{{"service", serviceName}, {"version", std::move(version)}}.dump() + "\n"),
       lastRequest_(std::chrono::steady_clock::now()),
-      server_(adoptGObject(soup_server_new("server-header", "tavelo-live-wallpaper-site", nullptr))) {
+      server_(adoptGObject(soup_server_new("server-header", product::siteProgramName, nullptr))) {
     soup_server_add_handler(server_.get(), nullptr, &Handler::handle, this, nullptr);
 }
 

@@ -4,6 +4,7 @@
 // running; a public deployment runs it behind a web server that terminates HTTPS.
 
 #include "platform/Log.h"
+#include "platform/ProductNames.h"
 #include "platform/linux/ExecutablePath.h"
 #include "platform/linux/ViewSiteProbe.h"
 #include "shared/ControlCharacterEscape.h"
@@ -41,7 +42,7 @@ fs::path xdgFolder(const char* variable, const char* fallbackUnderHome) {
 fs::path shippedSite() {
     const fs::path folder = platform::runningExecutablePath().parent_path();
     for (const fs::path& candidate : {folder.parent_path() / "site", folder / TAVELO_SITE_FROM_BIN,
-                                      folder.parent_path() / "lib" / "tavelo-live-wallpaper" / "site"}) {
+                                      folder.parent_path() / "lib" / product::programName / "site"}) {
         std::error_code error;
         if (fs::is_regular_file(candidate / "view.html", error)) {
             return candidate.lexically_normal();
@@ -53,8 +54,8 @@ fs::path shippedSite() {
 viewsite::SiteOptions defaults() {
     viewsite::SiteOptions options;
     options.root = shippedSite();
-    options.dataOverlay = xdgFolder("XDG_CACHE_HOME", ".cache") / "tavelo-live-wallpaper" / "site-data";
-    options.configFile = xdgFolder("XDG_CONFIG_HOME", ".config") / "tavelo-live-wallpaper" / "site.json";
+    options.dataOverlay = xdgFolder("XDG_CACHE_HOME", ".cache") / product::programName / "site-data";
+    options.configFile = xdgFolder("XDG_CONFIG_HOME", ".config") / product::programName / "site.json";
     return options;
 }
 

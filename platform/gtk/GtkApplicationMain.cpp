@@ -6,13 +6,13 @@
 #include "platform/gtk/GtkPlatform.h"
 #include "platform/gtk/GtkReopenServer.h"
 #include "platform/gtk/GtkWebView.h"
+#include "platform/gtk/WindowChrome.h"
 #include "platform/linux/ExecutablePath.h"
 #include "platform/linux/ReopenChannel.h"
 #include "platform/linux/XWaylandDisplay.h"
 #include "shared/ControlCharacterEscape.h"
 
 #include <glib-unix.h>
-#include <gtk-layer-shell/gtk-layer-shell.h>
 #include <gtk/gtk.h>
 #ifdef GDK_WINDOWING_WAYLAND
 #include <gdk/gdkwayland.h>
@@ -87,7 +87,7 @@ void restoreBackendChoiceForChildren() {
 
 bool waylandWithoutLayerShell() {
 #ifdef GDK_WINDOWING_WAYLAND
-    return GDK_IS_WAYLAND_DISPLAY(gdk_display_get_default()) && !gtk_layer_is_supported();
+    return GDK_IS_WAYLAND_DISPLAY(gdk_display_get_default()) && !gtk::WindowChrome::layerShellAvailable();
 #else
     return false;
 #endif

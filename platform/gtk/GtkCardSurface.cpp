@@ -1,6 +1,6 @@
 #include "platform/gtk/GtkCardSurface.h"
 
-#include "platform/gtk/GtkControls.h"
+#include "platform/gtk/ThemeStyle.h"
 
 #include <algorithm>
 #include <cmath>

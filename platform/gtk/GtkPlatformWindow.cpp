@@ -2,11 +2,9 @@
 
 #include "platform/ProductNames.h"
 #include "platform/gtk/GtkWebView.h"
+#include "platform/gtk/WindowChrome.h"
 
 #include <gtk-layer-shell/gtk-layer-shell.h>
-#ifdef GDK_WINDOWING_WAYLAND
-#include <gdk/gdkwayland.h>
-#endif
 #ifdef GDK_WINDOWING_X11
 #include <gdk/gdkx.h>
 #endif
@@ -16,14 +14,6 @@
 namespace platform::gtk {
 
 namespace {
-
-bool onWaylandWithLayerShell() {
-#ifdef GDK_WINDOWING_WAYLAND
-    return GDK_IS_WAYLAND_DISPLAY(gdk_display_get_default()) && gtk_layer_is_supported();
-#else
-    return false;
-#endif
-}
 
 int pixels(double value) { return static_cast<int>(std::lround(value)); }
 
@@ -53,7 +43,7 @@ void GtkPlatformWindow::setLevel(WindowLevel level) {
     if (level != WindowLevel::desktop) {
         return;
     }
-    if (onWaylandWithLayerShell()) {
+    if (WindowChrome::layerShellAvailable()) {
         useLayerShellBackground();
         return;
     }
@@ -92,14 +82,7 @@ void GtkPlatformWindow::setOpaque(bool opaque) {
     (void)opaque;
 }
 
-void GtkPlatformWindow::setBackgroundColor(Color color) {
-    css_ = adoptGObject(gtk_css_provider_new());
-    const char* css =
-        color == Color::black ? "window { background-color: #000000; }" : "window { background-color: transparent; }";
-    gtk_css_provider_load_from_data(css_.get(), css, -1, nullptr);
-    gtk_style_context_add_provider(gtk_widget_get_style_context(window_.get()), GTK_STYLE_PROVIDER(css_.get()),
-                                   GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
-}
+void GtkPlatformWindow::setBackgroundColor(Color color) { WindowChrome::setBackground(window_.get(), css_, color); }
 
 void GtkPlatformWindow::setCollectionBehavior(std::uint32_t behavior) {
     if (behavior & CollectionBehavior::canJoinAllSpaces) {
@@ -128,16 +111,8 @@ void GtkPlatformWindow::onMap(GtkWidget*, gpointer self) {
 
 void GtkPlatformWindow::applyInputShape() {
     GdkWindow* surface = gtk_widget_get_window(window_.get());
-    if (surface == nullptr) {
-        return;
-    }
-    if (ignoresMouseEvents_) {
-        // An empty input shape: every click and scroll goes to what lies below.
-        cairo_region_t* nothing = cairo_region_create();
-        gdk_window_input_shape_combine_region(surface, nothing, 0, 0);
-        cairo_region_destroy(nothing);
-    } else {
-        gdk_window_input_shape_combine_region(surface, nullptr, 0, 0);
+    if (surface != nullptr) {
+        WindowChrome::setClickThrough(surface, ignoresMouseEvents_);
     }
 }
 

@@ -1,7 +1,8 @@
 #include "platform/gtk/GtkWidgetFactory.h"
 
 #include "platform/gtk/GtkCardSurface.h"
-#include "platform/gtk/GtkControls.h"
+#include "platform/gtk/GtkLayoutControls.h"
+#include "platform/gtk/GtkTextControls.h"
 #include "platform/gtk/GtkTitledWindow.h"
 
 namespace platform::gtk {

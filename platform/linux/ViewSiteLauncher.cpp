@@ -1,6 +1,7 @@
 #include "platform/linux/ViewSiteLauncher.h"
 
 #include "platform/Log.h"
+#include "platform/ProductNames.h"
 #include "platform/linux/ExecutablePath.h"
 #include "platform/linux/ViewSiteProbe.h"
 #include "shared/ControlCharacterEscape.h"
@@ -75,7 +76,7 @@ int loopbackPort(const std::string& origin) {
 }
 
 std::filesystem::path viewSiteProgramBesideThisOne() {
-    return runningExecutablePath().parent_path() / "tavelo-live-wallpaper-site";
+    return runningExecutablePath().parent_path() / product::siteProgramName;
 }
 
 ViewSiteState ensureViewSiteServing(const std::string& origin, const std::filesystem::path& siteProgram) {

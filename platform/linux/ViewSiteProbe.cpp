@@ -1,5 +1,7 @@
 #include "platform/linux/ViewSiteProbe.h"
 
+#include "platform/ProductNames.h"
+
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -15,8 +17,8 @@ namespace platform {
 
 namespace {
 
-constexpr const char* identityPath = "/.well-known/tavelo-live-wallpaper-site";
-constexpr const char* serviceName = "tavelo-live-wallpaper-site";
+constexpr const char* identityPath = product::siteIdentityPath;
+constexpr const char* serviceName = product::siteProgramName;
 
 class Socket {
 public:

@@ -1,8 +1,8 @@
 #include "platform/linux/XScreenSaverPrograms.h"
 
-#include "platform/AtomicFileWriter.h"
+#include "platform/AtomicFileReplacement.h"
 #include "platform/HomeDirectory.h"
-#include "platform/linux/ConfigText.h"
+#include "platform/linux/Trimmed.h"
 
 #include <fstream>
 #include <optional>

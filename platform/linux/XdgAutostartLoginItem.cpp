@@ -1,10 +1,10 @@
 #include "platform/linux/XdgAutostartLoginItem.h"
 
-#include "platform/AtomicFileWriter.h"
+#include "platform/AtomicFileReplacement.h"
 #include "platform/HomeDirectory.h"
 #include "platform/Log.h"
 #include "platform/ProductNames.h"
-#include "platform/linux/ConfigText.h"
+#include "platform/linux/Trimmed.h"
 #include "shared/ControlCharacterEscape.h"
 
 #include <cerrno>

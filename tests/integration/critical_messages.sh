@@ -7,7 +7,7 @@
 critical_messages() {
   local folder=$1
   find "$folder" -maxdepth 1 -type f -print0 2>/dev/null |
-    xargs -0 -r grep -sIHE '\((tavelo-live-wallpaper|tavelo-live-wallpaper-screensaver):[0-9]+\): [A-Za-z-]*CRITICAL \*\*' ||
+    xargs -0 -r grep -sIHE "\\(($TAVELO_PROGRAM_NAME|$TAVELO_HOST_PROGRAM_NAME):[0-9]+\\): [A-Za-z-]*CRITICAL \\*\\*" ||
     true
 }
 

@@ -7,7 +7,7 @@
 source "$(dirname "$0")/lib.sh"
 ARTIFACTS="$BUILD_DIR/test-artifacts"
 mkdir -p "$ARTIFACTS"
-package=tavelo-live-wallpaper
+package=$TAVELO_PROGRAM_NAME
 
 [[ $(id -u) -eq 0 ]] || { echo "SKIP: installing a package needs root"; exit 77; }
 # A sanitizer build carries its runtime in every program: no package anyone ships.
@@ -37,26 +37,26 @@ lintian --tag-display-limit 0 "$deb" >"$ARTIFACTS/lintian.txt" 2>&1 || true
 grep '^E:' "$ARTIFACTS/lintian.txt" && fail "lintian reports errors (all of its report: $ARTIFACTS/lintian.txt)"
 
 note "what it installs, and its size"
-for item in ./usr/bin/tavelo-live-wallpaper ./usr/bin/tavelo-live-wallpaper-screensaver \
-    ./usr/share/tavelo-live-wallpaper/resources/index.html \
-    "./usr/lib/tavelo-live-wallpaper/Tavelo Live Wallpaper.app/Contents/Resources" \
-    "./usr/lib/tavelo-live-wallpaper/Tavelo Live Wallpaper Screensaver.saver/Contents/Resources" \
-    "./usr/lib/tavelo-live-wallpaper/Tavelo Live Wallpaper Screensaver.saver/Contents/Linux/tavelo-live-wallpaper-screensaver.so" \
+for item in ./usr/bin/$TAVELO_PROGRAM_NAME ./usr/bin/$TAVELO_HOST_PROGRAM_NAME \
+    ./usr/share/$TAVELO_PROGRAM_NAME/resources/index.html \
+    "./usr/lib/$TAVELO_PROGRAM_NAME/$TAVELO_APP_BUNDLE_NAME/Contents/Resources" \
+    "./usr/lib/$TAVELO_PROGRAM_NAME/$TAVELO_SAVER_BUNDLE_NAME/Contents/Resources" \
+    "./usr/lib/$TAVELO_PROGRAM_NAME/$TAVELO_SAVER_BUNDLE_NAME/Contents/Linux/$TAVELO_HOST_PROGRAM_NAME.so" \
     ./usr/share/doc/$package/copyright ./usr/share/doc/$package/changelog.gz \
-    ./usr/share/xscreensaver/config/tavelo-live-wallpaper-screensaver.xml; do
+    ./usr/share/xscreensaver/config/$TAVELO_HOST_PROGRAM_NAME.xml; do
   grep -qxF "$item" "$WORK/contents" || fail "the package has no $item"
 done
 version=$(dpkg-deb -f "$deb" Version)
 dpkg-deb -x "$deb" "$WORK/unpacked"
 # One copy of the pages, linked from both bundles.
-for bundle in "Tavelo Live Wallpaper.app" "Tavelo Live Wallpaper Screensaver.saver"; do
-  [[ -f "$WORK/unpacked/usr/lib/tavelo-live-wallpaper/$bundle/Contents/Resources/chartIndex.html" ]] ||
+for bundle in "$TAVELO_APP_BUNDLE_NAME" "$TAVELO_SAVER_BUNDLE_NAME"; do
+  [[ -f "$WORK/unpacked/usr/lib/$TAVELO_PROGRAM_NAME/$bundle/Contents/Resources/chartIndex.html" ]] ||
     fail "$bundle does not reach the shared pages"
 done
 [[ "$(zcat "$WORK/unpacked/usr/share/doc/$package/changelog.gz" | head -1)" == "$package ($version) "* ]] ||
   fail "the changelog's newest entry is not version $version"
-for program in usr/bin/tavelo-live-wallpaper usr/bin/tavelo-live-wallpaper-screensaver \
-    "usr/lib/tavelo-live-wallpaper/Tavelo Live Wallpaper Screensaver.saver/Contents/Linux/tavelo-live-wallpaper-screensaver.so"; do
+for program in usr/bin/$TAVELO_PROGRAM_NAME usr/bin/$TAVELO_HOST_PROGRAM_NAME \
+    "usr/lib/$TAVELO_PROGRAM_NAME/$TAVELO_SAVER_BUNDLE_NAME/Contents/Linux/$TAVELO_HOST_PROGRAM_NAME.so"; do
   file -L "$WORK/unpacked/$program" | grep -q 'not stripped' && fail "$program is not stripped"
 done
 installed_size=$(dpkg-deb -f "$deb" Installed-Size)
@@ -80,7 +80,7 @@ note "run it as an ordinary account"
 start_display 1280x800x24
 use_unprivileged_account "${TAVELO_TEST_ACCOUNT_PREFIX:-tavelo}-package"
 chmod 755 "$WORK"
-as_account env DISPLAY="$DISPLAY" GDK_BACKEND=x11 dbus-run-session -- /usr/bin/tavelo-live-wallpaper \
+as_account env DISPLAY="$DISPLAY" GDK_BACKEND=x11 dbus-run-session -- /usr/bin/$TAVELO_PROGRAM_NAME \
   >"$WORK/app.log" 2>&1 &
 track $!
 wait_for 40 grep -q "App did finish launching" "$WORK/app.log" || { cat "$WORK/app.log" >&2; fail "the installed application did not start"; }
@@ -95,15 +95,15 @@ page_drawn() {
 wait_for 40 page_drawn || fail "the installed wallpaper shows no page (see $ARTIFACTS/package-wallpaper.png)"
 # The installed screen saver, in a window of its own, loads its page through its
 # bundle's link to the shared pages (confinement resolves the link).
-as_account env DISPLAY="$DISPLAY" GDK_BACKEND=x11 timeout 20 /usr/bin/tavelo-live-wallpaper-screensaver \
+as_account env DISPLAY="$DISPLAY" GDK_BACKEND=x11 timeout 20 /usr/bin/$TAVELO_HOST_PROGRAM_NAME \
   >"$WORK/host.log" 2>&1 &
 track $!
 wait_for 20 grep -q "✅ Finished loading." "$WORK/host.log" || { cat "$WORK/host.log" >&2; fail "the installed screen saver loaded no page"; }
 grep -q "❌" "$WORK/host.log" && fail "the installed screen saver failed: $(grep "❌" "$WORK/host.log")"
-pkill -TERM -u "$account" -x tavelo-live-wal || true
-config="$home/Library/Application Support/Tavelo Live Wallpaper/config.json"
+pkill -TERM -u "$account" -x "${TAVELO_PROGRAM_NAME:0:15}" || true
+config="$home/$TAVELO_SETTINGS_RELATIVE_PATH"
 wait_for 10 test -f "$config" || fail "the first launch wrote no settings file"
-wait_for 10 bash -c "! pgrep -u $account -x tavelo-live-wal" || fail "the application did not end on SIGTERM"
+wait_for 10 bash -c "! pgrep -u $account -x ${TAVELO_PROGRAM_NAME:0:15}" || fail "the application did not end on SIGTERM"
 
 note "remove"
 remove_package || { cat "$ARTIFACTS/package-remove.log" >&2; fail "apt could not remove the package"; }
@@ -113,13 +113,13 @@ while IFS= read -r item; do
   [[ "$path" == / || "$path" == */ ]] && continue
   [[ -e "$path" || -L "$path" ]] && fail "left behind after removal: $path"
 done <"$WORK/contents"
-for folder in /usr/lib/tavelo-live-wallpaper /usr/share/tavelo-live-wallpaper /usr/share/doc/$package; do
+for folder in /usr/lib/$TAVELO_PROGRAM_NAME /usr/share/$TAVELO_PROGRAM_NAME /usr/share/doc/$package; do
   [[ -e "$folder" ]] && fail "left behind after removal: $folder"
 done
 # The account's own files stay, as the README says; its autostart entry names the
 # program as TryExec, so the session skips it now that the program is gone.
 [[ -f "$config" ]] || fail "removing the package took the user's settings"
-autostart="$home/.config/autostart/tavelo-live-wallpaper.desktop"
-grep -qx "TryExec=/usr/bin/tavelo-live-wallpaper" "$autostart" ||
+autostart="$home/.config/autostart/$TAVELO_PROGRAM_NAME.desktop"
+grep -qx "TryExec=/usr/bin/$TAVELO_PROGRAM_NAME" "$autostart" ||
   fail "the autostart entry has no TryExec for the installed program: $(cat "$autostart")"
 echo "PASS debian package (Installed-Size $installed_size KiB; lintian: $ARTIFACTS/lintian.txt)"

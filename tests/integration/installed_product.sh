@@ -23,29 +23,29 @@ export GDK_BACKEND=x11 GTK_THEME=Adwaita NO_AT_BRIDGE=1
 
 prefix="$WORK/prefix with space"
 cmake --install "$BUILD_DIR" --prefix "$prefix" >"$WORK/install.log" || fail "cmake --install failed"
-libdir=$(find "$prefix" -type d -name tavelo-live-wallpaper -path '*/lib*' | head -1)
-for item in "bin/tavelo-live-wallpaper" "bin/tavelo-live-wallpaper-screensaver" \
-    "share/applications/tavelo-live-wallpaper.desktop" "share/icons/hicolor/48x48/apps/tavelo-live-wallpaper.png" \
-    "share/metainfo/com.tavelo.livewallpaper.metainfo.xml" "share/xscreensaver/config/tavelo-live-wallpaper-screensaver.xml"; do
+libdir=$(find "$prefix" -type d -name "$TAVELO_PROGRAM_NAME" -path '*/lib*' | head -1)
+for item in "bin/$TAVELO_PROGRAM_NAME" "bin/$TAVELO_HOST_PROGRAM_NAME" \
+    "share/applications/$TAVELO_PROGRAM_NAME.desktop" "share/icons/hicolor/48x48/apps/$TAVELO_PROGRAM_NAME.png" \
+    "share/metainfo/$TAVELO_BUNDLE_IDENTIFIER.metainfo.xml" "share/xscreensaver/config/$TAVELO_HOST_PROGRAM_NAME.xml"; do
   [[ -e "$prefix/$item" ]] || fail "not installed: $item"
 done
-[[ -f "$libdir/Tavelo Live Wallpaper.app/Contents/Resources/index.html" ]] || fail "no application bundle in $libdir"
-[[ -f "$libdir/Tavelo Live Wallpaper Screensaver.saver/Contents/Linux/tavelo-live-wallpaper-screensaver.so" ]] ||
+[[ -f "$libdir/$TAVELO_APP_BUNDLE_NAME/Contents/Resources/index.html" ]] || fail "no application bundle in $libdir"
+[[ -f "$libdir/$TAVELO_SAVER_BUNDLE_NAME/Contents/Linux/$TAVELO_HOST_PROGRAM_NAME.so" ]] ||
   fail "no screen-saver bundle beside the application bundle"
 if command -v desktop-file-validate >/dev/null; then
-  desktop-file-validate "$prefix/share/applications/tavelo-live-wallpaper.desktop" || fail "invalid desktop file"
+  desktop-file-validate "$prefix/share/applications/$TAVELO_PROGRAM_NAME.desktop" || fail "invalid desktop file"
 fi
 
 start_display 1280x800x24
 start_window_manager
 use_temporary_home
-installed_host="$prefix/bin/tavelo-live-wallpaper-screensaver"
+installed_host="$prefix/bin/$TAVELO_HOST_PROGRAM_NAME"
 printf '%s\n' "mode: one" "selected: 1" "programs: \\" "  maze -root \\n\\" "  xflame -root \\n" "" "lock: False" \
   >"$HOME/.xscreensaver"
 cp "$HOME/.xscreensaver" "$WORK/xscreensaver.before"
 
 # The installed program, by its own path: nothing of the build tree on the way.
-(cd / && exec env -u TAVELO_BUILD_DIR "$prefix/bin/tavelo-live-wallpaper") >"$WORK/app.log" 2>&1 &
+(cd / && exec env -u TAVELO_BUILD_DIR "$prefix/bin/$TAVELO_PROGRAM_NAME") >"$WORK/app.log" 2>&1 &
 app=$!
 track $app
 trap 'cat "$WORK/app.log" >&2' ERR
@@ -74,20 +74,20 @@ diff <(sed '2s/.*/selected: 2/' "$WORK/xscreensaver.before" | head -4) <(head -4
   fail "not selected, or the lines before the list's end changed: $(cat "$HOME/.xscreensaver")"
 grep -qxF '  xflame -root \n\' "$HOME/.xscreensaver" || fail "the list's old end was not continued"
 quoted_host="'$installed_host'"
-grep -qF "\"Tavelo Live Wallpaper\"  $quoted_host --root" "$HOME/.xscreensaver" ||
+grep -qF "\"$TAVELO_PRODUCT_NAME\"  $quoted_host --root" "$HOME/.xscreensaver" ||
   fail "the installed host is not registered: $(cat "$HOME/.xscreensaver")"
 grep -q -- "--saver" "$HOME/.xscreensaver" && fail "the host was told of another bundle than its own"
 tail -2 "$HOME/.xscreensaver" | diff - <(printf '%s\n' "" "lock: False") >/dev/null || fail "the lines after the list changed"
 
-autostart="$HOME/.config/autostart/tavelo-live-wallpaper.desktop"
+autostart="$HOME/.config/autostart/$TAVELO_PROGRAM_NAME.desktop"
 [[ -f "$autostart" ]] || fail "the first launch made no autostart entry"
-grep -qF "$prefix/bin/tavelo-live-wallpaper" "$autostart" || fail "autostart runs another program: $(grep Exec "$autostart")"
+grep -qF "$prefix/bin/$TAVELO_PROGRAM_NAME" "$autostart" || fail "autostart runs another program: $(grep Exec "$autostart")"
 
 "$installed_host" --help >/dev/null || fail "the installed screen-saver host does not run"
 kill -TERM $app
 wait $app || fail "the installed application ended with status $?"
 
-[[ -x "$prefix/bin/tavelo-live-wallpaper-site" && -f "$libdir/site/view.html" && -f "$libdir/site/data/sp500.json" ]] ||
+[[ -x "$prefix/bin/$TAVELO_SITE_PROGRAM_NAME" && -f "$libdir/site/view.html" && -f "$libdir/site/data/sp500.json" ]] ||
   fail "the view site is not installed beside the bundles"
 [[ -n "${TAVELO_OFFLINE:-}" ]] && note "no network: only loopback in this namespace"
 
@@ -99,7 +99,7 @@ difference() {
 views=(crypto_bubbles crypto_chart sp500_heatmap stocks_chart)
 for view in "${views[@]}"; do
   printf '{"firstLaunchDone": true, "selectedViewID": "%s"}\n' "$view" >"$(settings_file)"
-  (cd / && exec env -u TAVELO_BUILD_DIR "$prefix/bin/tavelo-live-wallpaper") >"$WORK/$view.log" 2>&1 &
+  (cd / && exec env -u TAVELO_BUILD_DIR "$prefix/bin/$TAVELO_PROGRAM_NAME") >"$WORK/$view.log" 2>&1 &
   app=$!
   track $app
   wait_for 30 wallpaper_window || fail "$view: no wallpaper window: $(cat "$WORK/$view.log")"
@@ -133,13 +133,13 @@ wait_for 10 bash -c "! curl -s -o /dev/null '$SITE_ORIGIN/'" || fail "the site d
 if [[ $(id -u) -eq 0 ]]; then
   use_unprivileged_account "${TAVELO_TEST_ACCOUNT_PREFIX:-tavelo}-installed"
   usermod -d "$home" "$account"
-  saver_settings="$home/Library/Application Support/Tavelo Live Wallpaper/config.json"
+  saver_settings="$home/$TAVELO_SETTINGS_RELATIVE_PATH"
   mkdir -p "$(dirname "$saver_settings")"
   printf '{"firstLaunchDone": true, "selectedViewID": "sp500_heatmap"}\n' >"$saver_settings"
   chown -R "$account" "$home"
   as_account DISPLAY="$DISPLAY" "$installed_host" >"$WORK/saver.log" 2>&1 &
 else
-  saver_settings="$(getent passwd "$(id -un)" | cut -d: -f6)/Library/Application Support/Tavelo Live Wallpaper/config.json"
+  saver_settings="$(getent passwd "$(id -un)" | cut -d: -f6)/$TAVELO_SETTINGS_RELATIVE_PATH"
   [[ -e "$saver_settings" ]] && { echo "SKIP: would overwrite $saver_settings"; exit 77; }
   mkdir -p "$(dirname "$saver_settings")"
   printf '{"firstLaunchDone": true, "selectedViewID": "sp500_heatmap"}\n' >"$saver_settings"
@@ -156,7 +156,7 @@ at_least "$(tile_share "$ARTIFACTS/screensaver-sp500_heatmap.png")" 0.4 || fail 
 [[ $(curl -s -o /dev/null -w '%{http_code}' "$SITE_ORIGIN/view.html") == 200 ]] || fail "the screen saver did not start the site"
 # In the account's case $saver is the shell around setpriv; the host is its child.
 host_pid=$saver
-if [[ -n "${account:-}" ]]; then host_pid=$(pgrep -u "$account" -f "bin/tavelo-live-wallpaper-screensaver" | head -1); fi
+if [[ -n "${account:-}" ]]; then host_pid=$(pgrep -u "$account" -f "bin/$TAVELO_HOST_PROGRAM_NAME" | head -1); fi
 kill -TERM "$host_pid"
 wait $saver || fail "the screen-saver host ended with status $?"
 echo "PASS installed product (screenshots in $ARTIFACTS)"

@@ -4,8 +4,10 @@ set -euo pipefail
 
 BUILD_DIR=${TAVELO_BUILD_DIR:?run through ctest}
 SOURCE_DIR=${TAVELO_SOURCE_DIR:?run through ctest}
+# The product's names, as the build wrote them.
+source "$BUILD_DIR/names.sh"
 SITE_ORIGIN=${TAVELO_VIEW_SITE_ORIGIN:-}
-APP="$BUILD_DIR/bin/tavelo-live-wallpaper"
+APP="$BUILD_DIR/bin/$TAVELO_PROGRAM_NAME"
 
 WORK=$(mktemp -d /tmp/tavelo-it-XXXXXX)
 TEST_SITE_PORT=""
@@ -88,8 +90,8 @@ use_test_site() {
 # The site that the application or the screen saver starts reads its settings from the
 # home folder it runs with.
 site_config_into_home() {  # HOME-FOLDER
-  mkdir -p "$1/.config/tavelo-live-wallpaper"
-  cp "$SITE_CONFIG" "$1/.config/tavelo-live-wallpaper/site.json"
+  mkdir -p "$1/.config/$TAVELO_PROGRAM_NAME"
+  cp "$SITE_CONFIG" "$1/.config/$TAVELO_PROGRAM_NAME/site.json"
 }
 
 # The process that listens on the test's site port (the application and the screen
@@ -100,13 +102,13 @@ stop_test_site() {
   [[ -n "${TEST_SITE_PORT:-}" ]] || return 0
   local pid
   pid=$(site_pid)
-  if [[ -n "$pid" && "$(cat /proc/"$pid"/comm 2>/dev/null)" == tavelo-live-wal* ]]; then kill "$pid" 2>/dev/null || true; fi
+  if [[ -n "$pid" && "$(cat /proc/"$pid"/comm 2>/dev/null)" == "${TAVELO_SITE_PROGRAM_NAME:0:15}" ]]; then kill "$pid" 2>/dev/null || true; fi
 }
 
 # Starts the view site (the same program the installed product runs) for this test.
 start_site() {
   use_test_site
-  "$BUILD_DIR/bin/tavelo-live-wallpaper-site" --listen "127.0.0.1:$TEST_SITE_PORT" --data "$WORK/site-data" \
+  "$BUILD_DIR/bin/$TAVELO_SITE_PROGRAM_NAME" --listen "127.0.0.1:$TEST_SITE_PORT" --data "$WORK/site-data" \
     --config "$SITE_CONFIG" >"$WORK/site.log" 2>&1 &
   track $!
   wait_for 10 curl -fsS -o /dev/null "$SITE_ORIGIN/" || fail "the site did not start: $(cat "$WORK/site.log")"
@@ -145,7 +147,7 @@ use_test_site
 # The X window id of the wallpaper (the desktop-type window of the application).
 wallpaper_window() {
   local id
-  for id in $(xdotool search --name '^Tavelo Live Wallpaper$' 2>/dev/null); do
+  for id in $(xdotool search --name "^$TAVELO_PRODUCT_NAME\$" 2>/dev/null); do
     if xprop -id "$id" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q _NET_WM_WINDOW_TYPE_DESKTOP; then
       echo "$id"
       return 0
@@ -181,7 +183,7 @@ pixel_at() {
 # An alert of the application: a dialog titled with its name.
 alert_window() {
   local id
-  for id in $(xdotool search --onlyvisible --name '^Tavelo Live Wallpaper$' 2>/dev/null); do
+  for id in $(xdotool search --onlyvisible --name "^$TAVELO_PRODUCT_NAME\$" 2>/dev/null); do
     if xprop -id "$id" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q _NET_WM_WINDOW_TYPE_DIALOG; then
       echo "$id"
       return 0
@@ -206,7 +208,7 @@ use_unprivileged_account() {
   chmod 700 "$runtime"
   # The account runs a copy: the build may sit where only its owner can enter.
   stage_for_account "$BUILD_DIR" "$WORK/stage"
-  APP="$WORK/stage/bin/tavelo-live-wallpaper"
+  APP="$WORK/stage/bin/$TAVELO_PROGRAM_NAME"
   if [[ -n "${CLIENT_WINDOW:-}" ]]; then CLIENT_WINDOW="$WORK/stage/bin/$(basename "$CLIENT_WINDOW")"; fi
 }
 

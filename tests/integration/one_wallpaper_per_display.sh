@@ -12,13 +12,13 @@ number=${DISPLAY#:}
 
 count_wallpapers() {
   local id count=0
-  for id in $(xdotool search --name '^Tavelo Live Wallpaper$' 2>/dev/null); do
+  for id in $(xdotool search --name "^$TAVELO_PRODUCT_NAME\$" 2>/dev/null); do
     xprop -id "$id" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q _NET_WM_WINDOW_TYPE_DESKTOP && count=$((count + 1))
   done
   echo "$count"
 }
 some_wallpaper() { (($(count_wallpapers) >= 1)); }
-settings_shown() { [[ -n "$(xdotool search --onlyvisible --name '^Tavelo Settings$' 2>/dev/null)" ]]; }
+settings_shown() { [[ -n "$(xdotool search --onlyvisible --name "^$TAVELO_SETTINGS_WINDOW_TITLE\$" 2>/dev/null)" ]]; }
 
 # Three spellings started at the same moment: the server picks exactly one.
 pids=()
@@ -52,7 +52,7 @@ grep -h "already running" "$WORK"/app-*.log | grep -q . || fail "the later launc
 note "three DISPLAY spellings, started together: one instance (pid $running), one wallpaper window"
 
 # Silent clients on the reopen socket cost the running instance nothing.
-socket=$(ls "$XDG_RUNTIME_DIR"/tavelo-live-wallpaper-*.socket 2>/dev/null | head -1)
+socket=$(ls "$XDG_RUNTIME_DIR"/$TAVELO_PROGRAM_NAME-*.socket 2>/dev/null | head -1)
 [[ -S "$socket" ]] || fail "no reopen socket in $XDG_RUNTIME_DIR"
 python3 - "$socket" <<'PY' &
 import socket, sys, time

@@ -3,11 +3,11 @@
 # a log line escaped: it cannot end the line, forge another or drive a terminal.
 source "$(dirname "$0")/lib.sh"
 
-HOST="$BUILD_DIR/bin/tavelo-live-wallpaper-screensaver"
+HOST="$BUILD_DIR/bin/$TAVELO_HOST_PROGRAM_NAME"
 start_display
 use_temporary_home
 export NO_AT_BRIDGE=1
-forged=$'0x1\n2026-12-07 13:00:00.000 tavelo-live-wallpaper-screensaver[1:1] ✅ Finished loading.\e[2K'
+forged=$'0x1\n2026-12-07 13:00:00.000 '"$TAVELO_HOST_PROGRAM_NAME"$'[1:1] ✅ Finished loading.\e[2K'
 
 # Only our own lines count: a busy machine may add a toolkit warning of its own.
 check_log() {
@@ -37,6 +37,6 @@ lonely="$WORK/$forged"
 mkdir -p "$lonely"
 cp "$APP" "$lonely/"
 status=0
-"$lonely/tavelo-live-wallpaper" 2>"$WORK/path.log" || status=$?
+"$lonely/$TAVELO_PROGRAM_NAME" 2>"$WORK/path.log" || status=$?
 [[ $status == 1 ]] || fail "the application without its bundle ended with status $status"
-check_log path "❌ Cannot find Tavelo Live Wallpaper.app next to "
+check_log path "❌ Cannot find $TAVELO_APP_BUNDLE_NAME next to "

@@ -8,10 +8,10 @@ start_display
 use_temporary_home
 
 root="$WORK/install with spaces"
-bundle="$root/Tavelo Live Wallpaper.app"
+bundle="$root/$TAVELO_APP_BUNDLE_NAME"
 mkdir -p "$root/bin" "$bundle/Contents/Resources/sub"
 cp "$APP" "$root/bin/"
-cp "$BUILD_DIR/Tavelo Live Wallpaper.app/Contents/Info.json" "$bundle/Contents/"
+cp "$BUILD_DIR/$TAVELO_APP_BUNDLE_NAME/Contents/Info.json" "$bundle/Contents/"
 cp "$(dirname "$0")/pages/confinement-probe.html" "$bundle/Contents/Resources/index.html"
 echo '{}' >"$bundle/Contents/Resources/inside.json"
 echo '{}' >"$bundle/Contents/Resources/sub/nested.json"
@@ -21,7 +21,7 @@ ln -s "$root/outside.txt" "$bundle/Contents/Resources/leak.txt"
 mkdir -p "$(dirname "$(settings_file)")"
 echo '{"firstLaunchDone": true}' >"$(settings_file)"
 
-"$root/bin/tavelo-live-wallpaper" 2>"$WORK/app.log" &
+"$root/bin/$TAVELO_PROGRAM_NAME" 2>"$WORK/app.log" &
 track $!
 wait_for 20 wallpaper_window || fail "no wallpaper window: $(cat "$WORK/app.log")"
 
@@ -33,7 +33,7 @@ for _ in $(seq 1 60); do
   sleep 0.25
 done
 [[ "$verdict" == "0 255 0" ]] || fail "the probe page painted '$verdict' (red: it escaped its folder or lost its query)"
-windows=$(xwininfo -root -children | grep -c '"Tavelo Live Wallpaper"' || true)
+windows=$(xwininfo -root -children | grep -c "\"$TAVELO_PRODUCT_NAME\"" || true)
 mapped=$(for id in $(xdotool search --onlyvisible --class . 2>/dev/null); do echo "$id"; done | wc -l)
 ((mapped <= 1)) || fail "the page opened a window ($mapped visible windows)"
 note "the page read its folder, got darkened=1, was refused everything outside, opened no window"

@@ -77,7 +77,7 @@ expect_failure no-window "No such window: 0x1ffff00" "$HOST" --window-id 0x1ffff
 expect_failure bad-env "Bad window id in XSCREENSAVER_WINDOW" env XSCREENSAVER_WINDOW=nonsense "$HOST" -root
 mkdir -p "$WORK/lonely/bin"
 cp "$HOST" "$HOST-host" "$WORK/lonely/bin/"
-expect_failure no-bundle "Cannot find Tavelo Live Wallpaper Screensaver.saver" "$WORK/lonely/bin/tavelo-live-wallpaper-screensaver"
+expect_failure no-bundle "Cannot find $TAVELO_SAVER_BUNDLE_NAME" "$WORK/lonely/bin/$TAVELO_HOST_PROGRAM_NAME"
 cp -r "$SAVER_BUNDLE" "$WORK/NoClass.saver"
 sed -i 's/"NSPrincipalClass": "[^"]*"/"NSPrincipalClass": "NoSuchView"/' "$WORK/NoClass.saver/Contents/Info.json"
 expect_failure no-class "No class NoSuchView" "$HOST" --saver "$WORK/NoClass.saver"

@@ -1,9 +1,10 @@
 # Shared by the screen-saver integration scripts: a virtual display of their own,
 # foreign X windows to draw into, and waiting on log lines.
 
-HOST="$TAVELO_BUILD_DIR/bin/tavelo-live-wallpaper-screensaver"
-X_TEST_WINDOW="$TAVELO_BUILD_DIR/bin/tavelo-test-x-window"
-SAVER_BUNDLE="$TAVELO_BUILD_DIR/Tavelo Live Wallpaper Screensaver.saver"
+source "$TAVELO_BUILD_DIR/names.sh"
+HOST="$TAVELO_BUILD_DIR/bin/$TAVELO_HOST_PROGRAM_NAME"
+X_TEST_WINDOW="$TAVELO_BUILD_DIR/bin/tavelo-test-x-client-window"
+SAVER_BUNDLE="$TAVELO_BUILD_DIR/$TAVELO_SAVER_BUNDLE_NAME"
 SHOTS="$TAVELO_BUILD_DIR/screenshots/screensaver"
 WORK="$(mktemp -d /tmp/tavelo-saver-it.XXXXXX)"
 chmod 755 "$WORK"
@@ -17,10 +18,10 @@ PIDS_TO_END=()
 SITE_PORT_OF_TEST=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
 export TAVELO_TEST_VIEW_SITE_ORIGIN="http://127.0.0.1:$SITE_PORT_OF_TEST"
 export XDG_CONFIG_HOME="$WORK/config" XDG_CACHE_HOME="$WORK/cache"
-mkdir -p "$XDG_CONFIG_HOME/tavelo-live-wallpaper" "$XDG_CACHE_HOME"
+mkdir -p "$XDG_CONFIG_HOME/$TAVELO_PROGRAM_NAME" "$XDG_CACHE_HOME"
 chmod 777 "$XDG_CACHE_HOME"
 printf '{"screenerURL": "http://127.0.0.1:9/screener", "historyURL": "http://127.0.0.1:9/{symbol}"}\n' \
-    >"$XDG_CONFIG_HOME/tavelo-live-wallpaper/site.json"
+    >"$XDG_CONFIG_HOME/$TAVELO_PROGRAM_NAME/site.json"
 chmod -R a+rX "$XDG_CONFIG_HOME"
 
 fail() {
@@ -37,7 +38,7 @@ cleanup() {
     # The site runs detached from the host that started it.
     local site
     site=$({ ss -ltnpH "sport = :$SITE_PORT_OF_TEST" 2>/dev/null | grep -o 'pid=[0-9]*' | head -1 | cut -d= -f2; } || true)
-    [[ -n "$site" && "$(cat /proc/"$site"/comm 2>/dev/null)" == tavelo-live-wal* ]] && kill "$site" 2>/dev/null
+    [[ -n "$site" && "$(cat /proc/"$site"/comm 2>/dev/null)" == "${TAVELO_SITE_PROGRAM_NAME:0:15}" ]] && kill "$site" 2>/dev/null
     wait 2>/dev/null || true
     check_critical_messages "$WORK" || status=1
     rm -rf "$WORK"
@@ -46,7 +47,7 @@ cleanup() {
 trap cleanup EXIT
 
 start_xvfb() {
-    Xvfb -displayfd 5 -screen 0 1920x1080x24 -nolisten tcp -ac 5>"$WORK/display" >/dev/null 2>&1 &
+    Xvfb -displayfd 5 -screen 0 1920x1080x24 -nolisten tcp -noreset -ac 5>"$WORK/display" >/dev/null 2>&1 &
     XVFB_PID=$!
     local i
     for i in $(seq 100); do
@@ -57,12 +58,13 @@ start_xvfb() {
     export DISPLAY=":$(cat "$WORK/display")"
 }
 
-# open_target NAME W H X Y: a window of another client; sets TARGET_<NAME> to its id.
+# open_target NAME W H [X Y]: a window of another client, grey so that a screenshot
+# tells it from a page drawn into it; sets TARGET_<NAME> to its id.
 # `destroy_target NAME` destroys it.
 open_target() {
     local name=$1
     mkfifo "$WORK/$name.ctl"
-    "$X_TEST_WINDOW" "$2" "$3" "$4" "$5" <"$WORK/$name.ctl" >"$WORK/$name.id" &
+    "$X_TEST_WINDOW" "$name" override 0x404040 "$2" "$3" "${4:-0}" "${5:-0}" <"$WORK/$name.ctl" >"$WORK/$name.id" &
     PIDS_TO_END+=($!)
     eval "exec {fd}>\"$WORK/$name.ctl\""
     eval "TARGET_FD_$name=$fd"

@@ -3,7 +3,7 @@
 # its keep-alive does not log an error twice a second against the dead one.
 source "$(dirname "$0")/lib.sh"
 
-HOST="$BUILD_DIR/bin/tavelo-live-wallpaper-screensaver"
+HOST="$BUILD_DIR/bin/$TAVELO_HOST_PROGRAM_NAME"
 
 start_display
 use_temporary_home

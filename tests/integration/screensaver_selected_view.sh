@@ -21,7 +21,7 @@ mkdir -p "$CONFIG_DIR" "$ACCOUNT_HOME/.run"
 chmod 700 "$ACCOUNT_HOME/.run"
 # The account runs a copy: the build may sit where only its owner can enter.
 stage_for_account "$TAVELO_BUILD_DIR" "$WORK/stage"
-HOST="$WORK/stage/bin/tavelo-live-wallpaper-screensaver"
+HOST="$WORK/stage/bin/$TAVELO_HOST_PROGRAM_NAME"
 
 # What the application writes when the user picks a view.
 store_choice() {

@@ -4,7 +4,7 @@
 # with status 0, as a later one does.
 source "$(dirname "$0")/lib.sh"
 
-HOST="$BUILD_DIR/bin/tavelo-live-wallpaper-screensaver"
+HOST="$BUILD_DIR/bin/$TAVELO_HOST_PROGRAM_NAME"
 start_display
 use_temporary_home
 

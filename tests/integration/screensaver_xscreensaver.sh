@@ -74,12 +74,12 @@ for _ in $(seq 50); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -
 # its report, each answered with the default button.
 alert_window() {
     local id
-    for id in $(xdotool search --onlyvisible --name '^Tavelo Live Wallpaper$' 2>/dev/null); do
+    for id in $(xdotool search --onlyvisible --name "^$TAVELO_PRODUCT_NAME\$" 2>/dev/null); do
         xprop -id "$id" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q _NET_WM_WINDOW_TYPE_DIALOG && { echo "$id"; return 0; }
     done
     return 1
 }
-as_account env GDK_BACKEND=x11 dbus-run-session -- "$WORK/stage/bin/tavelo-live-wallpaper" >"$WORK/app.log" 2>&1 &
+as_account env GDK_BACKEND=x11 dbus-run-session -- "$WORK/stage/bin/$TAVELO_PROGRAM_NAME" >"$WORK/app.log" 2>&1 &
 app=$!
 PIDS_TO_END+=($app)
 for alert in question confirmation report; do
@@ -92,20 +92,20 @@ done
 grep -q "✅ Screen saver registered with XScreenSaver" "$WORK/app.log" || fail "not registered: $(cat "$WORK/app.log")"
 pkill -TERM -P $app 2>/dev/null || true
 kill $app 2>/dev/null || true
-for _ in $(seq 100); do pgrep -u "$ACCOUNT" -x tavelo-live-wal >/dev/null || break; sleep 0.1; done
+for _ in $(seq 100); do pgrep -u "$ACCOUNT" -x "${TAVELO_HOST_PROGRAM_NAME:0:15}" >/dev/null || break; sleep 0.1; done
 
 # Ours is the fourth entry (maze, attraction, the disabled deco, ours): index 3.
 settings="$ACCOUNT_HOME/.xscreensaver"
 grep -qxF "mode:		one" "$settings" || fail "mode is not one: $(cat "$settings")"
 grep -qxF "selected:	3" "$settings" || fail "ours is not selected: $(cat "$settings")"
-grep -qE "bin/tavelo-live-wallpaper-screensaver'? --root" "$settings" || fail "ours is not listed: $(cat "$settings")"
+grep -qE "bin/$TAVELO_HOST_PROGRAM_NAME'? --root" "$settings" || fail "ours is not listed: $(cat "$settings")"
 diff <(grep -vE '^(mode|selected):' "$WORK/xscreensaver.before" | sed 's/\\n$/\\n\\/') \
-    <(grep -vE '^(mode|selected):|tavelo-live-wallpaper-screensaver' "$settings") >/dev/null ||
+    <(grep -vE "^(mode|selected):|$TAVELO_HOST_PROGRAM_NAME" "$settings") >/dev/null ||
     fail "other lines of the file changed: $(diff "$WORK/xscreensaver.before" "$settings")"
 
 # XScreenSaver's description of the hack shows no entities: its settings tool escapes
 # the decoded text once more, so it must not contain & < or >.
-python3 - "$TAVELO_BUILD_DIR/xscreensaver/tavelo-live-wallpaper-screensaver.xml" <<'PY' || fail "the description has characters XScreenSaver shows escaped"
+python3 - "$TAVELO_BUILD_DIR/xscreensaver/$TAVELO_HOST_PROGRAM_NAME.xml" <<'PY' || fail "the description has characters XScreenSaver shows escaped"
 import sys, xml.etree.ElementTree as ET
 text = ET.parse(sys.argv[1]).getroot().find("_description").text
 sys.exit(1 if any(c in text for c in "&<>") else 0)
@@ -113,7 +113,7 @@ PY
 
 as_account xscreensaver-command -activate >/dev/null
 wait_for_line "$WORK/xscreensaver.log" "✅ Finished loading." 40
-hack=$(pgrep -u "$ACCOUNT" -x tavelo-live-wal || pgrep -u "$ACCOUNT" -f "bin/tavelo-live-wallpaper-screensaver" | head -1)
+hack=$(pgrep -u "$ACCOUNT" -x "${TAVELO_HOST_PROGRAM_NAME:0:15}" || pgrep -u "$ACCOUNT" -f "bin/$TAVELO_HOST_PROGRAM_NAME" | head -1)
 [[ -n "$hack" ]] || fail "no running hack"
 shot_until_drawn "$SHOTS/xscreensaver.png" 1920x1080+0+0
 

@@ -8,11 +8,12 @@
 set -euo pipefail
 
 build="${TAVELO_BUILD_DIR:?}"
+source "$build/names.sh"
 # A loopback origin of this test's own, through the run-time hook.
 port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
 origin="http://127.0.0.1:$port"
 export TAVELO_TEST_VIEW_SITE_ORIGIN=$origin
-app="$build/bin/tavelo-live-wallpaper"
+app="$build/bin/$TAVELO_PROGRAM_NAME"
 artifacts="$build/test-artifacts"
 mkdir -p "$artifacts"
 
@@ -34,7 +35,7 @@ export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config"
 unset WAYLAND_DISPLAY
 export GDK_BACKEND=x11 GTK_THEME=Adwaita NO_AT_BRIDGE=1
 config="$HOME/${TAVELO_SETTINGS_RELATIVE_PATH:?}"
-autostart="$XDG_CONFIG_HOME/autostart/tavelo-live-wallpaper.desktop"
+autostart="$XDG_CONFIG_HOME/autostart/$TAVELO_PROGRAM_NAME.desktop"
 mkdir -p "$(dirname "$config")"
 # Not a first launch, so that only the checkbox touches the autostart entry.
 printf '{"firstLaunchDone": true, "selectedViewID": "crypto_chart"}\n' > "$config"
@@ -64,11 +65,11 @@ wait_for() {  # wait_for SECONDS COMMAND...
   local deadline=$((SECONDS + $1)); shift
   until "$@"; do ((SECONDS < deadline)) || return 1; sleep 0.2; done
 }
-settings_window() { xdotool search --onlyvisible --name '^Tavelo Settings$' 2>/dev/null | head -1; }
+settings_window() { xdotool search --onlyvisible --name "^$TAVELO_SETTINGS_WINDOW_TITLE\$" 2>/dev/null | head -1; }
 has_settings_window() { [[ -n "$(settings_window)" ]]; }
 
 wait_for 20 grep -q "App did finish launching" "$work/app.log" || fail "the application did not start"
-wait_for 20 xdotool search --name '^Tavelo Live Wallpaper$' >/dev/null || fail "no wallpaper window"
+wait_for 20 xdotool search --name "^$TAVELO_PRODUCT_NAME\$" >/dev/null || fail "no wallpaper window"
 sleep 1
 has_settings_window && fail "the settings window is shown before anyone asked for it"
 
@@ -121,7 +122,7 @@ wait_for 5 test ! -e "$autostart" || fail "unchecking the box did not remove $au
 # Closing only hides the window; it comes back where it was, with its state.
 xdotool mousemove 5 5
 xdotool windowactivate --sync "$win" key alt+F4
-wait_for 5 bash -c '! xdotool search --onlyvisible --name "^Tavelo Settings\$" >/dev/null' || fail "close did not hide the window"
+wait_for 5 bash -c '! xdotool search --onlyvisible --name "$1" >/dev/null' _ "^$TAVELO_SETTINGS_WINDOW_TITLE\$" || fail "close did not hide the window"
 kill -0 "$app_pid" || fail "closing the settings window ended the application"
 "$app" >>"$work/second.log" 2>&1 || fail "launching again failed"
 wait_for 10 has_settings_window || fail "the settings window did not come back"

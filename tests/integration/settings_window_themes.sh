@@ -16,7 +16,7 @@ start_display 1280x800x24
 start_window_manager
 start_site
 
-settings_window() { xdotool search --onlyvisible --name '^Tavelo Settings$' 2>/dev/null | head -1; }
+settings_window() { xdotool search --onlyvisible --name "^$TAVELO_SETTINGS_WINDOW_TITLE\$" 2>/dev/null | head -1; }
 
 # open_settings THEME SCALE: starts the application in that theme and text scale and
 # opens its settings window; sets $win and $app.

@@ -10,12 +10,12 @@
 stage_for_account() {
   local build=$1 dest=$2 program bundle
   mkdir -p "$dest/bin"
-  for program in tavelo-live-wallpaper tavelo-live-wallpaper-screensaver tavelo-live-wallpaper-screensaver-host \
-    tavelo-live-wallpaper-site; do
+  for program in $TAVELO_PROGRAM_NAME $TAVELO_HOST_PROGRAM_NAME $TAVELO_HOST_PROGRAM_NAME-host \
+    $TAVELO_SITE_PROGRAM_NAME; do
     [[ -x "$build/bin/$program" ]] || { echo "FAIL: $build/bin/$program is not built" >&2; exit 1; }
     cp "$build/bin/$program" "$dest/bin/"
   done
-  for bundle in "Tavelo Live Wallpaper.app" "Tavelo Live Wallpaper Screensaver.saver"; do
+  for bundle in "$TAVELO_APP_BUNDLE_NAME" "$TAVELO_SAVER_BUNDLE_NAME"; do
     cp -R "$build/$bundle" "$dest/"
   done
   cp -R "$build/site" "$dest/"

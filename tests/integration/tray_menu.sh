@@ -47,7 +47,7 @@ wait_for 5 bash -c "source '$(dirname "$0")/tray_lib.sh'; [[ \$(menu_label_of_fi
 [[ $(wallpaper_window) == "$wallpaper" ]] || fail "the wallpaper window was replaced"
 
 note "settings, in front of another application"
-settings_window() { xdotool search --onlyvisible --name '^Tavelo Settings$' 2>/dev/null | head -1; }
+settings_window() { xdotool search --onlyvisible --name "^$TAVELO_SETTINGS_WINDOW_TITLE\$" 2>/dev/null | head -1; }
 xmessage -name other-application -geometry 600x300+100+100 "another application" >/dev/null 2>&1 &
 track $!
 wait_for 10 xdotool search --classname '^other-application$' || fail "the other application did not start"
@@ -64,7 +64,7 @@ import -window root "$ARTIFACTS/settings-from-menu.png"
 
 note "launching again brings the settings window back"
 xdotool windowactivate --sync "$win" key alt+F4
-wait_for 5 bash -c "! xdotool search --onlyvisible --name '^Tavelo Settings\$'" || fail "close did not hide the settings window"
+wait_for 5 bash -c "! xdotool search --onlyvisible --name '^$TAVELO_SETTINGS_WINDOW_TITLE\$'" || fail "close did not hide the settings window"
 "$APP" >"$WORK/second.log" 2>&1 || fail "the second launch failed: $(cat "$WORK/second.log")"
 wait_for 10 settings_window || fail "launching again did not open the settings window"
 kill -0 $app || fail "the first instance is gone"

@@ -5,7 +5,7 @@
 # slow and partial answers keep the last good data. A rate-limited upstream is not
 # asked again before the pause it asked for.
 source "$(dirname "$0")/lib.sh"
-SITE="$BUILD_DIR/bin/tavelo-live-wallpaper-site"
+SITE="$BUILD_DIR/bin/$TAVELO_SITE_PROGRAM_NAME"
 
 upstream_port=$(free_port)
 echo good >"$WORK/mode"

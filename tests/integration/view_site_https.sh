@@ -27,7 +27,7 @@ ipv6=()
 [[ -s /proc/net/if_inet6 ]] || ipv6=(--no-ipv6)
 bash "$SOURCE_DIR/deploy/site-on-nginx.sh" --server-name 127.0.0.1 --certificate "$tls/server.pem" --key "$tls/server.key" \
   --https-port "$https_port" --http-port "$http_port" --site-port "$site_port" "${ipv6[@]}" \
-  --site-program "$BUILD_DIR/bin/tavelo-live-wallpaper-site" --data "$WORK/site-data" --config "$SITE_CONFIG" \
+  --site-program "$BUILD_DIR/bin/$TAVELO_SITE_PROGRAM_NAME" --data "$WORK/site-data" --config "$SITE_CONFIG" \
   --work "$WORK/nginx" >"$WORK/deploy.log" 2>&1 &
 track $!
 get() { curl -sS --cacert "$tls/ca.pem" "$@"; }

@@ -4,7 +4,7 @@
 # file), GET and HEAD only, the caching and security headers, 304 answers to
 # conditional requests, a large file intact, and a port that another program holds.
 source "$(dirname "$0")/lib.sh"
-SITE="$BUILD_DIR/bin/tavelo-live-wallpaper-site"
+SITE="$BUILD_DIR/bin/$TAVELO_SITE_PROGRAM_NAME"
 
 root="$WORK/root"
 data="$WORK/data"
@@ -93,7 +93,7 @@ curl -s -I -o "$WORK/headers" "$base/big.bin"
 cmp -s "$WORK/body" "$root/big.bin" || fail "the large file arrived changed"
 
 note "the identity answer"
-curl -fsS "$base/.well-known/tavelo-live-wallpaper-site" | grep -q '"service":"tavelo-live-wallpaper-site"' ||
+curl -fsS "$base/.well-known/$TAVELO_SITE_PROGRAM_NAME" | grep -q "\"service\":\"$TAVELO_SITE_PROGRAM_NAME\"" ||
   fail "no identity answer"
 
 note "a second site on the same port leaves the first serving"

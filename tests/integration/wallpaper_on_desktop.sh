@@ -24,7 +24,7 @@ assert settings == {"selectedViewID": "crypto_bubbles", "firstLaunchDone": True}
 PY
 note "config.json records the first launch and the default view"
 
-entry="$HOME/.config/autostart/tavelo-live-wallpaper.desktop"
+entry="$HOME/.config/autostart/$TAVELO_PROGRAM_NAME.desktop"
 [[ -f "$entry" ]] || fail "no autostart entry after the first launch"
 grep -qx "Exec=\"$(readlink -f "$APP")\"" "$entry" || fail "autostart entry does not run the launcher: $(cat "$entry")"
 note "the autostart entry runs $(readlink -f "$APP")"
@@ -55,7 +55,7 @@ wait_for 15 bash -c "! kill -0 $second" || fail "the second instance kept runnin
 wait "$second" || fail "the second instance failed"
 grep -q "already running" "$WORK/second.log" || fail "the second instance said nothing: $(cat "$WORK/second.log")"
 count=0
-for id in $(xdotool search --name '^Tavelo Live Wallpaper$' 2>/dev/null); do
+for id in $(xdotool search --name "^$TAVELO_PRODUCT_NAME\$" 2>/dev/null); do
   if xprop -id "$id" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q _NET_WM_WINDOW_TYPE_DESKTOP; then
     count=$((count + 1))
   fi

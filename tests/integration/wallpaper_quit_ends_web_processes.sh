@@ -34,7 +34,7 @@ wait_for 2 bash -c "$(declare -f alive); children='$children'; ! alive" ||
 note "application quit with status 0; its processes ($children) ended within $((SECONDS - quit)) s, the stopped web process too"
 
 # The screen saver's stop ends its web process at once too.
-HOST="$BUILD_DIR/bin/tavelo-live-wallpaper-screensaver"
+HOST="$BUILD_DIR/bin/$TAVELO_HOST_PROGRAM_NAME"
 "$HOST" -root 2>"$WORK/host.log" &
 host=$!
 track $host

@@ -62,7 +62,7 @@ note "dark while the site is down (mean brightness $(mean_brightness "$WORK/befo
 while ((SECONDS - launched < 10)); do sleep 0.2; done
 kill $failing
 wait $failing 2>/dev/null || true
-"$BUILD_DIR/bin/tavelo-live-wallpaper-site" --listen "127.0.0.2:$TEST_SITE_PORT" --data "$WORK/site-data" \
+"$BUILD_DIR/bin/$TAVELO_SITE_PROGRAM_NAME" --listen "127.0.0.2:$TEST_SITE_PORT" --data "$WORK/site-data" \
   --config "$SITE_CONFIG" >"$WORK/site.log" 2>&1 &
 track $!
 wait_for 10 curl -fsS -o /dev/null "$SITE_ORIGIN/" || fail "the site did not start: $(cat "$WORK/site.log")"

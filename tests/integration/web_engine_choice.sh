@@ -26,8 +26,8 @@ fi
 
 # Two more views through the settings window: each loads a page, nothing is chosen again.
 "$APP" >>"$WORK/second.log" 2>&1 || fail "launching again failed"
-wait_for 15 xdotool search --onlyvisible --name '^Tavelo Settings$' || fail "the settings window did not open"
-settings=$(xdotool search --onlyvisible --name '^Tavelo Settings$' | head -1)
+wait_for 15 xdotool search --onlyvisible --name "^$TAVELO_SETTINGS_WINDOW_TITLE\$" || fail "the settings window did not open"
+settings=$(xdotool search --onlyvisible --name "^$TAVELO_SETTINGS_WINDOW_TITLE\$" | head -1)
 for card in "150 380 sp500_heatmap" "400 160 crypto_chart"; do
   read -r x y view <<<"$card"
   xdotool mousemove --window "$settings" "$x" "$y" click 1
@@ -40,7 +40,7 @@ import -window root "$WORK/chart.png"
 picture_shows_content "$WORK/chart.png" || fail "the chart did not draw after the switch"
 
 # The screen-saver host makes its web views through the same code.
-"$BUILD_DIR/bin/tavelo-live-wallpaper-screensaver" >"$WORK/saver.log" 2>&1 &
+"$BUILD_DIR/bin/$TAVELO_HOST_PROGRAM_NAME" >"$WORK/saver.log" 2>&1 &
 saver=$!
 track $saver
 wait_for 40 grep -q "✅ Finished loading." "$WORK/saver.log" || fail "the screen saver did not load: $(tail -3 "$WORK/saver.log")"

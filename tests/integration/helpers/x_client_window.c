@@ -1,7 +1,11 @@
-/* An ordinary client window for window-manager tests: a solid colour, a name, and
- * either a normal window or a dock (a panel or bar along the top edge, with a strut).
- * It prints its id and runs until it is killed or its input ends; a line "lower" on
- * its input lowers it to the bottom of the stack, as a client may do. */
+/* A client window for the tests: a solid colour and a name, of one of three kinds.
+ *   normal    an ordinary application window;
+ *   dock      a panel or bar along the top edge, with a strut;
+ *   override  a window another client owns, as XScreenSaver's is to a hack: override-
+ *             redirect, raised, and taking the pointer's buttons itself.
+ * It prints its id and runs until it is killed or its input ends. Lines on its input:
+ * "lower" lowers it to the bottom of the stack, as a client may do; "destroy"
+ * destroys it and ends the program, as the end of input does. */
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -18,10 +22,13 @@ static void set_atom(Display* display, Window window, const char* property, cons
 }
 
 int main(int argc, char** argv) {
-    if (argc != 8 || (strcmp(argv[2], "normal") != 0 && strcmp(argv[2], "dock") != 0)) {
-        fprintf(stderr, "usage: %s NAME normal|dock 0xRRGGBB WIDTH HEIGHT X Y\n", argv[0]);
+    if (argc != 8 ||
+        (strcmp(argv[2], "normal") != 0 && strcmp(argv[2], "dock") != 0 && strcmp(argv[2], "override") != 0)) {
+        fprintf(stderr, "usage: %s NAME normal|dock|override 0xRRGGBB WIDTH HEIGHT X Y\n", argv[0]);
         return 2;
     }
+    const int isDock = strcmp(argv[2], "dock") == 0;
+    const int isOverride = strcmp(argv[2], "override") == 0;
     Display* display = XOpenDisplay(NULL);
     if (display == NULL) {
         fprintf(stderr, "cannot open display\n");
@@ -35,31 +42,42 @@ int main(int argc, char** argv) {
     XSetWindowAttributes attributes;
     memset(&attributes, 0, sizeof attributes);
     attributes.background_pixel = strtoul(argv[3], NULL, 0);
+    unsigned long mask = CWBackPixel;
+    if (isOverride) {
+        attributes.override_redirect = True;
+        /* Like XScreenSaver, the owner takes the pointer's buttons itself. */
+        attributes.event_mask = ButtonPressMask | ExposureMask | StructureNotifyMask;
+        mask |= CWOverrideRedirect | CWEventMask;
+    }
     Window window = XCreateWindow(display, RootWindow(display, screen), x, y, width, height, 0, CopyFromParent,
-                                  InputOutput, CopyFromParent, CWBackPixel, &attributes);
+                                  InputOutput, CopyFromParent, mask, &attributes);
     XStoreName(display, window, argv[1]);
     XClassHint hint = {argv[1], (char*)"TaveloTest"};
     XSetClassHint(display, window, &hint);
-    XSizeHints size;
-    memset(&size, 0, sizeof size);
-    size.flags = USPosition | USSize;
-    size.x = x;
-    size.y = y;
-    size.width = (int)width;
-    size.height = (int)height;
-    XSetWMNormalHints(display, window, &size);
-    if (strcmp(argv[2], "dock") == 0) {
-        set_atom(display, window, "_NET_WM_WINDOW_TYPE", "_NET_WM_WINDOW_TYPE_DOCK");
-        /* Reserve the top strip the dock covers. */
-        long strut[12] = {0, 0, (long)height, 0, 0, 0, 0, 0, x, x + (long)width - 1, 0, 0};
-        XChangeProperty(display, window, XInternAtom(display, "_NET_WM_STRUT_PARTIAL", False), XA_CARDINAL, 32,
-                        PropModeReplace, (unsigned char*)strut, 12);
-        XChangeProperty(display, window, XInternAtom(display, "_NET_WM_STRUT", False), XA_CARDINAL, 32, PropModeReplace,
-                        (unsigned char*)strut, 4);
+    if (isOverride) {
+        XMapRaised(display, window);
     } else {
-        set_atom(display, window, "_NET_WM_WINDOW_TYPE", "_NET_WM_WINDOW_TYPE_NORMAL");
+        XSizeHints size;
+        memset(&size, 0, sizeof size);
+        size.flags = USPosition | USSize;
+        size.x = x;
+        size.y = y;
+        size.width = (int)width;
+        size.height = (int)height;
+        XSetWMNormalHints(display, window, &size);
+        if (isDock) {
+            set_atom(display, window, "_NET_WM_WINDOW_TYPE", "_NET_WM_WINDOW_TYPE_DOCK");
+            /* Reserve the top strip the dock covers. */
+            long strut[12] = {0, 0, (long)height, 0, 0, 0, 0, 0, x, x + (long)width - 1, 0, 0};
+            XChangeProperty(display, window, XInternAtom(display, "_NET_WM_STRUT_PARTIAL", False), XA_CARDINAL, 32,
+                            PropModeReplace, (unsigned char*)strut, 12);
+            XChangeProperty(display, window, XInternAtom(display, "_NET_WM_STRUT", False), XA_CARDINAL, 32,
+                            PropModeReplace, (unsigned char*)strut, 4);
+        } else {
+            set_atom(display, window, "_NET_WM_WINDOW_TYPE", "_NET_WM_WINDOW_TYPE_NORMAL");
+        }
+        XMapWindow(display, window);
     }
-    XMapWindow(display, window);
     XSync(display, False);
     printf("0x%lx\n", (unsigned long)window);
     fflush(stdout);
@@ -79,7 +97,7 @@ int main(int argc, char** argv) {
             break;
         }
         if (FD_ISSET(0, &readable)) {
-            if (fgets(line, sizeof line, stdin) == NULL) {
+            if (fgets(line, sizeof line, stdin) == NULL || strncmp(line, "destroy", 7) == 0) {
                 break;
             }
             if (strncmp(line, "lower", 5) == 0) {
@@ -88,6 +106,8 @@ int main(int argc, char** argv) {
             }
         }
     }
+    XDestroyWindow(display, window);
+    XSync(display, False);
     XCloseDisplay(display);
     return 0;
 }

@@ -1,5 +1,6 @@
 #include "app/AppDelegate.h"
 #include "app/SettingsViewController.h"
+#include "platform/ProductNames.h"
 #include "tests/support/CallOrder.h"
 #include "tests/unit/app/SettingsFixture.h"
 
@@ -27,7 +28,7 @@ TEST_F(SettingsWindowStartupTest, BuildsTheSettingsWindowOnceHiddenAfterTheWallp
     EXPECT_EQ(window, (std::vector<std::string>{
                           "titledWindow0.create",
                           "titledWindow0.setContentView content0",
-                          "titledWindow0.setTitle Tavelo Settings",
+                          std::string("titledWindow0.setTitle ") + product::settingsWindowTitle,
                           "titledWindow0.setStyleMask 7",
                           "titledWindow0.setContentSize 560x560",
                           "titledWindow0.setReleasedWhenClosed false",

@@ -1,4 +1,4 @@
-#include "platform/AtomicFileWriter.h"
+#include "platform/AtomicFileReplacement.h"
 #include "platform/Bundle.h"
 #include "platform/ConfinedPath.h"
 #include "platform/FileURL.h"
@@ -114,7 +114,7 @@ TEST(NotificationCenterTest, DeliversSynchronouslyToObserversOfTheNameOnly) {
     EXPECT_EQ(heard.size(), 1u);
 }
 
-TEST(AtomicFileWriterTest, ASaveRemovesTemporariesAKilledSaveLeftButNothingElse) {
+TEST(AtomicFileReplacementTest, ASaveRemovesTemporariesAKilledSaveLeftButNothingElse) {
     testing_support::TemporaryFolder folder;
     const auto target = folder.path() / "config.json";
     const auto old = fs::file_time_type::clock::now() - std::chrono::minutes(5);

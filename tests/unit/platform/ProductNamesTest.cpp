@@ -19,7 +19,8 @@ TEST(ProductNamesTest, SettingsFileStaysWhereExistingInstallsKeepIt) {
 
 // The names the programs look for at run time are the names the build gave its
 // products: a bundle folder, an information dictionary or a program file that came
-// out under another name would leave the application or the host unable to start.
+// out under another name would leave the application or the host unable to start, or
+// without its view site.
 TEST(ProductNamesTest, BuiltProductsCarryTheNamesTheProgramsLookFor) {
     const fs::path build = TAVELO_TEST_BUILD_DIR;
 
@@ -37,6 +38,8 @@ TEST(ProductNamesTest, BuiltProductsCarryTheNamesTheProgramsLookFor) {
     ASSERT_TRUE(module.has_value());
     EXPECT_TRUE(fs::is_regular_file(saver->bundlePath() / "Contents/Linux" / *module)) << *module;
     EXPECT_TRUE(fs::is_regular_file(build / "bin" / product::screenSaverProgramName));
+    // Both programs start the view site from beside themselves, by this name.
+    EXPECT_TRUE(fs::is_regular_file(build / "bin" / product::siteProgramName));
 }
 
 // Installed, the bundles sit in lib/<program name>/ under the prefix; a program in

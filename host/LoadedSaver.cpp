@@ -1,4 +1,4 @@
-#include "host/SaverModule.h"
+#include "host/LoadedSaver.h"
 
 #include "platform/Bundle.h"
 

@@ -1,4 +1,4 @@
-#include "platform/AtomicFileWriter.h"
+#include "platform/AtomicFileReplacement.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
