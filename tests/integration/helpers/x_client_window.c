@@ -1,7 +1,9 @@
 /* An ordinary client window for window-manager tests: a solid colour, a name, and
  * either a normal window or a dock (a panel or bar along the top edge, with a strut).
  * It prints its id and runs until it is killed or its input ends; a line "lower" on
- * its input lowers it to the bottom of the stack, as a client may do. */
+ * its input lowers it to the bottom of the stack, as a client may do; "workspace N"
+ * asks the manager to show workspace N, as a pager does (a manager that took over
+ * from another may not announce that it can, so xdotool would refuse to ask). */
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -84,6 +86,18 @@ int main(int argc, char** argv) {
             }
             if (strncmp(line, "lower", 5) == 0) {
                 XLowerWindow(display, window);
+                XFlush(display);
+            } else if (strncmp(line, "workspace ", 10) == 0) {
+                XEvent message;
+                memset(&message, 0, sizeof message);
+                message.xclient.type = ClientMessage;
+                message.xclient.window = DefaultRootWindow(display);
+                message.xclient.message_type = XInternAtom(display, "_NET_CURRENT_DESKTOP", False);
+                message.xclient.format = 32;
+                message.xclient.data.l[0] = atol(line + 10);
+                message.xclient.data.l[1] = CurrentTime;
+                XSendEvent(display, DefaultRootWindow(display), False,
+                           SubstructureNotifyMask | SubstructureRedirectMask, &message);
                 XFlush(display);
             }
         }
