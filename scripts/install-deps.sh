@@ -12,7 +12,7 @@ packages=(
   # run and test on a virtual display
   xvfb xauth x11-utils xdotool imagemagick openbox dbus dbus-x11 procps
   xscreensaver xscreensaver-data fonts-dejavu-core fonts-noto-color-emoji sway grim weston xwayland curl
-  nodejs python3 desktop-file-utils libglib2.0-bin util-linux passwd
+  nodejs python3 python3-gi desktop-file-utils libglib2.0-bin util-linux passwd
   # the view site: loopback-only test namespaces (ip, ss), the HTTPS recipe's web server
   iproute2 nginx-light openssl ca-certificates
   # check the Debian package
