@@ -19,6 +19,7 @@ packages=(
   lintian file
   # window managers and desktop-icon programs the wallpaper is tested under
   i3-wm fluxbox xfwm4 xfdesktop4 pcmanfm mutter nemo caja kwin-x11 kwin-wayland
+  gnome-shell gnome-shell-extension-desktop-icons-ng
   # the gates CI runs besides the tests
   clang-format clang-tidy
 )
