@@ -40,4 +40,44 @@ DesktopWindowStyle desktopWindowStyleFor(std::optional<std::string_view> windowM
     return DesktopWindowStyle::managedDesktopType;
 }
 
+namespace {
+
+// A manager's name comes from another program: only plain characters reach the log.
+std::string printable(std::string_view name) {
+    std::string result;
+    for (char c : name.substr(0, 64)) {
+        result += (c >= 0x20 && c < 0x7f) ? c : '?';
+    }
+    return result;
+}
+
+std::string describe(DesktopWindowStyle style) {
+    return style == DesktopWindowStyle::managedDesktopType ? "a desktop window the manager keeps below the others"
+                                                           : "an unmanaged window that keeps itself at the bottom";
+}
+
+}  // namespace
+
+DesktopStyleFollower::DesktopStyleFollower(std::optional<std::string_view> windowManagerName)
+    : manager_(windowManagerName ? std::optional<std::string>(*windowManagerName) : std::nullopt),
+      style_(desktopWindowStyleFor(windowManagerName)) {}
+
+std::optional<DesktopStyleFollower::Change> DesktopStyleFollower::managerNow(
+    std::optional<std::string_view> windowManagerName) {
+    const std::optional<std::string> manager =
+        windowManagerName ? std::optional<std::string>(*windowManagerName) : std::nullopt;
+    if (manager == manager_) {
+        return std::nullopt;
+    }
+    manager_ = manager;
+    const auto style = desktopWindowStyleFor(windowManagerName);
+    if (style == style_) {
+        return std::nullopt;
+    }
+    style_ = style;
+    const std::string who =
+        manager ? "The window manager is now " + printable(*manager) : std::string("No window manager runs any more");
+    return Change{style, who + ": the wallpaper becomes " + describe(style) + "."};
+}
+
 }  // namespace platform

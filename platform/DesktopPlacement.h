@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace platform {
@@ -18,5 +19,29 @@ enum class DesktopWindowStyle {
 // The style for the window manager that announces itself by this name
 // (_NET_WM_NAME of its supporting window); no name means no manager is running.
 DesktopWindowStyle desktopWindowStyleFor(std::optional<std::string_view> windowManagerName);
+
+// Follows the window manager of a session as it starts, ends or is replaced (a
+// session that starts the wallpaper before its manager, `mutter --replace`…): the
+// style the wallpaper window has, and when it has to change.
+class DesktopStyleFollower {
+public:
+    explicit DesktopStyleFollower(std::optional<std::string_view> windowManagerName);
+
+    DesktopWindowStyle style() const { return style_; }
+
+    struct Change {
+        DesktopWindowStyle style;
+        std::string logLine;
+    };
+
+    // The manager running now (none when it is gone): the new style when the window
+    // must change, with the line that tells why; nothing when the current style fits
+    // this manager too, or it is the same manager announcing itself again.
+    std::optional<Change> managerNow(std::optional<std::string_view> windowManagerName);
+
+private:
+    std::optional<std::string> manager_;
+    DesktopWindowStyle style_;
+};
 
 }  // namespace platform

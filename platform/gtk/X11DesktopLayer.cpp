@@ -9,6 +9,7 @@
 #include <gdk/gdkx.h>
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <optional>
 #include <string>
@@ -55,19 +56,25 @@ std::vector<Item> readProperty(XWindow window, const char* name, Atom type) {
     return items;
 }
 
-// The name the running window manager announces, if one runs.
-std::optional<std::string> windowManagerName() {
+// The supporting window of the running window manager and the name it announces
+// there; no name when no manager runs.
+struct ManagerSighting {
+    XWindow check = None;
+    std::optional<std::string> name;
+};
+
+ManagerSighting runningManager() {
     const auto check = readProperty<XWindow>(DefaultRootWindow(xdisplay()), "_NET_SUPPORTING_WM_CHECK", XA_WINDOW);
     if (check.empty()) {
-        return std::nullopt;
+        return {};
     }
     // A manager that died leaves its property behind: its check window names itself.
     const auto self = readProperty<XWindow>(check.front(), "_NET_SUPPORTING_WM_CHECK", XA_WINDOW);
     if (self.empty() || self.front() != check.front()) {
-        return std::nullopt;
+        return {};
     }
     const auto name = readProperty<char>(check.front(), "_NET_WM_NAME", atom("UTF8_STRING"));
-    return std::string(name.begin(), name.end());
+    return {check.front(), std::string(name.begin(), name.end())};
 }
 
 bool isDesktopType(XWindow window) {
@@ -79,17 +86,23 @@ bool isDesktopType(XWindow window) {
     return false;
 }
 
-// The program's class name, reduced to characters that are safe in a log line.
+// The program's name, reduced to characters that are safe in a log line. WM_CLASS
+// holds "instance\0Class\0"; the class names the program (caja calls its desktop's
+// instance "desktop_window"), capitalised as X11 classes are.
 std::string programName(XWindow window) {
     const auto wmClass = readProperty<char>(window, "WM_CLASS", XA_STRING);
-    // WM_CLASS holds "instance\0Class\0".
-    std::string instance(wmClass.begin(), wmClass.end());
-    instance = instance.substr(0, instance.find('\0'));
+    const std::string both(wmClass.begin(), wmClass.end());
+    const auto instanceEnd = both.find('\0');
+    std::string name = instanceEnd == std::string::npos ? both : both.substr(instanceEnd + 1);
+    name = name.substr(0, name.find('\0'));
+    if (name.empty()) {
+        name = both.substr(0, instanceEnd);
+    }
     std::string safe;
-    for (char c : instance) {
+    for (char c : name) {
         const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
                            c == '_' || c == '.';
-        safe += plain ? c : '?';
+        safe += plain ? static_cast<char>(std::tolower(static_cast<unsigned char>(c))) : '?';
     }
     return safe.empty() ? std::string("an unnamed program") : safe;
 }
@@ -112,19 +125,17 @@ Attributes attributesOf(XWindow window) {
 
 }  // namespace
 
-X11DesktopLayer::X11DesktopLayer(GtkWindow* window)
-    : window_(window), style_(desktopWindowStyleFor(windowManagerName())) {
+X11DesktopLayer::X11DesktopLayer(GtkWindow* window) : window_(window), follower_(std::nullopt) {
+    const auto manager = runningManager();
+    managerCheck_ = manager.check;
+    follower_ = DesktopStyleFollower(manager.name);
     gtk_window_set_type_hint(window_, GDK_WINDOW_TYPE_HINT_DESKTOP);
     // The desktop never takes the keyboard.
     gtk_window_set_accept_focus(window_, FALSE);
     gtk_window_set_focus_on_map(window_, FALSE);
     gtk_widget_realize(GTK_WIDGET(window_));
     GdkWindow* surface = gtk_widget_get_window(GTK_WIDGET(window_));
-    if (style_ == DesktopWindowStyle::unmanagedAtBottom) {
-        gdk_window_set_override_redirect(surface, TRUE);
-    } else {
-        gtk_window_set_keep_below(window_, TRUE);
-    }
+    applyStyle();
     // A compositing manager may stop compositing a full-screen unmanaged window and let
     // it draw straight to the screen, over everything (xfwm4 does, now and then, to
     // an icon layer mapped before the wallpaper): ask it to keep compositing ours.
@@ -132,9 +143,29 @@ X11DesktopLayer::X11DesktopLayer(GtkWindow* window)
     XChangeProperty(xdisplay(), GDK_WINDOW_XID(surface), atom("_NET_WM_BYPASS_COMPOSITOR"), XA_CARDINAL, 32,
                     PropModeReplace, reinterpret_cast<const unsigned char*>(&keepComposited), 1);
     root_ = gdk_screen_get_root_window(gtk_window_get_screen(window_));
+    // Substructure: windows mapping and restacking, and the manager's supporting window
+    // going away with its manager. Structure: a new manager's MANAGER message.
+    // Properties: the client stacking list and the manager's supporting window.
     gdk_window_set_events(root_, static_cast<GdkEventMask>(gdk_window_get_events(root_) | GDK_SUBSTRUCTURE_MASK |
-                                                           GDK_PROPERTY_CHANGE_MASK));
+                                                           GDK_STRUCTURE_MASK | GDK_PROPERTY_CHANGE_MASK));
     gdk_window_add_filter(root_, &X11DesktopLayer::onRootEvent, this);
+}
+
+// The window manager reads the override-redirect flag and the initial states only
+// when a window maps: a window already shown changes style by being withdrawn and
+// shown again (GTK shows it sticky, out of the taskbar and below, as it was asked).
+void X11DesktopLayer::applyStyle() {
+    GtkWidget* widget = GTK_WIDGET(window_);
+    const bool unmanaged = follower_.style() == DesktopWindowStyle::unmanagedAtBottom;
+    const bool shown = gtk_widget_get_visible(widget) != FALSE;
+    if (shown) {
+        gtk_widget_hide(widget);
+    }
+    gdk_window_set_override_redirect(gtk_widget_get_window(widget), unmanaged ? TRUE : FALSE);
+    gtk_window_set_keep_below(window_, unmanaged ? FALSE : TRUE);
+    if (shown) {
+        gtk_widget_show(widget);
+    }
 }
 
 X11DesktopLayer::~X11DesktopLayer() {
@@ -144,6 +175,9 @@ X11DesktopLayer::~X11DesktopLayer() {
     }
     if (pendingRetry_ != 0) {
         g_source_remove(pendingRetry_);
+    }
+    if (pendingManagerCheck_ != 0) {
+        g_source_remove(pendingManagerCheck_);
     }
 }
 
@@ -180,6 +214,20 @@ GdkFilterReturn X11DesktopLayer::onRootEvent(GdkXEvent* xevent, GdkEvent*, gpoin
     case PropertyNotify:
         if (event->xproperty.atom == atom("_NET_CLIENT_LIST_STACKING")) {
             layer->scheduleCheck();
+        } else if (event->xproperty.atom == atom("_NET_SUPPORTING_WM_CHECK")) {
+            layer->scheduleManagerCheck();
+        }
+        break;
+    case DestroyNotify:
+        if (layer->managerCheck_ != None && event->xdestroywindow.window == layer->managerCheck_) {
+            layer->scheduleManagerCheck();
+        }
+        break;
+    case ClientMessage:
+        // A manager that takes over the screen's WM_Sn selection says so to the root.
+        if (event->xclient.message_type == atom("MANAGER") && event->xclient.format == 32 &&
+            static_cast<Atom>(event->xclient.data.l[1]) == layer->managerSelection()) {
+            layer->scheduleManagerCheck();
         }
         break;
     default: break;
@@ -196,6 +244,33 @@ void X11DesktopLayer::scheduleCheck() {
     if (pendingCheck_ == 0) {
         pendingCheck_ = g_timeout_add(50, &X11DesktopLayer::onCheckDue, this);
     }
+}
+
+Atom X11DesktopLayer::managerSelection() const {
+    const std::string name = "WM_S" + std::to_string(gdk_x11_screen_get_screen_number(gtk_window_get_screen(window_)));
+    return atom(name.c_str());
+}
+
+// A manager starting up announces itself in steps, and one replacing another first
+// waits for the other to go: the name is read once the announcements settle.
+void X11DesktopLayer::scheduleManagerCheck() {
+    if (pendingManagerCheck_ != 0) {
+        g_source_remove(pendingManagerCheck_);
+    }
+    pendingManagerCheck_ = g_timeout_add(250, &X11DesktopLayer::onManagerCheckDue, this);
+}
+
+gboolean X11DesktopLayer::onManagerCheckDue(gpointer self) {
+    auto* layer = static_cast<X11DesktopLayer*>(self);
+    layer->pendingManagerCheck_ = 0;
+    const auto manager = runningManager();
+    layer->managerCheck_ = manager.check;
+    if (const auto change = layer->follower_.managerNow(manager.name)) {
+        systemLog(change->logLine);
+        layer->applyStyle();
+        layer->scheduleCheck();
+    }
+    return G_SOURCE_REMOVE;
 }
 
 gboolean X11DesktopLayer::onCheckDue(gpointer self) {
@@ -239,7 +314,7 @@ void X11DesktopLayer::keepBeneath() {
     }
     Display* display = xdisplay();
     const XWindow ours = GDK_WINDOW_XID(surface);
-    if (style_ == DesktopWindowStyle::unmanagedAtBottom) {
+    if (follower_.style() == DesktopWindowStyle::unmanagedAtBottom) {
         XWindow rootReturn = None;
         XWindow parent = None;
         XWindow* children = nullptr;

@@ -11,7 +11,8 @@
 namespace platform::gtk {
 
 // Makes a GTK window the desktop layer of an X11 session and keeps it there: the
-// style the running window manager handles well (see DesktopPlacement), then,
+// style the running window manager handles well (see DesktopPlacement), changed
+// when another manager takes over or the manager goes away, then,
 // whenever windows map or restack, beneath every other window, desktop-icon layers
 // included. An icon layer that paints an opaque desktop therefore hides the
 // wallpaper rather than leaving hidden icons under the pointer; that is logged once.
@@ -23,7 +24,7 @@ public:
     X11DesktopLayer(const X11DesktopLayer&) = delete;
     X11DesktopLayer& operator=(const X11DesktopLayer&) = delete;
 
-    DesktopWindowStyle style() const { return style_; }
+    DesktopWindowStyle style() const { return follower_.style(); }
 
     // The window was mapped: take its place at the bottom.
     void windowMapped();
@@ -32,6 +33,10 @@ private:
     static GdkFilterReturn onRootEvent(GdkXEvent* xevent, GdkEvent* event, gpointer self);
     static gboolean onCheckDue(gpointer self);
     static gboolean onBudgetRenewed(gpointer self);
+    static gboolean onManagerCheckDue(gpointer self);
+    void applyStyle();
+    unsigned long managerSelection() const;
+    void scheduleManagerCheck();
     bool mayRestack();
     void scheduleCheck();
     void keepBeneath();
@@ -39,8 +44,11 @@ private:
 
     GtkWindow* window_;
     GdkWindow* root_ = nullptr;
-    DesktopWindowStyle style_;
+    DesktopStyleFollower follower_;
+    // The running manager's supporting window (0 for none): it goes when the manager does.
+    unsigned long managerCheck_ = 0;
     guint pendingCheck_ = 0;
+    guint pendingManagerCheck_ = 0;
     guint pendingRetry_ = 0;
     RestackBudget budget_{20, std::chrono::seconds(10)};
     std::set<std::uint64_t> reportedLayers_;

@@ -14,7 +14,7 @@ needs_program() {
 
 wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; }
 
-# start_named_window_manager NAME: openbox, xfwm4, i3, fluxbox or mutter.
+# start_named_window_manager NAME: openbox, xfwm4, i3, fluxbox, mutter or kwin_x11.
 start_named_window_manager() {
   local name=$1
   case "$name" in
@@ -39,6 +39,13 @@ I3
       fluxbox >"$WORK/wm.log" 2>&1 &
       ;;
     mutter) mutter --x11 --replace --sm-disable >"$WORK/wm.log" 2>&1 & ;;
+    kwin_x11)
+      # Two workspaces, as a Plasma session has (KWin starts with one); KWin wants a
+      # session bus of its own for its shortcuts service.
+      mkdir -p "$HOME/.config"
+      printf '[Desktops]\nNumber=2\nRows=1\n' >"$HOME/.config/kwinrc"
+      dbus-run-session -- kwin_x11 --replace >"$WORK/wm.log" 2>&1 &
+      ;;
     *) fail "no such window manager: $name" ;;
   esac
   track $!
@@ -188,14 +195,20 @@ start_wallpaper() {
 # The checks every window manager must pass, with a normal window and a dock mapped
 # after the wallpaper; switch_workspace N switches as this manager's users do.
 check_desktop_layer() {
-  local name=$1 normal dock
   start_wallpaper
+  check_running_desktop_layer "$1"
+}
+
+# The same checks on a wallpaper that runs already (its id in $wallpaper), with a
+# normal window and a dock of their own.
+check_running_desktop_layer() {
+  local name=$1 normal dock
   expect_covers_screen "$wallpaper"
   note "$name: the wallpaper covers the 1920x1080 screen"
 
-  client_window normal-window normal 0xff0000 400 300 600 400
+  client_window "normal-$name" normal 0xff0000 400 300 600 400
   normal=$client_id
-  client_window dock-bar dock 0x00ff00 1920 30 0 0
+  client_window "dock-$name" dock 0x00ff00 1920 30 0 0
   dock=$client_id
   sleep 1
   expect_below "$wallpaper" "$normal" "a normal window"

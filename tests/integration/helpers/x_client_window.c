@@ -4,7 +4,9 @@
  *   override  a window another client owns, as XScreenSaver's is to a hack: override-
  *             redirect, raised, and taking the pointer's buttons itself.
  * It prints its id and runs until it is killed or its input ends. Lines on its input:
- * "lower" lowers it to the bottom of the stack, as a client may do; "destroy"
+ * "lower" lowers it to the bottom of the stack, as a client may do; "workspace N" asks
+ * the manager to show workspace N, as a pager does (a manager that took over from
+ * another may not announce that it can, so xdotool would refuse to ask); "destroy"
  * destroys it and ends the program, as the end of input does. */
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -102,6 +104,18 @@ int main(int argc, char** argv) {
             }
             if (strncmp(line, "lower", 5) == 0) {
                 XLowerWindow(display, window);
+                XFlush(display);
+            } else if (strncmp(line, "workspace ", 10) == 0) {
+                XEvent message;
+                memset(&message, 0, sizeof message);
+                message.xclient.type = ClientMessage;
+                message.xclient.window = DefaultRootWindow(display);
+                message.xclient.message_type = XInternAtom(display, "_NET_CURRENT_DESKTOP", False);
+                message.xclient.format = 32;
+                message.xclient.data.l[0] = atol(line + 10);
+                message.xclient.data.l[1] = CurrentTime;
+                XSendEvent(display, DefaultRootWindow(display), False,
+                           SubstructureNotifyMask | SubstructureRedirectMask, &message);
                 XFlush(display);
             }
         }

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+using platform::DesktopStyleFollower;
 using platform::DesktopWindowStyle;
 using platform::desktopWindowStyleFor;
 using platform::Restack;
@@ -25,6 +26,42 @@ TEST(DesktopWindowStyle, OtherManagersGetTheStandardDesktopWindow) {
     for (const char* name : {"GNOME Shell", "Mutter", "KWin", "IceWM 3.3.1", "", "i3-like", "xfwm"}) {
         EXPECT_EQ(desktopWindowStyleFor(name), DesktopWindowStyle::managedDesktopType) << name;
     }
+}
+
+TEST(DesktopStyleFollower, ChangesTheWindowOnlyWhenTheNewManagerNeedsTheOtherStyle) {
+    // The wallpaper started before any manager.
+    DesktopStyleFollower follower(std::nullopt);
+    EXPECT_EQ(follower.style(), DesktopWindowStyle::unmanagedAtBottom);
+    // openbox starts: the unmanaged window suits it as well.
+    EXPECT_FALSE(follower.managerNow("Openbox"));
+    // mutter --replace takes over: the window becomes a managed desktop window.
+    auto change = follower.managerNow("Mutter");
+    ASSERT_TRUE(change);
+    EXPECT_EQ(change->style, DesktopWindowStyle::managedDesktopType);
+    EXPECT_EQ(follower.style(), DesktopWindowStyle::managedDesktopType);
+    EXPECT_NE(change->logLine.find("Mutter"), std::string::npos) << change->logLine;
+    // The same manager announcing itself again, or another that suits the style, changes nothing.
+    EXPECT_FALSE(follower.managerNow("Mutter"));
+    EXPECT_FALSE(follower.managerNow("KWin"));
+    // Replaced by one that frames desktop windows, then gone: unmanaged again, once.
+    change = follower.managerNow("i3");
+    ASSERT_TRUE(change);
+    EXPECT_EQ(change->style, DesktopWindowStyle::unmanagedAtBottom);
+    EXPECT_FALSE(follower.managerNow(std::nullopt));
+    ASSERT_TRUE(follower.managerNow("KWin"));
+    change = follower.managerNow(std::nullopt);
+    ASSERT_TRUE(change);
+    EXPECT_EQ(change->style, DesktopWindowStyle::unmanagedAtBottom);
+    EXPECT_NE(change->logLine.find("No window manager"), std::string::npos) << change->logLine;
+}
+
+TEST(DesktopStyleFollower, AManagersNameReachesTheLogAsPlainCharactersOnly) {
+    DesktopStyleFollower follower("Openbox");
+    const auto change = follower.managerNow("Evil\nWM\x1b[31m");
+    ASSERT_TRUE(change);
+    EXPECT_EQ(change->logLine.find('\n'), std::string::npos) << change->logLine;
+    EXPECT_EQ(change->logLine.find('\x1b'), std::string::npos) << change->logLine;
+    EXPECT_NE(change->logLine.find("Evil?WM?[31m"), std::string::npos) << change->logLine;
 }
 
 TEST(RootChildrenStacking, AnUnmanagedWallpaperBelongsAtTheVeryBottom) {
