@@ -78,7 +78,7 @@ wait_for 30 log_has_line_ending "$WORK/app.log" "App did finish launching" || fa
 ! grep -q "❌" "$WORK/app.log" || fail "a failure line: $(grep "❌" "$WORK/app.log")"
 desktop_window_on_xwayland() {
   local id
-  for id in $(x xdotool search --name '^Tavelo Live Wallpaper$' 2>/dev/null); do
+  for id in $(x xdotool search --name "^$TAVELO_PRODUCT_NAME\$" 2>/dev/null); do
     x xprop -id "$id" _NET_WM_WINDOW_TYPE | grep -q _NET_WM_WINDOW_TYPE_DESKTOP &&
       x xwininfo -id "$id" | grep -q "Map State: IsViewable" && { echo "$id"; return 0; }
   done
