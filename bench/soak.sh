@@ -79,13 +79,15 @@ next_switch=$((SWITCH_MINUTES * 60))
 while :; do
   elapsed=$(( $(date +%s) - started ))
   kill -0 "$app" 2>/dev/null || { echo "the application ended: $(tail -3 "$WORK/app.log")"; exit 1; }
-  if (( elapsed >= next_switch && elapsed < MINUTES * 60 )); then
-    switch_view
-    next_switch=$((next_switch + SWITCH_MINUTES * 60))
-  fi
+  # Sampled before a switch, never in the seconds after it: a page half loaded in a
+  # new web process is no level to judge by.
   line=$(sample "$(awk -v s="$elapsed" 'BEGIN { print s / 60 }')")
   echo "$line" | tee -a "$WORK/samples"
   (( elapsed >= MINUTES * 60 )) && break
+  if (( elapsed >= next_switch )); then
+    switch_view
+    next_switch=$((next_switch + SWITCH_MINUTES * 60))
+  fi
   sleep "$SAMPLE_SECONDS"
 done
 

@@ -12,7 +12,10 @@
 
 #include <boost/url/parse.hpp>
 #include <charconv>
+#include <chrono>
+#include <optional>
 #include <thread>
+#include <utility>
 
 namespace platform {
 
@@ -79,35 +82,86 @@ std::filesystem::path viewSiteProgramBesideThisOne() {
     return runningExecutablePath().parent_path() / product::siteProgramName;
 }
 
-ViewSiteState ensureViewSiteServing(const std::string& origin, const std::filesystem::path& siteProgram) {
-    static bool reportedForeign = false;
+namespace {
+
+// When this process last started the site: one that has not answered yet is waited
+// for, not started a second time.
+std::optional<std::chrono::steady_clock::time_point>& lastStart() {
+    static std::optional<std::chrono::steady_clock::time_point> started;
+    return started;
+}
+
+bool& startUnconfirmed() {
+    static bool unconfirmed = false;
+    return unconfirmed;
+}
+
+bool startedMomentsAgo() { return lastStart() && std::chrono::steady_clock::now() - *lastStart() < startTimeout; }
+
+// The first answer of a site this process started is where it is known to have started.
+bool confirmStart(const std::string& origin) {
+    if (!lastStart() || !std::exchange(startUnconfirmed(), false)) {
+        return false;
+    }
+    systemLog("✅ View site started at " + origin);
+    return true;
+}
+
+std::string foreignLine(const std::string& origin) {
+    return "❌ View site: another program holds " + origin +
+           "; the S&P 500 heat map and the stocks chart show its pages, not ours, until it frees the port";
+}
+
+bool startSite(const std::filesystem::path& siteProgram, int port) {
     static bool reportedFailure = false;
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(siteProgram, error) || !spawnDetached(siteProgram, port)) {
+        reportOnce(reportedFailure, "❌ View site: cannot start " + escapeControlCharacters(siteProgram.string()));
+        return false;
+    }
+    lastStart() = std::chrono::steady_clock::now();
+    startUnconfirmed() = true;
+    return true;
+}
+
+}  // namespace
+
+ViewSiteState ensureViewSiteServing(const std::string& origin, const std::filesystem::path& siteProgram,
+                                    WaitForSite wait) {
+    static bool reportedForeign = false;
+    static bool reportedSilence = false;
     const int port = loopbackPort(origin);
     if (port == 0) {
         return ViewSiteState::elsewhere;
     }
-    const std::string foreignLine = "❌ View site: another program holds " + origin +
-                                    "; the S&P 500 heat map and the stocks chart show its pages, not ours, until it "
-                                    "frees the port";
     switch (probeViewSitePort(port)) {
-    case PortHolder::ourSite: return ViewSiteState::serving;
-    case PortHolder::anotherProgram: reportOnce(reportedForeign, foreignLine); return ViewSiteState::heldByAnother;
+    case PortHolder::ourSite: return confirmStart(origin) ? ViewSiteState::started : ViewSiteState::serving;
+    case PortHolder::anotherProgram:
+        reportOnce(reportedForeign, foreignLine(origin));
+        return ViewSiteState::heldByAnother;
     case PortHolder::nobody: break;
     }
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(siteProgram, error) || !spawnDetached(siteProgram, port)) {
-        reportOnce(reportedFailure, "❌ View site: cannot start " + escapeControlCharacters(siteProgram.string()));
+    const bool alreadyStarting = startedMomentsAgo();
+    if (!alreadyStarting && !startSite(siteProgram, port)) {
         return ViewSiteState::failedToStart;
     }
-    const auto deadline = std::chrono::steady_clock::now() + startTimeout;
+    if (wait == WaitForSite::no) {
+        if (!alreadyStarting) {
+            systemLog("▶️ View site starting at " + origin);
+        }
+        return ViewSiteState::starting;
+    }
+    const auto deadline = *lastStart() + startTimeout;
     while (std::chrono::steady_clock::now() < deadline) {
         switch (probeViewSitePort(port, std::chrono::milliseconds(500))) {
-        case PortHolder::ourSite: systemLog("✅ View site started at " + origin); return ViewSiteState::started;
-        case PortHolder::anotherProgram: reportOnce(reportedForeign, foreignLine); return ViewSiteState::heldByAnother;
+        case PortHolder::ourSite: confirmStart(origin); return ViewSiteState::started;
+        case PortHolder::anotherProgram:
+            reportOnce(reportedForeign, foreignLine(origin));
+            return ViewSiteState::heldByAnother;
         case PortHolder::nobody: std::this_thread::sleep_for(std::chrono::milliseconds(40)); break;
         }
     }
-    reportOnce(reportedFailure, "❌ View site: " + siteProgram.string() + " did not answer at " + origin);
+    reportOnce(reportedSilence, "❌ View site: " + siteProgram.string() + " did not answer at " + origin);
     return ViewSiteState::failedToStart;
 }
 
@@ -116,13 +170,13 @@ ViewSiteState startBuiltInViewSite(const std::string& origin) {
         return ViewSiteState::elsewhere;
     }
     builtInOrigin() = origin;
-    return ensureViewSiteServing(origin, viewSiteProgramBesideThisOne());
+    return ensureViewSiteServing(origin, viewSiteProgramBesideThisOne(), WaitForSite::no);
 }
 
 void ensureViewSiteFor(const std::string& url) {
     const std::string& origin = builtInOrigin();
     if (!origin.empty() && url.starts_with(origin) && (url.size() == origin.size() || url[origin.size()] == '/')) {
-        ensureViewSiteServing(origin, viewSiteProgramBesideThisOne());
+        ensureViewSiteServing(origin, viewSiteProgramBesideThisOne(), WaitForSite::yes);
     }
 }
 

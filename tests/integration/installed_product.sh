@@ -112,7 +112,7 @@ for view in "${views[@]}"; do
   wait $app || fail "$view: the application ended with status $?"
   note "$view drawn (variation $(picture_variation "$ARTIFACTS/view-$view.png"), tiles $(tile_share "$ARTIFACTS/view-$view.png"))"
 done
-grep -q "✅ View site started at $SITE_ORIGIN\$" "$WORK"/*.log || fail "the installed application never started its site"
+grep -Eq "(✅ View site started|▶️ View site starting) at $SITE_ORIGIN\$" "$WORK"/*.log || fail "the installed application never started its site"
 # Each view draws its own picture: no two are alike, and only the heat map is tiles.
 for ((i = 0; i < ${#views[@]}; i++)); do
   for ((j = i + 1; j < ${#views[@]}; j++)); do
