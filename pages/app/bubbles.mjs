@@ -5,7 +5,7 @@ import { bubbleRadii, placeBodies, step, resolveOverlaps, settle } from '../lib/
 import { Poller } from '../lib/retry.mjs';
 import { latestKnown } from '../lib/latest.mjs';
 import { theme, changeColor, rgb } from '../lib/palette.mjs';
-import { pageFlags, cache, fetchText, statusNote, sharpCanvas, onFontsReady, FONT } from './common.mjs';
+import { pageFlags, cache, fetchText, statusNote, sharpCanvas, onFontsReady, canvasFont } from './common.mjs';
 
 const CACHE_KEY = 'tavelo.coins.v1';
 const FRAME_MS = 1000 / 30;      // motion is slow: 30 fps is plenty and halves the cost
@@ -63,12 +63,12 @@ function sprite(body) {
     g.fillStyle = rgb(colors.text);
     const showPct = r >= 22;
     let symSize = Math.max(8, r * (showPct ? 0.40 : 0.52));
-    g.font = `700 ${symSize}px ${FONT}`;
+    g.font = canvasFont(700, symSize);
     const width = g.measureText(body.symbol).width;
-    if (width > r * 1.55) { symSize *= (r * 1.55) / width; g.font = `700 ${symSize}px ${FONT}`; }
+    if (width > r * 1.55) { symSize *= (r * 1.55) / width; g.font = canvasFont(700, symSize); }
     g.fillText(body.symbol, cx, showPct ? cx - r * 0.14 : cx);
     if (showPct) {
-      g.font = `500 ${Math.max(7, r * 0.24)}px ${FONT}`;
+      g.font = canvasFont(500, Math.max(7, r * 0.24));
       g.fillStyle = rgb(colors.text, 0.82);
       g.fillText(formatPercent(body.change), cx, cx + r * 0.30);
     }

@@ -7,7 +7,7 @@ import { niceTicks, timeTicks, formatTimeTick, linear } from '../lib/scale.mjs';
 import { Poller, backoffDelay } from '../lib/retry.mjs';
 import { theme, rgb } from '../lib/palette.mjs';
 import { latestKnown, KEEP_EVERY_MS } from '../lib/latest.mjs';
-import { pageFlags, cache, fetchText, statusNote, sharpCanvas, onFontsReady, FONT } from './common.mjs';
+import { pageFlags, cache, fetchText, statusNote, sharpCanvas, onFontsReady, canvasFont } from './common.mjs';
 
 const SYMBOL = 'BTCUSDT';
 const INTERVAL = '15m';
@@ -67,7 +67,7 @@ function draw() {
   const slot = plot.w / visibleCount;
   const x = (i) => plot.x + slot * (i + 0.5);
 
-  ctx.font = `400 ${fontSize}px ${FONT}`;
+  ctx.font = canvasFont(400, fontSize);
   ctx.lineWidth = 1;
   // Price grid and axis labels on the right.
   ctx.textAlign = 'left'; ctx.textBaseline = 'middle';
@@ -118,7 +118,7 @@ function draw() {
   ctx.beginPath(); ctx.moveTo(plot.x, ly); ctx.lineTo(plot.x + plot.w, ly); ctx.stroke();
   ctx.setLineDash([]);
   const label = formatPrice(last.c);
-  ctx.font = `600 ${fontSize}px ${FONT}`;
+  ctx.font = canvasFont(600, fontSize);
   const tw = ctx.measureText(label).width + 12;
   ctx.fillStyle = rgb(tagCol, flags.darkened ? 0.85 : 1);
   ctx.fillRect(plot.x + plot.w + 4, ly - fontSize * 0.85, tw, fontSize * 1.7);

@@ -86,3 +86,11 @@ export function onFontsReady(callback, faces = ['400 16px Inter', '600 16px Inte
 }
 
 export const FONT = '"Inter", "Cantarell", "DejaVu Sans", system-ui, sans-serif';
+
+// A canvas font in whole pixels. Every distinct size is a font the engine resolves and
+// opens anew; sizes computed from a bubble's radius or a tile's area are all distinct,
+// so a first paint of the heat map resolved a thousand fonts. Whole pixels let the
+// engine's font cache answer, and nobody sees a fraction of a pixel in a label.
+export function canvasFont(weight, sizePx) {
+  return `${weight} ${Math.max(1, Math.floor(sizePx))}px ${FONT}`;
+}

@@ -5,7 +5,7 @@ import { parseHeatmap, readHeatmap } from '../lib/stocks.mjs';
 import { layoutHeatmap } from '../lib/treemap.mjs';
 import { Poller } from '../lib/retry.mjs';
 import { theme, changeColor, rgb, mix } from '../lib/palette.mjs';
-import { pageFlags, fetchText, statusNote, sharpCanvas, onFontsReady, FONT } from './common.mjs';
+import { pageFlags, fetchText, statusNote, sharpCanvas, onFontsReady, canvasFont } from './common.mjs';
 
 const flags = pageFlags();
 const colors = theme(flags.darkened);
@@ -18,7 +18,7 @@ const surface = sharpCanvas(canvas, () => draw());
 const ctx = surface.ctx;
 
 function fitText(text, weight, size, maxWidth) {
-  ctx.font = `${weight} ${size}px ${FONT}`;
+  ctx.font = canvasFont(weight, size);
   const w = ctx.measureText(text).width;
   return w <= maxWidth ? size : size * (maxWidth / w);
 }
@@ -40,7 +40,7 @@ function draw() {
   for (const g of groups) {
     if (!g.header) continue;
     const size = fitText(g.sector.name.toUpperCase(), 600, header * 0.6, g.w - 8);
-    ctx.font = `600 ${size}px ${FONT}`;
+    ctx.font = canvasFont(600, size);
     ctx.fillStyle = rgb(colors.muted);
     ctx.fillText(g.sector.name.toUpperCase(), g.x + 3, g.y + header / 2);
   }
@@ -62,10 +62,10 @@ function draw() {
     const symSize = fitText(c.symbol, 700, base, w - 6);
     const showChange = h > symSize * 2.6 && symSize >= 9;
     ctx.fillStyle = rgb(colors.text, flags.darkened ? 0.9 : 1);
-    ctx.font = `700 ${symSize}px ${FONT}`;
+    ctx.font = canvasFont(700, symSize);
     ctx.fillText(c.symbol, x + w / 2, y + h / 2 - (showChange ? symSize * 0.42 : 0));
     if (showChange) {
-      ctx.font = `500 ${symSize * 0.62}px ${FONT}`;
+      ctx.font = canvasFont(500, symSize * 0.62);
       ctx.fillStyle = rgb(colors.text, 0.8);
       ctx.fillText(formatPercent(c.change), x + w / 2, y + h / 2 + symSize * 0.55);
     }

@@ -6,7 +6,7 @@ import { parseSeries, readSeries } from '../lib/stocks.mjs';
 import { niceTicks, linear } from '../lib/scale.mjs';
 import { Poller } from '../lib/retry.mjs';
 import { theme, rgb } from '../lib/palette.mjs';
-import { pageFlags, fetchText, statusNote, sharpCanvas, onFontsReady, FONT } from './common.mjs';
+import { pageFlags, fetchText, statusNote, sharpCanvas, onFontsReady, canvasFont } from './common.mjs';
 
 const MONTHS = ['Jan', 'Feb', 'Mar', 'Apr', 'May', 'Jun', 'Jul', 'Aug', 'Sep', 'Oct', 'Nov', 'Dec'];
 const flags = pageFlags();
@@ -31,20 +31,20 @@ function panel(series, box, small) {
   const priceSize = Math.round(fs * (small ? 1.8 : 2.6));
 
   ctx.textBaseline = 'alphabetic'; ctx.textAlign = 'left';
-  ctx.font = `600 ${titleSize}px ${FONT}`;
+  ctx.font = canvasFont(600, titleSize);
   ctx.fillStyle = rgb(colors.text, 0.9);
   ctx.fillText(series.name, box.x, box.y + titleSize);
   const nameW = ctx.measureText(series.name).width;
-  ctx.font = `400 ${fs}px ${FONT}`;
+  ctx.font = canvasFont(400, fs);
   ctx.fillStyle = rgb(colors.muted);
   ctx.fillText(series.symbol, box.x + nameW + fs * 0.6, box.y + titleSize);
-  ctx.font = `700 ${priceSize}px ${FONT}`;
+  ctx.font = canvasFont(700, priceSize);
   ctx.fillStyle = rgb(colors.text);
   const priceY = box.y + titleSize + priceSize * 1.15;
   const price = formatPrice(last);
   ctx.fillText(price, box.x, priceY);
   const pw = ctx.measureText(price).width;
-  ctx.font = `600 ${fs * 1.1}px ${FONT}`;
+  ctx.font = canvasFont(600, fs * 1.1);
   ctx.fillStyle = rgb(day >= 0 ? colors.up : colors.down, 1);
   ctx.fillText(`${formatPercent(day)} today`, box.x + pw + fs, priceY);
   ctx.fillStyle = rgb(colors.muted);
@@ -59,7 +59,7 @@ function panel(series, box, small) {
   lo -= pad; hi += pad;
   const x = linear(pts[0][0], pts[pts.length - 1][0], plot.x, plot.x + plot.w);
   const y = linear(lo, hi, plot.y + plot.h, plot.y);
-  ctx.font = `400 ${fs * 0.85}px ${FONT}`;
+  ctx.font = canvasFont(400, fs * 0.85);
   ctx.textAlign = 'left'; ctx.textBaseline = 'middle';
   ctx.lineWidth = 1;
   for (const v of niceTicks(lo, hi, small ? 3 : 4)) {
