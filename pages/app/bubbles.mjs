@@ -5,7 +5,7 @@ import { bubbleRadii, placeBodies, step, resolveOverlaps, settle } from '../lib/
 import { Poller } from '../lib/retry.mjs';
 import { latestKnown } from '../lib/latest.mjs';
 import { theme, changeColor, rgb } from '../lib/palette.mjs';
-import { pageFlags, cache, fetchText, statusNote, sharpCanvas, onFontsReady, canvasFont } from './common.mjs';
+import { pageFlags, cache, fetchText, statusNote, sharpCanvas, whenFontsReady, canvasFont } from './common.mjs';
 
 const CACHE_KEY = 'tavelo.coins.v1';
 const FRAME_MS = 1000 / 30;      // motion is slow: 30 fps is plenty and halves the cost
@@ -177,7 +177,9 @@ function show(list, kind, updatedAt) {
 const shipped = readSnapshot(window.TAVELO_COIN_SNAPSHOT);
 const cached = readSnapshot(cache.get(CACHE_KEY));
 const start = latestKnown(shipped, cached);
-if (start) show(start.coins, start.kind, start.updatedAt);
+whenFontsReady(
+  () => { if (start && coins.length === 0) show(start.coins, start.kind, start.updatedAt); },
+  () => { sprites.clear(); if (!animation) draw(); });
 
 const poller = new Poller({
   intervalMs: 3 * 60e3,
@@ -198,4 +200,3 @@ const poller = new Poller({
 });
 poller.start(1500);
 window.addEventListener('online', () => poller.poke());
-onFontsReady(() => { sprites.clear(); if (!animation) draw(); });

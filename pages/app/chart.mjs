@@ -7,7 +7,7 @@ import { niceTicks, timeTicks, formatTimeTick, linear } from '../lib/scale.mjs';
 import { Poller, backoffDelay } from '../lib/retry.mjs';
 import { theme, rgb } from '../lib/palette.mjs';
 import { latestKnown, KEEP_EVERY_MS } from '../lib/latest.mjs';
-import { pageFlags, cache, fetchText, statusNote, sharpCanvas, onFontsReady, canvasFont } from './common.mjs';
+import { pageFlags, cache, fetchText, statusNote, sharpCanvas, whenFontsReady, canvasFont } from './common.mjs';
 
 const SYMBOL = 'BTCUSDT';
 const INTERVAL = '15m';
@@ -158,8 +158,8 @@ const start = latestKnown(readCandleSnapshot(window.TAVELO_BTC_SNAPSHOT), readCa
 if (start) {
   candles = start.candles.slice(-MAX_CANDLES);
   note.set(start.kind, start.updatedAt);
-  draw();
 }
+whenFontsReady(() => draw());
 
 let socket = null;
 let socketFailures = 0;
@@ -210,4 +210,3 @@ window.addEventListener('online', () => {
   history.poke();
   if (!socket) { socketFailures = 0; clearTimeout(socketTimer); socketTimer = null; openSocket(); }
 });
-onFontsReady(() => draw());

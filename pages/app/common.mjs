@@ -78,11 +78,19 @@ export function sharpCanvas(canvas, onResize) {
   return { ctx, get size() { return size; }, remeasure: measure };
 }
 
-// Canvas text does not make the browser fetch a web font, so ask for the faces the page
-// draws with and redraw once they are there (the first frame uses the fallback font).
-export function onFontsReady(callback, faces = ['400 16px Inter', '600 16px Inter', '700 16px Inter']) {
-  if (!document.fonts || typeof document.fonts.load !== 'function') return;
-  Promise.all(faces.map((f) => document.fonts.load(f))).then(callback, () => {});
+// Canvas text does not make the engine fetch a web font, and text drawn before the
+// page's faces are in is resolved, size by size, through the system's fallback fonts
+// (the slowest part of a first paint of hundreds of labels) only to be drawn again a
+// moment later. So the page's first paint waits for its faces, but never long: after
+// `patienceMs` it draws with the fallback, and `again` draws once the faces come.
+export function whenFontsReady(first, again = first, { faces = ['400 16px Inter', '600 16px Inter', '700 16px Inter'], patienceMs = 400 } = {}) {
+  if (!document.fonts || typeof document.fonts.load !== 'function') { first(); return; }
+  let drawn = false;
+  const drawFirst = () => { if (!drawn) { drawn = true; first(); } };
+  const timer = setTimeout(drawFirst, patienceMs);
+  Promise.all(faces.map((f) => document.fonts.load(f))).then(
+    () => { clearTimeout(timer); if (drawn) again(); else drawFirst(); },
+    () => { clearTimeout(timer); drawFirst(); });
 }
 
 export const FONT = '"Inter", "Cantarell", "DejaVu Sans", system-ui, sans-serif';

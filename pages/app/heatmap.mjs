@@ -5,7 +5,7 @@ import { parseHeatmap, readHeatmap } from '../lib/stocks.mjs';
 import { layoutHeatmap } from '../lib/treemap.mjs';
 import { Poller } from '../lib/retry.mjs';
 import { theme, changeColor, rgb, mix } from '../lib/palette.mjs';
-import { pageFlags, fetchText, statusNote, sharpCanvas, onFontsReady, canvasFont } from './common.mjs';
+import { pageFlags, fetchText, statusNote, sharpCanvas, whenFontsReady, canvasFont } from './common.mjs';
 
 const flags = pageFlags();
 const colors = theme(flags.darkened);
@@ -81,7 +81,7 @@ function show(result) {
 }
 
 const snapshot = readHeatmap(window.TAVELO_SP500);
-if (snapshot.ok) show(snapshot);
+whenFontsReady(() => { if (snapshot.ok && !data) show(snapshot); else draw(); }, () => draw());
 
 // The data file on this site is the live source; re-read it every few minutes.
 const poller = new Poller({
@@ -97,4 +97,3 @@ const poller = new Poller({
 });
 if (location.protocol !== 'file:') poller.start(2000);
 window.addEventListener('online', () => poller.poke());
-onFontsReady(() => draw());

@@ -6,7 +6,7 @@ import { parseSeries, readSeries } from '../lib/stocks.mjs';
 import { niceTicks, linear } from '../lib/scale.mjs';
 import { Poller } from '../lib/retry.mjs';
 import { theme, rgb } from '../lib/palette.mjs';
-import { pageFlags, fetchText, statusNote, sharpCanvas, onFontsReady, canvasFont } from './common.mjs';
+import { pageFlags, fetchText, statusNote, sharpCanvas, whenFontsReady, canvasFont } from './common.mjs';
 
 const MONTHS = ['Jan', 'Feb', 'Mar', 'Apr', 'May', 'Jun', 'Jul', 'Aug', 'Sep', 'Oct', 'Nov', 'Dec'];
 const flags = pageFlags();
@@ -126,7 +126,7 @@ function show(result) {
 }
 
 const snapshot = readSeries(window.TAVELO_INDICES);
-if (snapshot.ok) show(snapshot);
+whenFontsReady(() => { if (snapshot.ok && !data) show(snapshot); else draw(); }, () => draw());
 
 const poller = new Poller({
   intervalMs: 5 * 60e3,
@@ -141,4 +141,3 @@ const poller = new Poller({
 });
 if (location.protocol !== 'file:') poller.start(2000);
 window.addEventListener('online', () => poller.poke());
-onFontsReady(() => draw());
