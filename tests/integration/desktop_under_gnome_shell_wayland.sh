@@ -12,17 +12,6 @@ extension=ding@rastersoft.com
 [[ -d "/usr/share/gnome-shell/extensions/$extension" ]] || { echo "SKIP: the desktop icons extension is not installed"; exit 77; }
 /usr/bin/python3 -c 'from gi.repository import Gio' 2>/dev/null || { echo "SKIP: python3-gi is not installed"; exit 77; }
 use_unprivileged_account "${TAVELO_TEST_ACCOUNT_PREFIX:-tavelo}-gnome-test"
-# The shell leaves its X displays' lock files and sockets behind when it is stopped:
-# once none of its processes is left (a display still in use must keep its lock).
-remove_x_displays_of_account() {
-  local _
-  for _ in $(seq 1 50); do
-    pgrep -u "$account" >/dev/null || break
-    sleep 0.1
-  done
-  pgrep -u "$account" >/dev/null && return 0
-  find /tmp -maxdepth 2 \( -path '/tmp/.X*-lock' -o -path '/tmp/.X11-unix/X*' \) -user "$account" -delete 2>/dev/null || true
-}
 trap 'cleanup; remove_x_displays_of_account' EXIT
 
 mkdir -p "$home/Desktop" "$(dirname "$(settings_file "$home")")"
@@ -76,15 +65,7 @@ x WAYLAND_DISPLAY=wayland-tavelo XDG_CURRENT_DESKTOP=GNOME "$APP" >"$WORK/app.lo
 track $!
 wait_for 30 log_has_line_ending "$WORK/app.log" "App did finish launching" || fail "no launch: $(tail -5 "$WORK/app.log")"
 ! grep -q "❌" "$WORK/app.log" || fail "a failure line: $(grep "❌" "$WORK/app.log")"
-desktop_window_on_xwayland() {
-  local id
-  for id in $(x xdotool search --name "^$TAVELO_PRODUCT_NAME\$" 2>/dev/null); do
-    x xprop -id "$id" _NET_WM_WINDOW_TYPE | grep -q _NET_WM_WINDOW_TYPE_DESKTOP &&
-      x xwininfo -id "$id" | grep -q "Map State: IsViewable" && { echo "$id"; return 0; }
-  done
-  return 1
-}
-wallpaper=$(settled 30 desktop_window_on_xwayland) || fail "no desktop window on XWayland"
+wallpaper=$(settled 30 desktop_window_on_xwayland "$xdisplay" "$xauthority") || fail "no desktop window on XWayland"
 geometry=$(x xwininfo -id "$wallpaper")
 grep -q "Width: 1920" <<<"$geometry" && grep -q "Height: 1080" <<<"$geometry" || fail "does not cover the monitor: $geometry"
 x xprop -id "$wallpaper" _NET_WM_STATE | grep -q _NET_WM_STATE_SKIP_TASKBAR || fail "the wallpaper is in the taskbar"

@@ -6,17 +6,6 @@
 source "$(dirname "$0")/wm_lib.sh"
 needs_program mutter Xwayland dbus-run-session
 use_unprivileged_account "${TAVELO_TEST_ACCOUNT_PREFIX:-tavelo}-mutter-test"
-# mutter leaves its X displays' lock files and sockets behind when it is stopped:
-# once none of its processes is left (a display still in use must keep its lock).
-remove_x_displays_of_account() {
-  local _
-  for _ in $(seq 1 50); do
-    pgrep -u "$account" >/dev/null || break
-    sleep 0.1
-  done
-  pgrep -u "$account" >/dev/null && return 0
-  find /tmp -maxdepth 2 \( -path '/tmp/.X*-lock' -o -path '/tmp/.X11-unix/X*' \) -user "$account" -delete 2>/dev/null || true
-}
 trap 'cleanup; remove_x_displays_of_account' EXIT
 
 as_account dbus-run-session -- mutter --headless --wayland --virtual-monitor 1280x720 \
@@ -33,16 +22,8 @@ track $!
 wait_for 30 log_has_line_ending "$WORK/app.log" "App did finish launching" || fail "no launch: $(tail -5 "$WORK/app.log")"
 ! grep -q "❌" "$WORK/app.log" || fail "a failure line: $(grep "❌" "$WORK/app.log")"
 
-desktop_window_on_xwayland() {
-  local id
-  for id in $(x xdotool search --name "^$TAVELO_PRODUCT_NAME\$" 2>/dev/null); do
-    x xprop -id "$id" _NET_WM_WINDOW_TYPE | grep -q _NET_WM_WINDOW_TYPE_DESKTOP &&
-      x xwininfo -id "$id" | grep -q "Map State: IsViewable" && { echo "$id"; return 0; }
-  done
-  return 1
-}
-wait_for 20 desktop_window_on_xwayland || fail "no desktop window on XWayland"
-wallpaper=$(desktop_window_on_xwayland)
+wait_for 20 desktop_window_on_xwayland "$xdisplay" "$xauthority" || fail "no desktop window on XWayland"
+wallpaper=$(desktop_window_on_xwayland "$xdisplay" "$xauthority")
 geometry=$(x xwininfo -id "$wallpaper")
 grep -q "Width: 1280" <<<"$geometry" && grep -q "Height: 720" <<<"$geometry" || fail "does not cover the monitor: $geometry"
 note "mutter on Wayland: the wallpaper is a desktop window on XWayland covering the 1280x720 monitor"

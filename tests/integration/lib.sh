@@ -212,6 +212,54 @@ use_unprivileged_account() {
   if [[ -n "${CLIENT_WINDOW:-}" ]]; then CLIENT_WINDOW="$WORK/stage/bin/$(basename "$CLIENT_WINDOW")"; fi
 }
 
+# check_background_layer_surface LOG: the application's Wayland requests (WAYLAND_DEBUG=client
+# in LOG) made the wallpaper a background layer surface anchored to all four edges, with
+# no exclusive zone, no keyboard and an empty input region (clicks reach the desktop).
+check_background_layer_surface() {
+  local log=$1 requests layer surface region
+  wait_for 10 grep -q "set_input_region" "$log" || fail "no input region set"
+  requests=$(grep -- "-> " "$log")
+  layer=$(grep -oE 'get_layer_surface\(new id zwlr_layer_surface_v1@[0-9]+, wl_surface@[0-9]+, [^,]+, [0-9]+' <<<"$requests" | head -1)
+  [[ -n "$layer" ]] || fail "no layer surface requested"
+  [[ "${layer##*, }" == 0 ]] || fail "layer ${layer##*, } is not the background layer (0): $layer"
+  surface=$(grep -oE 'zwlr_layer_surface_v1@[0-9]+' <<<"$layer")
+  grep -q "$surface.set_anchor(15)" <<<"$requests" || fail "not anchored to all four edges"
+  grep -q "$surface.set_exclusive_zone(-1)" <<<"$requests" || fail "exclusive zone is not -1"
+  grep -q "$surface.set_keyboard_interactivity(0)" <<<"$requests" || fail "takes the keyboard"
+  region=$(grep -oE 'wl_surface@[0-9]+\.set_input_region\(wl_region@[0-9]+\)' <<<"$requests" | tail -1 | grep -oE 'wl_region@[0-9]+' || true)
+  [[ -n "$region" ]] || fail "no input region set"
+  ! grep -q "$region.add(" <<<"$requests" || fail "the input region is not empty"
+}
+
+# desktop_window_on_xwayland DISPLAY [XAUTHORITY]: the X window id of the wallpaper on
+# a compositor's XWayland display, reached as the test account: a mapped desktop-type
+# window of the application.
+desktop_window_on_xwayland() {
+  local reach=(DISPLAY="$1") id
+  [[ -n "${2:-}" ]] && reach+=(XAUTHORITY="$2")
+  for id in $(as_account "${reach[@]}" xdotool search --name "^$TAVELO_PRODUCT_NAME\$" 2>/dev/null); do
+    if as_account "${reach[@]}" xprop -id "$id" _NET_WM_WINDOW_TYPE | grep -q _NET_WM_WINDOW_TYPE_DESKTOP &&
+      as_account "${reach[@]}" xwininfo -id "$id" | grep -q "Map State: IsViewable"; then
+      echo "$id"
+      return 0
+    fi
+  done
+  return 1
+}
+
+# A compositor run as the test account (mutter, GNOME Shell) leaves its XWayland
+# displays' lock files and sockets behind when it is stopped: removed once none of the
+# account's processes is left (a display still in use must keep its lock).
+remove_x_displays_of_account() {
+  local _
+  for _ in $(seq 1 50); do
+    pgrep -u "$account" >/dev/null || break
+    sleep 0.1
+  done
+  pgrep -u "$account" >/dev/null && return 0
+  find /tmp -maxdepth 2 \( -path '/tmp/.X*-lock' -o -path '/tmp/.X11-unix/X*' \) -user "$account" -delete 2>/dev/null || true
+}
+
 as_account() {
   setpriv --reuid="$account" --regid="$(id -g "$account")" --init-groups \
     env -i PATH=/usr/bin:/bin HOME="$home" XDG_RUNTIME_DIR="$runtime" NO_AT_BRIDGE=1 \

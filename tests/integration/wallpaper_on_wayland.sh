@@ -22,18 +22,7 @@ track $app
 wait_for 20 log_has_line_ending "$WORK/app.log" "App did finish launching" || fail "no launch: $(tail -5 "$WORK/app.log")"
 wait_for 10 grep -q "zwlr_layer_surface_v1@[0-9]*.configure" "$WORK/app.log" || fail "no layer surface configured"
 
-wait_for 10 grep -q "set_input_region" "$WORK/app.log" || fail "no input region set"
-requests=$(grep -- "-> " "$WORK/app.log")
-layer=$(grep -oE 'get_layer_surface\(new id zwlr_layer_surface_v1@[0-9]+, wl_surface@[0-9]+, [^,]+, [0-9]+' <<<"$requests" | head -1)
-[[ -n "$layer" ]] || fail "no layer surface requested"
-[[ "${layer##*, }" == 0 ]] || fail "layer ${layer##*, } is not the background layer (0): $layer"
-surface=$(grep -oE 'zwlr_layer_surface_v1@[0-9]+' <<<"$layer")
-grep -q "$surface.set_anchor(15)" <<<"$requests" || fail "not anchored to all four edges"
-grep -q "$surface.set_exclusive_zone(-1)" <<<"$requests" || fail "exclusive zone is not -1"
-grep -q "$surface.set_keyboard_interactivity(0)" <<<"$requests" || fail "takes the keyboard"
-region=$(grep -oE 'wl_surface@[0-9]+\.set_input_region\(wl_region@[0-9]+\)' <<<"$requests" | tail -1 | grep -oE 'wl_region@[0-9]+' || true)
-[[ -n "$region" ]] || fail "no input region set"
-! grep -q "$region.add(" <<<"$requests" || fail "the input region is not empty"
+check_background_layer_surface "$WORK/app.log"
 note "background layer, anchored to all edges, exclusive zone -1, no keyboard, empty input region"
 
 shot="$WORK/wayland.png"

@@ -23,16 +23,3 @@ start_weston() {
   fi
 }
 
-# The X window id of the wallpaper on the X display $1 (weston's XWayland, reached as
-# the test account): a mapped desktop-type window of the application.
-desktop_window_on_xwayland() {
-  local id
-  for id in $(as_account DISPLAY="$1" xdotool search --name "^$TAVELO_PRODUCT_NAME\$" 2>/dev/null); do
-    if as_account DISPLAY="$1" xprop -id "$id" _NET_WM_WINDOW_TYPE | grep -q _NET_WM_WINDOW_TYPE_DESKTOP &&
-      as_account DISPLAY="$1" xwininfo -id "$id" | grep -q "Map State: IsViewable"; then
-      echo "$id"
-      return 0
-    fi
-  done
-  return 1
-}
