@@ -30,17 +30,17 @@ grep -qx "Exec=\"$(readlink -f "$APP")\"" "$entry" || fail "autostart entry does
 note "the autostart entry runs $(readlink -f "$APP")"
 
 wait_for 10 wallpaper_window || fail "no desktop-type window"
-window=$(wallpaper_window)
-props=$(xprop -id "$window")
+window=$(wallpaper_window) || fail "the desktop-type window went away right after it appeared"
+props=$(xprop -id "$window") || fail "the wallpaper window $window cannot be read"
 grep -q "_NET_WM_WINDOW_TYPE(ATOM) = _NET_WM_WINDOW_TYPE_DESKTOP" <<<"$props" || fail "not a desktop window"
 grep -q "_NET_WM_DESKTOP(CARDINAL) = 4294967295" <<<"$props" || fail "not on all workspaces: $props"
 # Openbox would frame a managed desktop window (and the frame would take the clicks):
 # the wallpaper is no client of it, so no taskbar or pager lists it, and it lies at
 # the very bottom of the stack.
 ! xprop -root _NET_CLIENT_LIST | grep -qi "$(printf '0x%x' "$window")" || fail "openbox manages the wallpaper"
-bottom=$(xwininfo -root -children | grep -oE '^ +0x[0-9a-f]+' | tail -1 | tr -d ' ')
+bottom=$(xwininfo -root -children | grep -oE '^ +0x[0-9a-f]+' | tail -1 | tr -d ' ') || fail "the root window lists no children"
 ((bottom == window)) || fail "the wallpaper is not at the bottom of the stack (the bottom is $bottom)"
-geometry=$(xwininfo -id "$window")
+geometry=$(xwininfo -id "$window") || fail "the wallpaper window $window cannot be read"
 grep -q "Width: 1920" <<<"$geometry" && grep -q "Height: 1080" <<<"$geometry" || fail "does not cover the screen: $geometry"
 note "xprop: desktop type, all workspaces, unmanaged, at the bottom of the stack, 1920x1080"
 
