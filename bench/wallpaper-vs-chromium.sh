@@ -8,7 +8,9 @@
 #   - CPU settled: the next SECONDS,
 #   - CPU hidden: the same length with the wallpaper hidden from its tray menu,
 #   - PSS of the whole process tree (UI, web and network processes; for the application
-#     also the view-site server it is served by), with the settings window closed and open.
+#     also the view-site server it is served by), with the settings window closed and open,
+#     and the tree's private memory (settings closed), which does not move when other
+#     programs on the machine share the same libraries.
 # CPU is in % of one core (1 % = 0.6 CPU s per minute). Absolute figures on a shared
 # machine are indicative only: read the ratios, which come from one run.
 #
@@ -58,6 +60,7 @@ now_ns() { date +%s%N; }
 percent_of_core() { awk -v t="$1" -v hz="$HZ" -v s="$2" 'BEGIN { printf "%.2f", 100 * t / hz / s }'; }
 mib() { echo $(($1 / 1024)); }
 site_pss_kib() { if [[ -n "$SITE_PID" ]]; then tree_pss_kib "$SITE_PID"; else echo 0; fi; }
+site_private_kib() { if [[ -n "$SITE_PID" ]]; then tree_private_kib "$SITE_PID"; else echo 0; fi; }
 
 page_address() {
   case $1 in
@@ -97,7 +100,7 @@ cpu_over() {
 # One run of the application on view $1:
 # "start anim settled hidden pss_closed pss_open"
 measure_app() {
-  local start anim settled hidden closed open bus
+  local start anim settled hidden closed open private bus
   fresh_home_with_view "$1"
   start_until_picture "$APP" || return 1
   local app=$STARTED
@@ -105,6 +108,7 @@ measure_app() {
   anim=$(cpu_over "$app" "$ANIMATION_SECONDS")
   settled=$(cpu_over "$app" "$MEASURE_SECONDS")
   closed=$(( $(tree_pss_kib "$app") + $(site_pss_kib) ))
+  private=$(( $(tree_private_kib "$app") + $(site_private_kib) ))
   hidden=-
   if bus=$(bus_name_of "$app") && click_entry "$bus" "Hide Wallpaper"; then
     sleep 3
@@ -120,11 +124,11 @@ measure_app() {
   sleep 3
   open=$(( $(tree_pss_kib "$app") + $(site_pss_kib) ))
   end_tree "$app"
-  echo "$start $anim $settled $hidden $(mib "$closed") $(mib "$open")"
+  echo "$start $anim $settled $hidden $(mib "$closed") $(mib "$open") $(mib "$private")"
 }
 
 measure_chromium() {
-  local start anim settled pss
+  local start anim settled pss private
   rm -rf "$WORK/chromium-profile"
   start_until_picture chromium --no-sandbox --disable-gpu --no-first-run --disable-background-networking \
     --disable-component-update --disable-sync --disable-dev-shm-usage --user-data-dir="$WORK/chromium-profile" \
@@ -134,10 +138,11 @@ measure_chromium() {
   anim=$(cpu_over "$browser" "$ANIMATION_SECONDS")
   settled=$(cpu_over "$browser" "$MEASURE_SECONDS")
   pss=$(tree_pss_kib "$browser")
+  private=$(tree_private_kib "$browser")
   end_tree "$browser"
   pkill -f -- "--user-data-dir=$WORK/chromium-profile" 2>/dev/null || true
   sleep 1
-  echo "$start $anim $settled - $(mib "$pss") -"
+  echo "$start $anim $settled - $(mib "$pss") - $(mib "$private")"
 }
 
 # The naive baseline: the bubbles redrawn in full every frame, settled CPU only.
@@ -176,22 +181,24 @@ done
 machine="$(nproc) cores, $(awk -F': ' '/model name/ { print $2; exit }' /proc/cpuinfo), $(free -g | awk '/^Mem:/ { print $2 }') GiB"
 echo "1920x1080 software rendering, darkened pages; $machine; load $(cut -d' ' -f1-3 /proc/loadavg)"
 echo "medians of $RUNS run(s); CPU in % of one core: animating = first ${ANIMATION_SECONDS} s after the first picture, settled and hidden over ${MEASURE_SECONDS} s"
-printf "%-15s %-9s %9s %8s %8s %8s %11s %11s\n" "view" "" "start ms" "CPU anim" "settled" "hidden" "PSS closed" "PSS open"
+printf "%-15s %-9s %9s %8s %8s %8s %11s %11s %9s\n" "view" "" "start ms" "CPU anim" "settled" "hidden" "PSS closed" "PSS open" "private"
 for view in "${VIEWS[@]}"; do
   for subject in app chromium; do
     runs="$WORK/$view.$subject.runs"
-    printf "%-15s %-9s %9s %8s %8s %8s %11s %11s\n" "$view" "$([[ $subject == app ]] && echo wallpaper || echo Chromium)" \
-      "$(col "$runs" 1)" "$(col "$runs" 2)" "$(col "$runs" 3)" "$(col "$runs" 4)" "$(col "$runs" 5)" "$(col "$runs" 6)"
+    printf "%-15s %-9s %9s %8s %8s %8s %11s %11s %9s\n" "$view" "$([[ $subject == app ]] && echo wallpaper || echo Chromium)" \
+      "$(col "$runs" 1)" "$(col "$runs" 2)" "$(col "$runs" 3)" "$(col "$runs" 4)" "$(col "$runs" 5)" "$(col "$runs" 6)" \
+      "$(col "$runs" 7)"
   done
 done
 printf "%-15s %-9s %9s %8s %8s\n" "naive page" "WebKit" "-" "-" "$NAIVE"
 echo
 echo "ratios (wallpaper / Chromium, and settled CPU / naive page; targets: start ≤ 1, PSS ≤ 0.5, CPU ≤ 0.1 of naive, hidden ≤ 0.5 %)"
-printf "%-15s %8s %11s %11s %12s %12s\n" "view" "start" "PSS closed" "PSS open" "CPU/Chromium" "CPU/naive"
+printf "%-15s %8s %11s %11s %9s %12s %12s\n" "view" "start" "PSS closed" "PSS open" "private" "CPU/Chromium" "CPU/naive"
 for view in "${VIEWS[@]}"; do
   app="$WORK/$view.app.runs" chr="$WORK/$view.chromium.runs"
-  printf "%-15s %8s %11s %11s %12s %12s\n" "$view" "$(ratio "$(col "$app" 1)" "$(col "$chr" 1)")" \
+  printf "%-15s %8s %11s %11s %9s %12s %12s\n" "$view" "$(ratio "$(col "$app" 1)" "$(col "$chr" 1)")" \
     "$(ratio "$(col "$app" 5)" "$(col "$chr" 5)")" "$(ratio "$(col "$app" 6)" "$(col "$chr" 5)")" \
+    "$(ratio "$(col "$app" 7)" "$(col "$chr" 7)")" \
     "$(ratio "$(col "$app" 3)" "$(col "$chr" 3)")" "$(ratio4 "$(col "$app" 3)" "$NAIVE")"
 done
 
