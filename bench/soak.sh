@@ -1,12 +1,11 @@
 #!/usr/bin/env bash
 # A long run of the wallpaper application with a view switch (a click on a card of the
 # settings window, as a user makes it) every SWITCH minutes. Every sample prints the
-# whole tree's PSS (UI, web and network processes and the view-site server), its open
-# file descriptors and threads; the end says whether
-#   - PSS stayed within 5 % of its level after the first 10 minutes (after the first
-#     quarter of the run when the run is shorter than 40 minutes),
-#   - the descriptor and thread counts did not grow past that level (the lowest of the
-#     last three samples is compared, so a worker thread of the moment does not count).
+# whole tree's PSS (UI, web and network processes and the view-site server), its private
+# memory, open file descriptors and threads; the end says, view by view from the first
+# 10 minutes on (the first quarter of a run shorter than 40 minutes), whether PSS stayed
+# within 5 % of the view's level and whether descriptors and threads grew
+# (bench/soak-judge.awk).
 # Exit status 0 when all three hold, 1 when not.
 #
 #   bench/soak.sh [BUILD_DIR] [MINUTES] [SWITCH_MINUTES] [SAMPLE_SECONDS]
@@ -91,24 +90,5 @@ while :; do
   sleep "$SAMPLE_SECONDS"
 done
 
-# Judged from the first sample at or after the reference minute. PSS is the measure;
-# private memory is printed beside it because PSS also moves when other programs on the
-# machine load or drop the same libraries, which is no growth of ours.
-awk -v ref="$reference_minute" '
-  $1 >= ref && !have { have = 1; pss0 = $3; pr0 = $4; fd0 = $5; th0 = $6; at = $1 }
-  have { d = ($3 - pss0) / pss0; if (d > up) up = d; if (d < down) down = d
-         p = ($4 - pr0) / pr0; if (p > pup) pup = p; if (p < pdown) pdown = p
-         if ($5 > fdmax) fdmax = $5; if ($6 > thmax) thmax = $6; n++; fds[n % 3] = $5; ths[n % 3] = $6 }
-  END {
-    if (!have) { print "not judged: the run ended before the reference minute"; exit 1 }
-    # The floor of the last three samples: a worker thread that comes and goes is not growth.
-    lastfd = fds[n % 3]; lastth = ths[n % 3]
-    for (i in fds) { if (fds[i] < lastfd) lastfd = fds[i]; if (ths[i] < lastth) lastth = ths[i] }
-    ok_pss = (up <= 0.05 && down >= -0.05); ok_fd = (lastfd <= fd0); ok_th = (lastth <= th0)
-    printf "reference at minute %.1f: PSS %d MiB (private %d MiB), %d fds, %d threads\n", at, pss0, pr0, fd0, th0
-    printf "PSS within %+.1f %% .. %+.1f %% of it: %s\n", 100 * down, 100 * up, ok_pss ? "OK" : "OVER 5 %"
-    printf "private memory within %+.1f %% .. %+.1f %% of it\n", 100 * pdown, 100 * pup
-    printf "fds at the end %d (highest %d): %s\n", lastfd, fdmax, ok_fd ? "no growth" : "GREW"
-    printf "threads at the end %d (highest %d): %s\n", lastth, thmax, ok_th ? "no growth" : "GREW"
-    exit !(ok_pss && ok_fd && ok_th)
-  }' "$WORK/samples"
+# Each view judged against itself from the reference minute on (bench/soak-judge.awk).
+awk -v ref="$reference_minute" -f "$SOURCE_DIR/bench/soak-judge.awk" "$WORK/samples"
