@@ -1,7 +1,7 @@
 // Browser-side plumbing shared by the pages: query flags, the status note, guarded
 // storage, network reads with a timeout, and a canvas that stays sharp at any pixel ratio.
 import { statusText } from '../lib/format.mjs';
-import { parseRetryAfter } from '../lib/retry.mjs';
+import { parseRetryAfter, Poller } from '../lib/retry.mjs';
 
 export function pageFlags(location = window.location) {
   const params = new URLSearchParams(location.search || '');
@@ -101,4 +101,28 @@ export const FONT = '"Inter", "Cantarell", "DejaVu Sans", system-ui, sans-serif'
 // engine's font cache answer, and nobody sees a fraction of a pixel in a label.
 export function canvasFont(weight, sizePx) {
   return `${weight} ${Math.max(1, Math.floor(sizePx))}px ${FONT}`;
+}
+
+// A view drawn once per change of its data (the heat map, the stocks chart). It shows
+// the data the site put into the page as soon as its fonts are in, then re-reads the
+// site's data file every few minutes, and at once when the network comes back; it
+// draws again only when the data changed. `current` is the data drawn now (null before
+// the first), `show` keeps a new result and draws it.
+export function followDataFile({ snapshot, path, parse, note, current, show, draw }) {
+  const present = (result) => { note.set(result.kind, result.updatedAt); show(result); };
+  whenFontsReady(() => { if (snapshot.ok && !current()) present(snapshot); else draw(); }, () => draw());
+  const poller = new Poller({
+    intervalMs: 5 * 60e3,
+    minIntervalMs: 60e3,
+    task: async () => {
+      const res = await fetchText(path);
+      const parsed = parse(res.status, res.text);
+      if (!parsed.ok) { note.render(); return { ok: false }; }
+      const drawn = current();
+      if (!drawn || parsed.updatedAt !== drawn.updatedAt) present(parsed);
+      return { ok: true };
+    },
+  });
+  if (location.protocol !== 'file:') poller.start(2000);
+  window.addEventListener('online', () => poller.poke());
 }

@@ -3,9 +3,8 @@
 import { formatPercent } from '../lib/format.mjs';
 import { parseHeatmap, readHeatmap } from '../lib/stocks.mjs';
 import { layoutHeatmap } from '../lib/treemap.mjs';
-import { Poller } from '../lib/retry.mjs';
 import { theme, changeColor, rgb, mix } from '../lib/palette.mjs';
-import { pageFlags, fetchText, statusNote, sharpCanvas, whenFontsReady, canvasFont } from './common.mjs';
+import { pageFlags, statusNote, sharpCanvas, canvasFont, followDataFile } from './common.mjs';
 
 const flags = pageFlags();
 const colors = theme(flags.darkened);
@@ -74,26 +73,12 @@ function draw() {
   canvas.dataset.tiles = String(tiles.length);
 }
 
-function show(result) {
-  data = result;
-  note.set(result.kind, result.updatedAt);
-  draw();
-}
-
-const snapshot = readHeatmap(window.TAVELO_SP500);
-whenFontsReady(() => { if (snapshot.ok && !data) show(snapshot); else draw(); }, () => draw());
-
-// The data file on this site is the live source; re-read it every few minutes.
-const poller = new Poller({
-  intervalMs: 5 * 60e3,
-  minIntervalMs: 60e3,
-  task: async () => {
-    const res = await fetchText('data/sp500.json');
-    const parsed = parseHeatmap(res.status, res.text);
-    if (!parsed.ok) { note.render(); return { ok: false }; }
-    if (!data || parsed.updatedAt !== data.updatedAt) show(parsed);
-    return { ok: true };
-  },
+followDataFile({
+  snapshot: readHeatmap(window.TAVELO_SP500),
+  path: 'data/sp500.json',
+  parse: parseHeatmap,
+  note,
+  current: () => data,
+  show: (result) => { data = result; draw(); },
+  draw,
 });
-if (location.protocol !== 'file:') poller.start(2000);
-window.addEventListener('online', () => poller.poke());

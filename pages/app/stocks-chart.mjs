@@ -4,9 +4,8 @@
 import { formatPercent, formatPrice } from '../lib/format.mjs';
 import { parseSeries, readSeries } from '../lib/stocks.mjs';
 import { niceTicks, linear } from '../lib/scale.mjs';
-import { Poller } from '../lib/retry.mjs';
 import { theme, rgb } from '../lib/palette.mjs';
-import { pageFlags, fetchText, statusNote, sharpCanvas, whenFontsReady, canvasFont } from './common.mjs';
+import { pageFlags, statusNote, sharpCanvas, canvasFont, followDataFile } from './common.mjs';
 
 const MONTHS = ['Jan', 'Feb', 'Mar', 'Apr', 'May', 'Jun', 'Jul', 'Aug', 'Sep', 'Oct', 'Nov', 'Dec'];
 const flags = pageFlags();
@@ -119,25 +118,12 @@ function draw() {
   canvas.dataset.series = String(list.length);
 }
 
-function show(result) {
-  data = result;
-  note.set(result.kind, result.updatedAt);
-  draw();
-}
-
-const snapshot = readSeries(window.TAVELO_INDICES);
-whenFontsReady(() => { if (snapshot.ok && !data) show(snapshot); else draw(); }, () => draw());
-
-const poller = new Poller({
-  intervalMs: 5 * 60e3,
-  minIntervalMs: 60e3,
-  task: async () => {
-    const res = await fetchText('data/indices.json');
-    const parsed = parseSeries(res.status, res.text);
-    if (!parsed.ok) { note.render(); return { ok: false }; }
-    if (!data || parsed.updatedAt !== data.updatedAt) show(parsed);
-    return { ok: true };
-  },
+followDataFile({
+  snapshot: readSeries(window.TAVELO_INDICES),
+  path: 'data/indices.json',
+  parse: parseSeries,
+  note,
+  current: () => data,
+  show: (result) => { data = result; draw(); },
+  draw,
 });
-if (location.protocol !== 'file:') poller.start(2000);
-window.addEventListener('online', () => poller.poke());

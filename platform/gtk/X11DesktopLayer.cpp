@@ -109,6 +109,7 @@ std::string programName(XWindow window) {
 
 struct Attributes {
     bool viewable = false;
+    bool unmapped = false;
     int depth = 0;
 };
 
@@ -120,7 +121,7 @@ Attributes attributesOf(XWindow window) {
     if (gdk_x11_display_error_trap_pop(display) != 0 || ok == 0) {
         return {};
     }
-    return {attributes.map_state == IsViewable, attributes.depth};
+    return {attributes.map_state == IsViewable, attributes.map_state == IsUnmapped, attributes.depth};
 }
 
 }  // namespace
@@ -208,6 +209,7 @@ GdkFilterReturn X11DesktopLayer::onRootEvent(GdkXEvent* xevent, GdkEvent*, gpoin
     auto* layer = static_cast<X11DesktopLayer*>(self);
     switch (event->type) {
     case MapNotify:
+    case UnmapNotify:
     case ConfigureNotify:
     case ReparentNotify:
     case CirculateNotify: layer->scheduleCheck(); break;
@@ -309,7 +311,11 @@ gboolean X11DesktopLayer::onBudgetRenewed(gpointer self) {
 
 void X11DesktopLayer::keepBeneath() {
     GdkWindow* surface = gtk_widget_get_window(GTK_WIDGET(window_));
-    if (surface == nullptr || !gtk_widget_get_mapped(GTK_WIDGET(window_))) {
+    if (surface == nullptr) {
+        return;
+    }
+    showAgainIfUnmappedBehindOurBack();
+    if (!gtk_widget_get_mapped(GTK_WIDGET(window_))) {
         return;
     }
     Display* display = xdisplay();
@@ -351,6 +357,23 @@ void X11DesktopLayer::keepBeneath() {
     }
     XFlush(display);
     reportOpaqueIconLayers();
+}
+
+// Nobody but us maps or unmaps an unmanaged window, yet a manager on its way out may
+// still withdraw the window it used to manage after we have shown it again in our
+// own style (mutter leaving for openbox does, under load), and a stray tool can unmap
+// it. A wallpaper we mean to show is shown again; the restack budget keeps a program
+// that insists from turning this into a fight.
+void X11DesktopLayer::showAgainIfUnmappedBehindOurBack() {
+    GtkWidget* widget = GTK_WIDGET(window_);
+    if (follower_.style() != DesktopWindowStyle::unmanagedAtBottom || !gtk_widget_get_visible(widget)) {
+        return;
+    }
+    const XWindow ours = GDK_WINDOW_XID(gtk_widget_get_window(widget));
+    if (attributesOf(ours).unmapped && mayRestack()) {
+        XMapWindow(xdisplay(), ours);
+        XFlush(xdisplay());
+    }
 }
 
 void X11DesktopLayer::reportOpaqueIconLayers() {

@@ -40,6 +40,7 @@ private:
     bool mayRestack();
     void scheduleCheck();
     void keepBeneath();
+    void showAgainIfUnmappedBehindOurBack();
     void reportOpaqueIconLayers();
 
     GtkWindow* window_;

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # With no window manager nobody keeps a window below the others: the wallpaper keeps
-# itself at the bottom, under windows mapped before and after it, and clicks and
-# scrolls over it reach the root window.
+# itself at the bottom, under windows mapped before and after it, shows itself again
+# when another program unmaps it, and clicks and scrolls over it reach the root window.
 source "$(dirname "$0")/wm_lib.sh"
 
 start_display
@@ -23,6 +23,14 @@ tell_client_window after lower
 sleep 0.5
 expect_below "$wallpaper" "$after" "a window that lowered itself"
 note "no manager: the wallpaper stays at the bottom"
+
+# Nothing should take the desktop away: a window unmapped behind the wallpaper's back
+# (a manager on its way out does this) is shown again, still at the bottom.
+xdotool windowunmap "$wallpaper"
+wait_for 5 viewable "$wallpaper" || fail "the wallpaper stayed unmapped after another program unmapped it"
+sleep 0.5
+expect_below "$wallpaper" "$before" "a window mapped before it, after it was shown again"
+note "no manager: a wallpaper unmapped by another program is shown again"
 
 # A program that fights for the bottom (another wallpaper, say) makes the wallpaper
 # yield for a while rather than restack without end; once the fight stops it takes
