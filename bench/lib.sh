@@ -30,9 +30,11 @@ descendants() {
 
 # Proportional set size of a process and all its descendants, in KiB.
 tree_pss_kib() { tree_memory_kib "$1" Pss; }
-# Memory no other process shares (private clean + dirty), in KiB: unlike PSS it does
-# not move when unrelated programs load or drop the same libraries.
-tree_private_kib() { tree_memory_kib "$1" Private_Clean Private_Dirty; }
+# Memory the tree wrote and no other process shares (private dirty: heaps, stacks,
+# caches), in KiB. Unlike PSS, and unlike private clean pages (library pages that only
+# this tree happens to touch), it does not move when other programs load or drop the
+# same libraries.
+tree_private_dirty_kib() { tree_memory_kib "$1" Private_Dirty; }
 tree_memory_kib() {
   local root=$1 total=0 pid value
   shift

@@ -1,4 +1,4 @@
-# Judges a soak's samples ("minute view pss_mib private_mib fds threads", one a line; other
+# Judges a soak's samples ("minute view pss_mib dirty_mib fds threads", one a line; other
 # lines are skipped), from the reference minute `ref` on. The views differ in size (a heat
 # map is not a bubble chart), so each view is compared with itself: its level is its last
 # sample, settled, before the first switch away from it after the reference minute, and
@@ -33,7 +33,7 @@ END {
     ok_pss = up <= 0.05 && down >= -0.05
     ok_fd = lastfd[v] == "" || lastfd[v] <= firstfd[v]
     ok_th = lastth[v] == "" || lastth[v] <= firstth[v]
-    printf "%-15s %d visits; level PSS %d MiB (private %d): PSS %+.1f %% .. %+.1f %% %s; private %+.1f %% .. %+.1f %%; fds %d -> %s %s; threads %d -> %s %s\n",
+    printf "%-15s %d visits; level PSS %d MiB (private dirty %d): PSS %+.1f %% .. %+.1f %% %s; private dirty %+.1f %% .. %+.1f %%; fds %d -> %s %s; threads %d -> %s %s\n",
       v, visit[v], level[v], plevel[v], 100 * down, 100 * up, ok_pss ? "OK" : "OVER 5 %", 100 * pdown, 100 * pup,
       firstfd[v], lastfd[v] == "" ? "-" : lastfd[v], ok_fd ? "no growth" : "GREW",
       firstth[v], lastth[v] == "" ? "-" : lastth[v], ok_th ? "no growth" : "GREW"

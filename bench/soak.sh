@@ -2,7 +2,7 @@
 # A long run of the wallpaper application with a view switch (a click on a card of the
 # settings window, as a user makes it) every SWITCH minutes. Every sample prints the
 # whole tree's PSS (UI, web and network processes and the view-site server), its private
-# memory, open file descriptors and threads; the end says, view by view from the first
+# dirty memory, open file descriptors and threads; the end says, view by view from the first
 # 10 minutes on (the first quarter of a run shorter than 40 minutes), whether PSS stayed
 # within 5 % of the view's level and whether descriptors and threads grew
 # (bench/soak-judge.awk).
@@ -56,14 +56,14 @@ switch_view() {
   xdotool mousemove 5 5
 }
 
-# A sample: "minute view pss_mib private_mib fds threads"; the view as config.json has it.
+# A sample: "minute view pss_mib dirty_mib fds threads"; the view as config.json has it.
 sample() {
   local pss=$(( $(tree_pss_kib "$app") + $( [[ -n "$SITE_PID" ]] && tree_pss_kib "$SITE_PID" || echo 0) ))
-  local private=$(( $(tree_private_kib "$app") + $( [[ -n "$SITE_PID" ]] && tree_private_kib "$SITE_PID" || echo 0) ))
+  local dirty=$(( $(tree_private_dirty_kib "$app") + $( [[ -n "$SITE_PID" ]] && tree_private_dirty_kib "$SITE_PID" || echo 0) ))
   # The view as stored by the click, so a click that missed shows.
   local view
   view=$(sed -n 's/.*"selectedViewID" *: *"\([^"]*\)".*/\1/p' "$HOME/$TAVELO_SETTINGS_RELATIVE_PATH")
-  printf "%7.1f %-15s %8d %8d %6d %8d\n" "$1" "${view:-?}" $((pss / 1024)) $((private / 1024)) \
+  printf "%7.1f %-15s %8d %8d %6d %8d\n" "$1" "${view:-?}" $((pss / 1024)) $((dirty / 1024)) \
     "$(tree_fd_count "$app")" "$(tree_thread_count "$app")"
 }
 
@@ -71,7 +71,7 @@ reference_minute=10
 (( MINUTES < 40 )) && reference_minute=$(awk -v m="$MINUTES" 'BEGIN { print m / 4 }')
 echo "soak: ${MINUTES} min, a view switch every ${SWITCH_MINUTES} min, reference level at minute ${reference_minute}"
 echo "$(nproc) cores, $(awk -F': ' '/model name/ { print $2; exit }' /proc/cpuinfo); 1920x1080 software rendering"
-printf "%7s %-15s %8s %8s %6s %8s\n" "minute" "view" "PSS MiB" "private" "fds" "threads"
+printf "%7s %-15s %8s %8s %6s %8s\n" "minute" "view" "PSS MiB" "dirty" "fds" "threads"
 : >"$WORK/samples"
 started=$(date +%s)
 next_switch=$((SWITCH_MINUTES * 60))

@@ -9,8 +9,9 @@
 #   - CPU hidden: the same length with the wallpaper hidden from its tray menu,
 #   - PSS of the whole process tree (UI, web and network processes; for the application
 #     also the view-site server it is served by), with the settings window closed and open,
-#     and the tree's private memory (settings closed), which does not move when other
-#     programs on the machine share the same libraries.
+#     and the tree's private dirty memory (settings closed: what it wrote and nobody
+#     shares), which does not move when other programs on the machine map the same
+#     libraries.
 # CPU is in % of one core (1 % = 0.6 CPU s per minute). Absolute figures on a shared
 # machine are indicative only: read the ratios, which come from one run.
 #
@@ -60,7 +61,7 @@ now_ns() { date +%s%N; }
 percent_of_core() { awk -v t="$1" -v hz="$HZ" -v s="$2" 'BEGIN { printf "%.2f", 100 * t / hz / s }'; }
 mib() { echo $(($1 / 1024)); }
 site_pss_kib() { if [[ -n "$SITE_PID" ]]; then tree_pss_kib "$SITE_PID"; else echo 0; fi; }
-site_private_kib() { if [[ -n "$SITE_PID" ]]; then tree_private_kib "$SITE_PID"; else echo 0; fi; }
+site_private_dirty_kib() { if [[ -n "$SITE_PID" ]]; then tree_private_dirty_kib "$SITE_PID"; else echo 0; fi; }
 
 page_address() {
   case $1 in
@@ -108,7 +109,7 @@ measure_app() {
   anim=$(cpu_over "$app" "$ANIMATION_SECONDS")
   settled=$(cpu_over "$app" "$MEASURE_SECONDS")
   closed=$(( $(tree_pss_kib "$app") + $(site_pss_kib) ))
-  private=$(( $(tree_private_kib "$app") + $(site_private_kib) ))
+  private=$(( $(tree_private_dirty_kib "$app") + $(site_private_dirty_kib) ))
   hidden=-
   if bus=$(bus_name_of "$app") && click_entry "$bus" "Hide Wallpaper"; then
     sleep 3
@@ -138,7 +139,7 @@ measure_chromium() {
   anim=$(cpu_over "$browser" "$ANIMATION_SECONDS")
   settled=$(cpu_over "$browser" "$MEASURE_SECONDS")
   pss=$(tree_pss_kib "$browser")
-  private=$(tree_private_kib "$browser")
+  private=$(tree_private_dirty_kib "$browser")
   end_tree "$browser"
   pkill -f -- "--user-data-dir=$WORK/chromium-profile" 2>/dev/null || true
   sleep 1
@@ -181,7 +182,7 @@ done
 machine="$(nproc) cores, $(awk -F': ' '/model name/ { print $2; exit }' /proc/cpuinfo), $(free -g | awk '/^Mem:/ { print $2 }') GiB"
 echo "1920x1080 software rendering, darkened pages; $machine; load $(cut -d' ' -f1-3 /proc/loadavg)"
 echo "medians of $RUNS run(s); CPU in % of one core: animating = first ${ANIMATION_SECONDS} s after the first picture, settled and hidden over ${MEASURE_SECONDS} s"
-printf "%-15s %-9s %9s %8s %8s %8s %11s %11s %9s\n" "view" "" "start ms" "CPU anim" "settled" "hidden" "PSS closed" "PSS open" "private"
+printf "%-15s %-9s %9s %8s %8s %8s %11s %11s %9s\n" "view" "" "start ms" "CPU anim" "settled" "hidden" "PSS closed" "PSS open" "dirty"
 for view in "${VIEWS[@]}"; do
   for subject in app chromium; do
     runs="$WORK/$view.$subject.runs"
@@ -193,7 +194,7 @@ done
 printf "%-15s %-9s %9s %8s %8s\n" "naive page" "WebKit" "-" "-" "$NAIVE"
 echo
 echo "ratios (wallpaper / Chromium, and settled CPU / naive page; targets: start ≤ 1, PSS ≤ 0.5, CPU ≤ 0.1 of naive, hidden ≤ 0.5 %)"
-printf "%-15s %8s %11s %11s %9s %12s %12s\n" "view" "start" "PSS closed" "PSS open" "private" "CPU/Chromium" "CPU/naive"
+printf "%-15s %8s %11s %11s %9s %12s %12s\n" "view" "start" "PSS closed" "PSS open" "dirty" "CPU/Chromium" "CPU/naive"
 for view in "${VIEWS[@]}"; do
   app="$WORK/$view.app.runs" chr="$WORK/$view.chromium.runs"
   printf "%-15s %8s %11s %11s %9s %12s %12s\n" "$view" "$(ratio "$(col "$app" 1)" "$(col "$chr" 1)")" \
