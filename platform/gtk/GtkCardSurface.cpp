@@ -72,7 +72,7 @@ void GtkCardSurface::applyStyle(const CardStyle& style) {
     // they outline their own controls; elsewhere the panel has only its shadow.
     panelEdge_ = isHighContrastTheme(eventBox_.get()) ? std::optional<GdkRGBA>(themeColor("borders", panelColor_))
                                                       : std::nullopt;
-    gtk_widget_queue_draw(canvas_.get());
+    contentChanged();
 }
 
 void GtkCardSurface::fixSize(double width, double height) {
@@ -86,13 +86,13 @@ void GtkCardSurface::setTitle(const std::string& text) {
     title_ = text;
     // Screen readers get the whole title even when the card cuts it.
     atk_object_set_name(gtk_widget_get_accessible(eventBox_.get()), text.c_str());
-    gtk_widget_queue_draw(canvas_.get());
+    contentChanged();
 }
 
 void GtkCardSurface::setDescription(const std::string& text) {
     description_ = text;
     atk_object_set_description(gtk_widget_get_accessible(eventBox_.get()), text.c_str());
-    gtk_widget_queue_draw(canvas_.get());
+    contentChanged();
 }
 
 void GtkCardSurface::setPreviewImage(const std::optional<std::filesystem::path>& file) {
@@ -102,12 +102,12 @@ void GtkCardSurface::setPreviewImage(const std::optional<std::filesystem::path>&
         preview_ = adoptGObject(gdk_pixbuf_new_from_file(file->c_str(), &error));
         GErrorPtr unreadable(error);  // an unreadable picture leaves the preview empty
     }
-    gtk_widget_queue_draw(canvas_.get());
+    contentChanged();
 }
 
 void GtkCardSurface::setOverlayHidden(bool hidden) {
     overlayHidden_ = hidden;
-    gtk_widget_queue_draw(canvas_.get());
+    contentChanged();
 }
 
 void GtkCardSurface::setBorder(double width, BorderColor color) {
@@ -115,12 +115,12 @@ void GtkCardSurface::setBorder(double width, BorderColor color) {
     // The accent is read now, so a marked card follows the theme at each change.
     borderColor_ = color == BorderColor::accent ? themeColor("theme_selected_bg_color", GdkRGBA{0.21, 0.52, 0.89, 1})
                                                 : GdkRGBA{0, 0, 0, 0};
-    gtk_widget_queue_draw(canvas_.get());
+    contentChanged();
 }
 
 void GtkCardSurface::setFrames(const CardFrames& frames) {
     frames_ = frames;
-    gtk_widget_queue_draw(canvas_.get());
+    contentChanged();
 }
 
 void GtkCardSurface::onSizeAllocate(GtkWidget* widget, GdkRectangle* allocation, gpointer data) {
@@ -134,6 +134,7 @@ void GtkCardSurface::onSizeAllocate(GtkWidget* widget, GdkRectangle* allocation,
     if (allocation->width != self->width_ || allocation->height != self->height_) {
         self->width_ = allocation->width;
         self->height_ = allocation->height;
+        self->snapshot_.reset();
         if (self->onLayout_) {
             self->onLayout_(self->width_, self->height_);
         }
@@ -146,20 +147,56 @@ gboolean GtkCardSurface::onDraw(GtkWidget* widget, cairo_t* cr, gpointer data) {
     return TRUE;
 }
 
-void GtkCardSurface::draw(cairo_t* cr, double /*width*/, double h) {
+void GtkCardSurface::contentChanged() {
+    snapshot_.reset();
+    gtk_widget_queue_draw(canvas_.get());
+}
+
+// The growth keeps the layer's anchor, its bottom-left corner, where it is: the card
+// grows up and to the right from that corner, not from its centre.
+void GtkCardSurface::scaleAboutAnchor(cairo_t* cr, double h, double scale) {
+    cairo_translate(cr, 0, h);
+    cairo_scale(cr, scale, scale);
+    cairo_translate(cr, 0, -h);
+}
+
+void GtkCardSurface::draw(cairo_t* cr, double width, double h) {
     if (!frames_) {
         return;
     }
+    if (scaling_.tick == 0) {
+        cairo_save(cr);
+        scaleAboutAnchor(cr, h, scale_);
+        drawCard(cr, h);
+        cairo_restore(cr);
+        return;
+    }
+    // Cairo rasterises text anew for every scale it meets and keeps each scaled font's
+    // glyphs for later: a growth drawn in vectors would leave a font behind for every
+    // frame of every hover (megabytes over a day with the settings open, and a glyph
+    // rasterisation per frame). While it grows, the card paints a picture of itself at
+    // rest instead; at rest it is drawn sharp again.
+    if (!snapshot_) {
+        snapshot_.reset(cairo_surface_create_similar(cairo_get_target(cr), CAIRO_CONTENT_COLOR_ALPHA,
+                                                     static_cast<int>(width) + 2 * overhang,
+                                                     static_cast<int>(h) + 2 * overhang));
+        cairo_t* picture = cairo_create(snapshot_.get());
+        cairo_translate(picture, overhang, overhang);
+        drawCard(picture, h);
+        cairo_destroy(picture);
+    }
+    cairo_save(cr);
+    scaleAboutAnchor(cr, h, scale_);
+    cairo_set_source_surface(cr, snapshot_.get(), -overhang, -overhang);
+    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
+    cairo_paint(cr);
+    cairo_restore(cr);
+}
+
+void GtkCardSurface::drawCard(cairo_t* cr, double h) {
     // Frames are given with the origin at the bottom-left; cairo's is at the top-left.
     auto flipped = [h](const Rect& r) { return Rect{r.x, h - r.y - r.height, r.width, r.height}; };
     const Rect panel = flipped(frames_->container);
-
-    cairo_save(cr);
-    // The growth keeps the layer's anchor, its bottom-left corner, where it is: the
-    // card grows up and to the right from that corner, not from its centre.
-    cairo_translate(cr, 0, h);
-    cairo_scale(cr, scale_, scale_);
-    cairo_translate(cr, 0, -h);
 
     drawShadow(cr, panel);
     roundedRect(cr, panel.x, panel.y, panel.width, panel.height, style_.panelCornerRadius);
@@ -198,7 +235,6 @@ void GtkCardSurface::draw(cairo_t* cr, double /*width*/, double h) {
         cairo_set_line_width(cr, borderWidth_);
         cairo_stroke(cr);
     }
-    cairo_restore(cr);
 }
 
 void GtkCardSurface::drawShadow(cairo_t* cr, const Rect& panel) {
@@ -291,7 +327,9 @@ gboolean GtkCardSurface::onTick(GtkWidget* widget, GdkFrameClock* clock, gpointe
     self->scale_ = scaling.from + (scaling.to - scaling.from) * easeInEaseOut(progress);
     gtk_widget_queue_draw(widget);
     if (progress >= 1.0) {
+        // Drawn sharp from here on; the picture is not kept.
         scaling.tick = 0;
+        self->snapshot_.reset();
         return G_SOURCE_REMOVE;
     }
     return G_SOURCE_CONTINUE;
@@ -302,6 +340,7 @@ void GtkCardSurface::stopScaling() {
         gtk_widget_remove_tick_callback(canvas_.get(), scaling_.tick);
         scaling_.tick = 0;
     }
+    snapshot_.reset();
 }
 
 gboolean GtkCardSurface::onEnter(GtkWidget*, GdkEventCrossing* event, gpointer data) {

@@ -56,7 +56,10 @@ private:
     static gboolean onButtonRelease(GtkWidget* widget, GdkEventButton* event, gpointer self);
     static gboolean onTick(GtkWidget* widget, GdkFrameClock* clock, gpointer self);
 
+    void contentChanged();
+    static void scaleAboutAnchor(cairo_t* cr, double height, double scale);
     void draw(cairo_t* cr, double width, double height);
+    void drawCard(cairo_t* cr, double height);
     void drawShadow(cairo_t* cr, const Rect& panel);
     void drawPreview(cairo_t* cr, const Rect& frame);
     void drawText(cairo_t* cr, const std::string& text, const Rect& frame, Font font, const GdkRGBA& color,
@@ -85,6 +88,8 @@ private:
 
     double scale_ = 1.0;
     Scaling scaling_;
+    // The card at rest, painted scaled while it grows or shrinks; empty otherwise.
+    CairoSurfacePtr snapshot_;
 
     std::function<void(double, double)> onLayout_;
     std::function<void()> onEntered_;
