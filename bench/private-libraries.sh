@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Private copies of the shared libraries the application's process tree maps (UI, web
+# and network processes, the GL driver), for a soak or a benchmark on a machine where
+# other programs run WebKit too. PSS splits a library's pages among every process that
+# maps the same file; a copy is another file, so a run on the copies keeps its PSS to
+# itself. Starts the application once, for a few seconds, to see what it maps, and
+# prints the environment to run with:
+#
+#   eval "$(bench/private-libraries.sh [BUILD_DIR] [DIR])"; bench/soak.sh ...
+#     defaults: build, /tmp/tavelo-private-libraries
+set -euo pipefail
+
+if [[ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ]]; then
+  exec dbus-run-session -- bash "$0" "$@"
+fi
+
+BUILD_DIR=$(cd "${1:-build}" && pwd)
+DIR=${2:-/tmp/tavelo-private-libraries}
+source "$BUILD_DIR/names.sh"
+SOURCE_DIR=$(cd "$(dirname "$0")/.." && pwd)
+APP="$BUILD_DIR/bin/$TAVELO_PROGRAM_NAME"
+[[ -x "$APP" ]] || { echo "build first: $APP" >&2; exit 1; }
+LIBDIR=/usr/lib/$(gcc -dumpmachine)
+
+source "$SOURCE_DIR/bench/lib.sh"
+start_virtual_screen
+start_view_site "$BUILD_DIR" "$SOURCE_DIR"
+fresh_home_with_view crypto_bubbles
+"$APP" >"$WORK/app.log" 2>&1 &
+app=$!
+pids+=($app)
+for _ in $(seq 100); do grep -q "App did finish launching" "$WORK/app.log" && break; sleep 0.2; done
+# Long enough for the page to draw, so the GL driver and the fonts' libraries are in.
+sleep 5
+
+# The libraries found by name (the loader's path) and the GL driver (its own path).
+# Modules loaded by a fixed path (GIO, image loaders, WebKit's own helpers) stay shared.
+for pid in $(descendants "$app"); do awk '{ print $6 }' "/proc/$pid/maps" 2>/dev/null; done |
+  grep -E "^$LIBDIR/([^/]+|dri/[^/]+)\.so" | sort -u >"$WORK/mapped"
+[[ -s "$WORK/mapped" ]] || { echo "the application mapped no library: $(tail -3 "$WORK/app.log")" >&2; exit 1; }
+mkdir -p "$DIR/dri"
+while read -r file; do
+  relative=${file#"$LIBDIR/"}
+  [[ -e "$DIR/$relative" ]] || cp "$file" "$DIR/$relative"
+done <"$WORK/mapped"
+# The names programs ask for (sonames) are links to the files just copied.
+for link in "$LIBDIR"/*.so*; do
+  [[ -L "$link" ]] || continue
+  target=$(readlink -f "$link")
+  relative=${target#"$LIBDIR/"}
+  if [[ -e "$DIR/$relative" && ! -e "$DIR/${link##*/}" ]]; then ln -s "$DIR/$relative" "$DIR/${link##*/}"; fi
+done
+echo "$(wc -l <"$WORK/mapped") libraries copied to $DIR" >&2
+echo "export LD_LIBRARY_PATH=$DIR LIBGL_DRIVERS_PATH=$DIR/dri"
