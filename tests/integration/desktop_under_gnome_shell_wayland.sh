@@ -39,10 +39,7 @@ track $!
 wait_for 60 pgrep -u "$account" -x Xwayland || fail "the shell started no XWayland: $(grep -v dbus-daemon "$WORK/shell.log" | tail -5)"
 wait_for 10 test -s "$runtime/bus-address" || fail "the session bus did not start"
 bus=$(cat "$runtime/bus-address")
-xdisplay=$(pgrep -u "$account" -a -x Xwayland | grep -oE ' :[0-9]+' | head -1 | tr -d ' ')
-xauthority=$(ls "$runtime"/.mutter-Xwaylandauth.* | head -1)
-x() { as_account DISPLAY="$xdisplay" XAUTHORITY="$xauthority" "$@"; }
-wait_for 30 x xprop -root _NET_SUPPORTING_WM_CHECK || fail "XWayland $xdisplay did not answer"
+use_account_xwayland 30
 shot() {  # shot NAME: the screen now, in $WORK/NAME.png and beside the build
   rm -f "$runtime/shot.png"
   as_account DBUS_SESSION_BUS_ADDRESS="$bus" /usr/bin/python3 "$WORK/stage/bin/gnome_shell_screenshot.py" \
@@ -86,13 +83,8 @@ at_least "$kept" "$(awk -v s="$icon_share" 'BEGIN { print 0.9 * s }')" ||
   fail "the icons do not show over the live view (bright share $kept of $icon_share)"
 note "GNOME Shell on Wayland: the icons show over the live view (screenshot gnome-shell-wayland-with-wallpaper.png)"
 
-mkfifo "$WORK/normal.in"
-chmod 666 "$WORK/normal.in"
-x "$CLIENT_WINDOW" normal normal 0xff0000 400 300 600 400 <"$WORK/normal.in" >"$WORK/normal.id" 2>&1 &
-track $!
-exec {normal_input}>"$WORK/normal.in"
-wait_for 10 test -s "$WORK/normal.id" || fail "the normal window did not start"
-normal=$(cat "$WORK/normal.id")
+account_client_window normal normal 0xff0000 400 300 600 400
+normal=$client_id
 normal_shows_in() {
   local geometry x y
   geometry=$(x xwininfo -id "$normal")
@@ -105,7 +97,7 @@ wait_for 20 normal_on_top || fail "a normal window does not show over the wallpa
 note "GNOME Shell on Wayland: a normal window shows over the wallpaper"
 
 # The next workspace, as a pager asks for it: the page and the icons, not the window.
-echo "workspace 1" >&"$normal_input"
+tell_client_window normal "workspace 1"
 second_workspace() {
   shot gnome-shell-wayland-workspace-2 && ! normal_shows_in gnome-shell-wayland-workspace-2 &&
     convert "$WORK/gnome-shell-wayland-workspace-2.png" -crop 1620x1000+300+80 "$WORK/beside-icons.png" &&

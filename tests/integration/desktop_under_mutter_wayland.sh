@@ -12,10 +12,7 @@ as_account dbus-run-session -- mutter --headless --wayland --virtual-monitor 128
   --wayland-display=wayland-tavelo >"$WORK/mutter.log" 2>&1 &
 track $!
 wait_for 20 pgrep -u "$account" -x Xwayland || fail "mutter started no XWayland: $(tail -5 "$WORK/mutter.log")"
-xdisplay=$(pgrep -u "$account" -a -x Xwayland | grep -oE ' :[0-9]+' | head -1 | tr -d ' ')
-xauthority=$(ls "$runtime"/.mutter-Xwaylandauth.* | head -1)
-x() { as_account DISPLAY="$xdisplay" XAUTHORITY="$xauthority" "$@"; }
-wait_for 20 x xprop -root _NET_SUPPORTING_WM_CHECK || fail "XWayland $xdisplay did not answer"
+use_account_xwayland 20
 
 x WAYLAND_DISPLAY=wayland-tavelo "$APP" >"$WORK/app.log" 2>&1 &
 track $!
@@ -28,13 +25,8 @@ geometry=$(x xwininfo -id "$wallpaper")
 grep -q "Width: 1280" <<<"$geometry" && grep -q "Height: 720" <<<"$geometry" || fail "does not cover the monitor: $geometry"
 note "mutter on Wayland: the wallpaper is a desktop window on XWayland covering the 1280x720 monitor"
 
-mkfifo "$WORK/other.in"
-chmod 644 "$WORK/other.in"
-x "$CLIENT_WINDOW" other normal 0xff0000 400 300 100 100 <"$WORK/other.in" >"$WORK/other.id" 2>&1 &
-track $!
-exec {other_input}>"$WORK/other.in"
-wait_for 10 test -s "$WORK/other.id" || fail "the ordinary window did not start"
-other=$(cat "$WORK/other.id")
+account_client_window other normal 0xff0000 400 300 100 100
+other=$client_id
 stacked_below() {
   local order
   order=$(x xprop -root _NET_CLIENT_LIST_STACKING | grep -oE '0x[0-9a-f]+' | tr '\n' ' ')

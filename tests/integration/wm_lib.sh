@@ -74,6 +74,28 @@ tell_client_window() {
   echo "$2" >&"${!fd_name}"
 }
 
+# The XWayland display that a Wayland compositor run by the test account started, found
+# by its process and its authority file; `x` runs a command as the account on it.
+use_account_xwayland() {  # use_account_xwayland SECONDS
+  xdisplay=$(pgrep -u "$account" -a -x Xwayland | grep -oE ' :[0-9]+' | head -1 | tr -d ' ')
+  xauthority=$(ls "$runtime"/.mutter-Xwaylandauth.* | head -1)
+  wait_for "$1" x xprop -root _NET_SUPPORTING_WM_CHECK || fail "XWayland $xdisplay did not answer"
+}
+x() { as_account DISPLAY="$xdisplay" XAUTHORITY="$xauthority" "$@"; }
+
+# client_window's arguments, the window opened as the test account on that XWayland;
+# tell_client_window NAME reaches it too.
+account_client_window() {
+  local name=$1 input
+  mkfifo "$WORK/$name.in"
+  x "$CLIENT_WINDOW" "$@" <"$WORK/$name.in" >"$WORK/$name.id" 2>&1 &
+  track $!
+  exec {input}>"$WORK/$name.in"
+  printf -v "_client_input_${name//-/_}" '%s' "$input"
+  wait_for 10 test -s "$WORK/$name.id" || fail "client window $name did not start: $(cat "$WORK/$name.id")"
+  client_id=$(cat "$WORK/$name.id")
+}
+
 viewable() { xwininfo -id "$1" 2>/dev/null | grep -q "Map State: IsViewable"; }
 
 # The child of the root that holds a window: its frame, or itself when unmanaged.
