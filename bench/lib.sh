@@ -111,6 +111,16 @@ fresh_home_with_view() {
     >"$HOME/$TAVELO_SETTINGS_RELATIVE_PATH"
 }
 
+# The application ($APP) in a fresh home whose settings select view $1, started once it
+# says it finished launching; its pid in `app`.
+start_application_with_view() {
+  fresh_home_with_view "$1"
+  "$APP" >"$WORK/app.log" 2>&1 &
+  app=$!
+  pids+=($app)
+  for _ in $(seq 100); do grep -q "App did finish launching" "$WORK/app.log" && break; sleep 0.2; done
+}
+
 # Whether the screen shows a page's picture: the part below a browser's top bar is not
 # one uniform colour and is dark, as every darkened page is (an empty white browser
 # window with an info bar is not a picture of the page).

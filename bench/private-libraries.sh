@@ -25,11 +25,7 @@ LIBDIR=/usr/lib/$(gcc -dumpmachine)
 source "$SOURCE_DIR/bench/lib.sh"
 start_virtual_screen
 start_view_site "$BUILD_DIR" "$SOURCE_DIR"
-fresh_home_with_view crypto_bubbles
-"$APP" >"$WORK/app.log" 2>&1 &
-app=$!
-pids+=($app)
-for _ in $(seq 100); do grep -q "App did finish launching" "$WORK/app.log" && break; sleep 0.2; done
+start_application_with_view crypto_bubbles
 # Long enough for the page to draw, so the GL driver and the fonts' libraries are in.
 sleep 5
 

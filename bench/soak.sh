@@ -29,12 +29,7 @@ APP="$BUILD_DIR/bin/$TAVELO_PROGRAM_NAME"
 source "$SOURCE_DIR/bench/lib.sh"
 start_virtual_screen
 start_view_site "$BUILD_DIR" "$SOURCE_DIR"
-fresh_home_with_view crypto_bubbles
-
-"$APP" >"$WORK/app.log" 2>&1 &
-app=$!
-pids+=($app)
-for _ in $(seq 100); do grep -q "App did finish launching" "$WORK/app.log" && break; sleep 0.2; done
+start_application_with_view crypto_bubbles
 
 # The settings window stays open for the whole run: its cards are what the user clicks.
 "$APP" >>"$WORK/second.log" 2>&1 || true
