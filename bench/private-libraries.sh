@@ -10,6 +10,11 @@
 #     defaults: build, /tmp/tavelo-private-libraries
 set -euo pipefail
 
+# Only the environment goes to standard output, since it is evaluated; everything else
+# (the session bus's services too) goes to standard error.
+if ! { true >&3; } 2>/dev/null; then
+  exec 3>&1 1>&2
+fi
 if [[ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ]]; then
   exec dbus-run-session -- bash "$0" "$@"
 fi
@@ -46,5 +51,5 @@ for link in "$LIBDIR"/*.so*; do
   relative=${target#"$LIBDIR/"}
   if [[ -e "$DIR/$relative" && ! -e "$DIR/${link##*/}" ]]; then ln -s "$DIR/$relative" "$DIR/${link##*/}"; fi
 done
-echo "$(wc -l <"$WORK/mapped") libraries copied to $DIR" >&2
-echo "export LD_LIBRARY_PATH=$DIR LIBGL_DRIVERS_PATH=$DIR/dri"
+echo "$(wc -l <"$WORK/mapped") libraries copied to $DIR"
+echo "export LD_LIBRARY_PATH=$DIR LIBGL_DRIVERS_PATH=$DIR/dri" >&3
