@@ -111,6 +111,22 @@ fresh_home_with_view() {
     >"$HOME/$TAVELO_SETTINGS_RELATIVE_PATH"
 }
 
+# Says so when processes outside the tree of $1 map the same WebKit library file: PSS
+# splits those pages with them, so the tree's PSS reads low (bench/private-libraries.sh
+# gives a run files of its own).
+warn_if_webkit_is_shared() {
+  local ours lib pid others=0
+  ours=" $(descendants "$1" | tr '\n' ' ') "
+  lib=$(awk '$6 ~ /libwebkit2gtk/ { print $6; exit }' "/proc/$1/maps" 2>/dev/null)
+  [[ -n "$lib" ]] || return 0
+  for pid in $(grep -l -F "$lib" /proc/[0-9]*/maps 2>/dev/null | cut -d/ -f3); do
+    [[ "$ours" == *" $pid "* ]] || others=$((others + 1))
+  done
+  if ((others > 0)); then
+    echo "⚠️ $others other processes map $lib: PSS is split with them and reads low (see bench/private-libraries.sh)"
+  fi
+}
+
 # The application ($APP) in a fresh home whose settings select view $1, started once it
 # says it finished launching; its pid in `app`.
 start_application_with_view() {

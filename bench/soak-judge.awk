@@ -5,8 +5,8 @@
 #   - every later sample of that view must hold PSS within 5 % of that level;
 #   - the fewest descriptors and threads of its last visit must be no more than of its
 #     first (the fewest, so a worker thread of the moment does not count).
-# Private memory is printed beside PSS: PSS also moves when other programs on the machine
-# load or drop the same libraries, which is no growth of ours.
+# Private dirty memory is printed beside PSS: PSS also moves when other programs on the
+# machine load or drop the same libraries, which is no growth of ours.
 #   awk -v ref=MINUTES -f bench/soak-judge.awk SAMPLES
 $1 ~ /^[0-9.]+$/ && NF == 6 && $1 >= ref {
   v = $2

@@ -85,5 +85,6 @@ while :; do
   sleep "$SAMPLE_SECONDS"
 done
 
+warn_if_webkit_is_shared "$app"
 # Each view judged against itself from the reference minute on (bench/soak-judge.awk).
 awk -v ref="$reference_minute" -f "$SOURCE_DIR/bench/soak-judge.awk" "$WORK/samples"

@@ -101,7 +101,7 @@ cpu_over() {
 # One run of the application on view $1:
 # "start anim settled hidden pss_closed pss_open"
 measure_app() {
-  local start anim settled hidden closed open private bus
+  local start anim settled hidden closed open dirty bus
   fresh_home_with_view "$1"
   start_until_picture "$APP" || return 1
   local app=$STARTED
@@ -109,7 +109,8 @@ measure_app() {
   anim=$(cpu_over "$app" "$ANIMATION_SECONDS")
   settled=$(cpu_over "$app" "$MEASURE_SECONDS")
   closed=$(( $(tree_pss_kib "$app") + $(site_pss_kib) ))
-  private=$(( $(tree_private_dirty_kib "$app") + $(site_private_dirty_kib) ))
+  warn_if_webkit_is_shared "$app" >&2
+  dirty=$(( $(tree_private_dirty_kib "$app") + $(site_private_dirty_kib) ))
   hidden=-
   if bus=$(bus_name_of "$app") && click_entry "$bus" "Hide Wallpaper"; then
     sleep 3
@@ -125,11 +126,11 @@ measure_app() {
   sleep 3
   open=$(( $(tree_pss_kib "$app") + $(site_pss_kib) ))
   end_tree "$app"
-  echo "$start $anim $settled $hidden $(mib "$closed") $(mib "$open") $(mib "$private")"
+  echo "$start $anim $settled $hidden $(mib "$closed") $(mib "$open") $(mib "$dirty")"
 }
 
 measure_chromium() {
-  local start anim settled pss private
+  local start anim settled pss dirty
   rm -rf "$WORK/chromium-profile"
   start_until_picture chromium --no-sandbox --disable-gpu --no-first-run --disable-background-networking \
     --disable-component-update --disable-sync --disable-dev-shm-usage --user-data-dir="$WORK/chromium-profile" \
@@ -139,11 +140,11 @@ measure_chromium() {
   anim=$(cpu_over "$browser" "$ANIMATION_SECONDS")
   settled=$(cpu_over "$browser" "$MEASURE_SECONDS")
   pss=$(tree_pss_kib "$browser")
-  private=$(tree_private_dirty_kib "$browser")
+  dirty=$(tree_private_dirty_kib "$browser")
   end_tree "$browser"
   pkill -f -- "--user-data-dir=$WORK/chromium-profile" 2>/dev/null || true
   sleep 1
-  echo "$start $anim $settled - $(mib "$pss") - $(mib "$private")"
+  echo "$start $anim $settled - $(mib "$pss") - $(mib "$dirty")"
 }
 
 # The naive baseline: the bubbles redrawn in full every frame, settled CPU only.
