@@ -6,6 +6,7 @@
 #include "platform/gtk/GtkPlatform.h"
 #include "platform/gtk/GtkReopenServer.h"
 #include "platform/gtk/GtkWebView.h"
+#include "platform/gtk/WebEngineTuning.h"
 #include "platform/gtk/WindowChrome.h"
 #include "platform/linux/ExecutablePath.h"
 #include "platform/linux/ReopenChannel.h"
@@ -98,6 +99,12 @@ gboolean onTerminationSignal(gpointer application) {
     return G_SOURCE_CONTINUE;
 }
 
+bool openDisplay(int& argc, char**& argv) {
+    // The toolkit reads its GL setting while it opens the display.
+    const auto toolkitGLOff = gtk::WebEngineTuning::keepGLOutOfThisProcess();
+    return gtk_init_check(&argc, &argv) != FALSE;
+}
+
 struct LaunchState {
     ApplicationDelegate* delegate;
     ReopenListener* reopenListener;
@@ -118,7 +125,7 @@ gboolean finishLaunching(gpointer data) {
 int applicationMain(int argc, char** argv, const DelegateFactory& makeDelegate) {
     g_set_prgname(product::programName);
     g_set_application_name(product::name);
-    if (!gtk_init_check(&argc, &argv)) {
+    if (!openDisplay(argc, argv)) {
         if (std::getenv(xwaylandRetryVariable) != nullptr) {
             systemLog("❌ Cannot open the XWayland display of this Wayland compositor.");
         } else {

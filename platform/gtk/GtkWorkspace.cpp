@@ -3,6 +3,7 @@
 #include "platform/FileURL.h"
 #include "platform/ProductNames.h"
 #include "platform/gtk/GObjectPtr.h"
+#include "platform/gtk/WebEngineTuning.h"
 #include "platform/linux/ExecutablePath.h"
 #include "platform/linux/ViewSiteLauncher.h"
 #include "platform/linux/XScreenSaverInstaller.h"
@@ -57,8 +58,10 @@ bool GtkWorkspace::open(const std::string& url) {
         return installer.install(bundle);
     }
     platform::ensureViewSiteFor(url);
+    const auto launch = adoptGObject(g_app_launch_context_new());
+    WebEngineTuning::removeEngineOnlySettings(launch.get());
     GError* rawError = nullptr;
-    const bool opened = g_app_info_launch_default_for_uri(url.c_str(), nullptr, &rawError);
+    const bool opened = g_app_info_launch_default_for_uri(url.c_str(), launch.get(), &rawError);
     GErrorPtr error(rawError);  // the caller does not look at why
     return opened;
 }

@@ -4,6 +4,9 @@
 #include "platform/Log.h"
 #include "platform/gtk/GLRendererProbe.h"
 #include "platform/gtk/GObjectPtr.h"
+#include "platform/linux/ScopedEnvironmentVariable.h"
+
+#include <cstdlib>
 
 namespace platform::gtk::WebEngineTuning {
 namespace {
@@ -44,13 +47,52 @@ void tuneNetworkProcessOnce() {
     (void)done;
 }
 
+// Made once, before anything needs it; logged once, when the first view is set up
+// (a process that restarts itself before then logs nothing).
+const AccelerationChoice& processChoice() {
+    static const AccelerationChoice choice = chooseAcceleration(probeGLRenderer());
+    return choice;
+}
+
 AccelerationPolicy processPolicy() {
-    static const AccelerationPolicy policy = [] {
-        const AccelerationChoice choice = chooseAcceleration(probeGLRenderer());
-        systemLog(choice.logLine);
-        return choice.policy;
+    static const bool logged = [] {
+        systemLog(processChoice().logLine);
+        return true;
     }();
-    return policy;
+    (void)logged;
+    return processChoice().policy;
+}
+
+// The engine reads its script options from the environment when a web process starts.
+// The pages' scripts are small and mostly wait for the next data file: compiling them
+// buys no CPU (measured: the same or less over the first minute) and its code and
+// memory cost the web process some 11 MiB. Someone who set the option keeps theirs.
+constexpr const char* kScriptJITVariable = "JSC_useJIT";
+
+bool& scriptJITSwitchedOffHere() {
+    static bool switchedOff = false;
+    return switchedOff;
+}
+
+void runPageScriptsWithoutJITOnce() {
+    static const bool done = [] {
+        if (std::getenv(kScriptJITVariable) == nullptr) {
+            ::setenv(kScriptJITVariable, "0", 1);
+            scriptJITSwitchedOffHere() = true;
+        }
+        return true;
+    }();
+    (void)done;
+}
+
+// The GL driver library loader (libglvnd) reads its list of drivers once, at the
+// first EGL call; a file that cannot exist (/dev/null is no folder) leaves it none.
+constexpr const char* kEGLDriverListVariable = "__EGL_VENDOR_LIBRARY_FILENAMES";
+constexpr const char* kNoEGLDriver = "/dev/null/no-driver.json";
+
+bool& glKeptOutOfThisProcess() {
+    static bool keptOut = false;
+    return keptOut;
 }
 
 bool& accelerationLeftToEngine() {
@@ -62,8 +104,30 @@ bool& accelerationLeftToEngine() {
 
 void leaveAccelerationToEngine() { accelerationLeftToEngine() = true; }
 
+std::optional<ScopedEnvironmentVariable> keepGLOutOfThisProcess() {
+    if (processChoice().policy != AccelerationPolicy::Never) {
+        return std::nullopt;
+    }
+    glKeptOutOfThisProcess() = true;
+    return std::make_optional<ScopedEnvironmentVariable>("GDK_GL", "disable");
+}
+
+void removeEngineOnlySettings(GAppLaunchContext* context) {
+    if (scriptJITSwitchedOffHere()) {
+        g_app_launch_context_unsetenv(context, kScriptJITVariable);
+    }
+}
+
 WebKitWebContext* newContext(bool ephemeral) {
     tuneNetworkProcessOnce();
+    runPageScriptsWithoutJITOnce();
+    // The engine looks at EGL when its first context is made, and this process would
+    // load the driver for nothing; the web processes, started later, still find it
+    // (they cannot start without an EGL display).
+    std::optional<ScopedEnvironmentVariable> noEGLDriver;
+    if (glKeptOutOfThisProcess()) {
+        noEGLDriver.emplace(kEGLDriverListVariable, kNoEGLDriver);
+    }
     const auto settings = memoryPressureSettings();
     if (ephemeral) {
         auto manager = adoptGObject(webkit_website_data_manager_new_ephemeral());

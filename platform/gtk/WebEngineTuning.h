@@ -1,6 +1,11 @@
 #pragma once
 
+#include "platform/linux/ScopedEnvironmentVariable.h"
+
+#include <gio/gio.h>
 #include <webkit2/webkit2.h>
+
+#include <optional>
 
 namespace platform::gtk {
 
@@ -8,6 +13,19 @@ namespace platform::gtk {
 // all day behind everything else: GL compositing only where a real GPU does it,
 // memory given back under pressure, no old pages kept for going back.
 namespace WebEngineTuning {
+
+// Where pages are drawn without GL, this process has no use for GL either; yet the
+// toolkit loads the GL driver to look for GL visuals when it opens the display, and the
+// engine does when it makes its first context: with Mesa's LLVM some 28 MiB that only
+// sits there. Call before the display is opened; it makes the graphics choice (and
+// logs it) now. Where GL is kept out, the guard it returns holds the toolkit's GL off
+// until it is dropped, once the display is open, and the engine's first context is
+// made with no EGL driver to find.
+[[nodiscard]] std::optional<ScopedEnvironmentVariable> keepGLOutOfThisProcess();
+
+// Takes the settings meant only for the engine's own processes out of what `context`
+// gives another program (a browser started from here is no page of ours).
+void removeEngineOnlySettings(GAppLaunchContext* context);
 
 // A new web context (persistent or ephemeral) with the process's memory limits.
 // The caller owns the returned reference.

@@ -16,12 +16,19 @@ no_gpu_device() { ! compgen -G "/dev/dri/renderD*" >/dev/null && [[ ! -e /dev/nv
 no_gpu_line="⚠️ Graphics: no GPU device, so GL could only be a software rasteriser; web pages are drawn without GL compositing"
 
 "$APP" >"$WORK/app.log" 2>&1 &
-track $!
+app=$!
+track $app
 wait_for 30 grep -q "App did finish launching" "$WORK/app.log" || fail "the application did not start"
 wait_for 40 screen_shows_content || fail "the bubbles page did not draw"
 (( $(graphics_lines "$WORK/app.log") == 1 )) || fail "graphics lines: $(grep -- ' Graphics: ' "$WORK/app.log")"
 if no_gpu_device; then
   log_has_line_ending "$WORK/app.log" "$no_gpu_line" || fail "expected the no-GPU choice: $(grep -- ' Graphics: ' "$WORK/app.log")"
+  # Drawn without GL, the application's own process has no GL driver loaded (it would
+  # only cost memory); the web process has, since it cannot start without one.
+  gl_driver="/dri/[^/]*_dri\.so|libEGL_mesa|libGLX_mesa"
+  if grep -E -q "$gl_driver" "/proc/$app/maps"; then
+    fail "the application's process loaded a GL driver: $(grep -E -o "/[^ ]*($gl_driver)[^ ]*" "/proc/$app/maps" | sort -u | tr '\n' ' ')"
+  fi
 fi
 
 # Two more views through the settings window: each loads a page, nothing is chosen again.
