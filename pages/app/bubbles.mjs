@@ -35,25 +35,14 @@ function bubbleStyle(change) {
     rim: rgb(c, flags.darkened ? 0.70 : 0.95) };
 }
 
-// Each bubble is painted once into its own small canvas; a frame only blits them.
-function sprite(body) {
-  const { dpr } = surface.size;
-  const key = `${body.id}|${body.targetR.toFixed(1)}|${body.change}|${dpr}`;
-  const hit = sprites.get(body.id);
-  if (hit && hit.key === key) return hit;
-  const r = body.targetR;
-  const size = Math.ceil((2 * r + 4) * dpr);
-  const el = document.createElement('canvas');
-  el.width = size; el.height = size;
-  const g = el.getContext('2d');
-  g.scale(dpr, dpr);
-  const cx = r + 2;
+// One bubble, centred on (cx, cy) with radius r, in context g.
+function paintBubble(g, body, cx, cy, r) {
   const style = bubbleStyle(body.change);
-  const grad = g.createRadialGradient(cx - r * 0.25, cx - r * 0.3, r * 0.1, cx, cx, r);
+  const grad = g.createRadialGradient(cx - r * 0.25, cy - r * 0.3, r * 0.1, cx, cy, r);
   grad.addColorStop(0, style.fillIn);
   grad.addColorStop(0.72, rgb(style.c, flags.darkened ? 0.16 : 0.24));
   grad.addColorStop(1, style.fillOut);
-  g.beginPath(); g.arc(cx, cx, r - 0.5, 0, Math.PI * 2);
+  g.beginPath(); g.arc(cx, cy, r - 0.5, 0, Math.PI * 2);
   g.fillStyle = grad; g.fill();
   g.lineWidth = Math.max(1, r * 0.035);
   g.strokeStyle = style.rim; g.stroke();
@@ -66,30 +55,51 @@ function sprite(body) {
     g.font = canvasFont(700, symSize);
     const width = g.measureText(body.symbol).width;
     if (width > r * 1.55) { symSize *= (r * 1.55) / width; g.font = canvasFont(700, symSize); }
-    g.fillText(body.symbol, cx, showPct ? cx - r * 0.14 : cx);
+    g.fillText(body.symbol, cx, showPct ? cy - r * 0.14 : cy);
     if (showPct) {
       g.font = canvasFont(500, Math.max(7, r * 0.24));
       g.fillStyle = rgb(colors.text, 0.82);
-      g.fillText(formatPercent(body.change), cx, cx + r * 0.30);
+      g.fillText(formatPercent(body.change), cx, cy + r * 0.30);
     }
   }
+}
+
+// While bubbles move, each is painted once into its own small canvas and a frame only
+// blits them.
+function sprite(body) {
+  const { dpr } = surface.size;
+  const key = `${body.id}|${body.targetR.toFixed(1)}|${body.change}|${dpr}`;
+  const hit = sprites.get(body.id);
+  if (hit && hit.key === key) return hit;
+  const r = body.targetR;
+  const size = Math.ceil((2 * r + 4) * dpr);
+  const el = document.createElement('canvas');
+  el.width = size; el.height = size;
+  const g = el.getContext('2d');
+  g.scale(dpr, dpr);
+  paintBubble(g, body, r + 2, r + 2, r);
   const entry = { key, el, r };
   sprites.set(body.id, entry);
   return entry;
 }
 
+// At rest the picture is painted straight onto the stage, once, and the sprites are let
+// go: kept, they would hold some 6 MiB all day for a picture that no longer changes.
 function draw() {
-  const { width, height, dpr } = surface.size;
+  const { dpr } = surface.size;
   ctx.setTransform(1, 0, 0, 1, 0, 0);
   ctx.clearRect(0, 0, canvas.width, canvas.height);
   ctx.setTransform(dpr, 0, 0, dpr, 0, 0);
+  const moving = animation !== null;
   for (const b of bodies) {
     if (b.r < 0.5) continue;
+    if (!moving) { paintBubble(ctx, b, b.x, b.y, b.r); continue; }
     const s = sprite(b);
     const scale = b.r / s.r;
     const half = (s.r + 2) * scale;
     ctx.drawImage(s.el, b.x - half, b.y - half, half * 2, half * 2);
   }
+  if (!moving) sprites.clear();
   canvas.dataset.drawnAt = String(Date.now());
   canvas.dataset.bubbles = String(bodies.length);
 }
