@@ -6,8 +6,7 @@
 #     uniform colour; the same measure for both),
 #   - CPU animating: the first 15 s after the first picture (loading, fonts, any motion),
 #   - CPU settled: the next SECONDS,
-#   - CPU hidden: the same length with the wallpaper hidden from its tray menu (the
-#     settings window open),
+#   - CPU hidden: the same length with the wallpaper hidden from its tray menu,
 #   - PSS of the whole process tree (UI, web and network processes; for the application
 #     also the view-site server it is served by), with the settings window closed and open,
 #     and the tree's private dirty memory (settings closed: what it wrote and nobody
@@ -112,9 +111,16 @@ measure_app() {
   closed=$(( $(tree_pss_kib "$app") + $(site_pss_kib) ))
   warn_if_webkit_is_shared "$app" >&2
   dirty=$(( $(tree_private_dirty_kib "$app") + $(site_private_dirty_kib) ))
-  # Launching again brings the running instance's settings window forward. Measured
-  # before the wallpaper is hidden: when it is shown again the engine keeps a second
-  # picture of the page for some ten seconds, which is not what the window costs.
+  hidden=-
+  if bus=$(bus_name_of "$app") && click_entry "$bus" "Hide Wallpaper"; then
+    sleep 3
+    hidden=$(cpu_over "$app" "$MEASURE_SECONDS")
+    click_entry "$bus" "Show Wallpaper" || true
+    # Shown again, the engine keeps a second picture of the page for some ten seconds:
+    # not what the settings window costs.
+    sleep 12
+  fi
+  # Launching again brings the running instance's settings window forward.
   "$APP" >>"$WORK/second.log" 2>&1 || true
   for _ in $(seq 50); do
     xdotool search --onlyvisible --name "^$TAVELO_SETTINGS_WINDOW_TITLE\$" >/dev/null 2>&1 && break
@@ -122,13 +128,6 @@ measure_app() {
   done
   sleep 3
   open=$(( $(tree_pss_kib "$app") + $(site_pss_kib) ))
-  # Hidden with the settings window still open, as from the tray a user would.
-  hidden=-
-  if bus=$(bus_name_of "$app") && click_entry "$bus" "Hide Wallpaper"; then
-    sleep 3
-    hidden=$(cpu_over "$app" "$MEASURE_SECONDS")
-    click_entry "$bus" "Show Wallpaper" || true
-  fi
   end_tree "$app"
   echo "$start $anim $settled $hidden $(mib "$closed") $(mib "$open") $(mib "$dirty")"
 }
