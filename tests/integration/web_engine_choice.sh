@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The web engine's graphics choice: made once per process from what the machine's GL
 # offers, logged once (however many views are loaded, in the application and in the
-# screen-saver host alike), and the pages still draw with it.
+# screen-saver host alike), and the pages still draw with it. What the engine is set
+# up with (no GL for the toolkit, scripts without the JIT) does not reach a browser the
+# settings window's link opens.
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 
@@ -10,6 +12,15 @@ start_site
 use_temporary_home
 mkdir -p "$(dirname "$(settings_file)")"
 echo '{"firstLaunchDone": true, "selectedViewID": "crypto_bubbles"}' >"$(settings_file)"
+
+# The account's web browser: writes down the address and the environment it got.
+mkdir -p "$HOME/.local/share/applications" "$HOME/.config"
+printf '#!/bin/sh\nenv >"%s.part"\necho "$1" >"%s"\nmv "%s.part" "%s"\n' \
+  "$WORK/browser.env" "$WORK/browser.address" "$WORK/browser.env" "$WORK/browser.env" >"$WORK/browser"
+chmod +x "$WORK/browser"
+printf '[Desktop Entry]\nType=Application\nName=Test Browser\nExec=%s %%u\nMimeType=x-scheme-handler/http;\n' \
+  "$WORK/browser" >"$HOME/.local/share/applications/test-browser.desktop"
+printf '[Default Applications]\nx-scheme-handler/http=test-browser.desktop\n' >"$HOME/.config/mimeapps.list"
 
 graphics_lines() { grep -c -- " Graphics: " "$1" || true; }
 no_gpu_device() { ! compgen -G "/dev/dri/renderD*" >/dev/null && [[ ! -e /dev/nvidia0 ]]; }
@@ -42,6 +53,14 @@ for card in "150 380 sp500_heatmap" "400 160 crypto_chart"; do
 done
 xdotool mousemove 5 5
 sleep 3
+
+# The footer's link to the view site, in the browser.
+xdotool mousemove --window "$settings" 220 536 click 1
+wait_for 15 test -s "$WORK/browser.env" || fail "the link did not open the browser"
+grep -q "^http" "$WORK/browser.address" || fail "the browser was given: $(cat "$WORK/browser.address")"
+if grep -E "^(JSC_useJIT|GDK_GL|__EGL_VENDOR_LIBRARY_FILENAMES)=" "$WORK/browser.env"; then
+  fail "the browser inherited the engine's settings"
+fi
 (( $(graphics_lines "$WORK/app.log") == 1 )) || fail "chosen again on a view switch: $(grep -- ' Graphics: ' "$WORK/app.log")"
 import -window root "$WORK/chart.png"
 picture_shows_content "$WORK/chart.png" || fail "the chart did not draw after the switch"
