@@ -133,9 +133,22 @@ void Drovanik_Live_ScreensaverView::keepAlive() {
     if (!webView_ || !webView_->webProcessRunning()) {
         return;
     }
-    webView_->evaluateJavaScript("void 0;", [](const std::optional<platform::WebError>& error) {
-        if (error) {
-            systemLog("⚠️ JS error: " + escapeControlCharacters(error->localizedDescription));
+    webView_->evaluateJavaScript("void 0;", [weak = anchor_.weak()](const std::optional<platform::WebError>& error) {
+        auto* self = weak.lock();
+        if (error && self != nullptr) {
+            self->reportKeepAliveErrorUnlessProcessEnded(error->localizedDescription);
+        }
+    });
+}
+
+// An evaluation under way when the web process dies fails too, and the engine may say
+// so before it says that the process ended: asked a moment later, the view knows, and
+// the end of the process has its own log line.
+void Drovanik_Live_ScreensaverView::reportKeepAliveErrorUnlessProcessEnded(const std::string& description) {
+    services_.mainQueue().asyncAfter(processEndNoticeDelay, [weak = anchor_.weak(), description] {
+        auto* self = weak.lock();
+        if (self != nullptr && self->webView_ && self->webView_->webProcessRunning()) {
+            systemLog("⚠️ JS error: " + escapeControlCharacters(description));
         }
     });
 }

@@ -14,6 +14,8 @@
 class Drovanik_Live_ScreensaverView : public screensaver::ScreenSaverView, private platform::NavigationDelegate {
 public:
     static constexpr double keepAliveInterval = 0.5;
+    // How long after a failed keep-alive the view looks whether the web process ended.
+    static constexpr double processEndNoticeDelay = 0.1;
 
     // What the view needs to know about the module it lives in.
     struct ModuleContext {
@@ -51,6 +53,7 @@ private:
     std::string loadSelectedViewID() const;
     void loadPage(const std::string& viewID);
     void keepAlive();
+    void reportKeepAliveErrorUnlessProcessEnded(const std::string& description);
 
     std::unique_ptr<platform::WebView> webView_;
     std::unique_ptr<platform::ActivityToken> activity_;

@@ -237,11 +237,34 @@ TEST_F(ScreensaverViewTest, EachFailedEvaluationLogsOneLineAndTheTimerGoesOn) {
     webView.finishLoad();
     webView.nextJavaScriptError = platform::WebError{"WebKitJavascriptError", 699, "Unsupported result type", ""};
     clock_.advance(1.0);
-    EXPECT_EQ(record().count("log ⚠️ JS error: Unsupported result type"), 2);
     webView.nextJavaScriptError.reset();
     clock_.advance(1.0);
+    // Each failure is logged a moment after it, once it is clear the process still runs.
+    EXPECT_EQ(record().count("log ⚠️ JS error: Unsupported result type"), 2);
     EXPECT_EQ(record().count("log ⚠️ JS error: "), 2);
     EXPECT_EQ(record().count("webView.evaluateJavaScript"), 4);
+}
+
+// The engine may fail an evaluation that was under way when the web process died before
+// it reports the end of the process: that failure is the crash, already logged as such.
+TEST_F(ScreensaverViewTest, AnEvaluationFailingAsTheWebProcessDiesLogsNoError) {
+    auto view = startedView();
+    auto& webView = lastWebView();
+    webView.finishLoad();
+    webView.nextJavaScriptError = platform::WebError{"WebKitJavascriptError", 699, "Unsupported result type", ""};
+    clock_.advance(0.5);
+    ASSERT_EQ(record().count("webView.evaluateJavaScript"), 1);
+    webView.setWebProcessRunning(false);
+    clock_.advance(2.0);
+    EXPECT_EQ(record().count("log ⚠️ JS error: "), 0);
+
+    // Gone before the error was reported: nothing to log either.
+    webView.setWebProcessRunning(true);
+    webView.finishLoad();
+    clock_.advance(0.5);
+    view.reset();
+    clock_.advance(1.0);
+    EXPECT_EQ(record().count("log ⚠️ JS error: "), 0);
 }
 
 TEST_F(ScreensaverViewTest, KeepAlivePausesWhileTheWebProcessIsDownAndResumesAfterTheReload) {
