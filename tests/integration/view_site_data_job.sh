@@ -71,14 +71,20 @@ print("%d reads, %d versions, all whole" % (reads, len(versions)))
 PY
 
 keep_last_good() {  # MODE LINE: the answer is refused with that line and nothing changes
+  echo "$1" >"$WORK/mode"
+  # A run that asked before the change may still be writing good data; once one run
+  # has been refused whole, what is served must stay as it is.
+  refused_run "$@"
   served sp500.json >"$WORK/before.json"
   served indices.json >"$WORK/before-indices.json"
-  echo "$1" >"$WORK/mode"
-  wait_for_more "S&P 500 kept its last data: $2" 20 || fail "$1: no line 'S&P 500 kept its last data: $2': $(tail -5 "$WORK/site.log")"
-  wait_for_more "indices kept their last data" 20 || fail "$1: the indices were not kept"
+  refused_run "$@"
   served sp500.json | cmp -s - "$WORK/before.json" || fail "$1: the heat map data changed"
   served indices.json | cmp -s - "$WORK/before-indices.json" || fail "$1: the indices changed"
   cmp -s "$data/sp500.json" "$WORK/before.json" || fail "$1: the data file changed"
+}
+refused_run() {  # MODE LINE: one more run refused with that line, both sources
+  wait_for_more "S&P 500 kept its last data: $2" 20 || fail "$1: no line 'S&P 500 kept its last data: $2': $(tail -5 "$WORK/site.log")"
+  wait_for_more "indices kept their last data" 20 || fail "$1: the indices were not kept"
 }
 note "malformed answers"
 keep_last_good malformed "malformed answer"

@@ -292,6 +292,26 @@ stable_icon_layer() {
 picture_difference() { compare -metric RMSE "$1" "$2" null: 2>&1 | grep -oE '\(([0-9.e-]+)\)' | tr -d '()'; }
 pictures_alike() { awk -v d="$(picture_difference "$1" "$2")" 'BEGIN { exit !(d < 0.02) }'; }
 
+# settled_screen_shot NAME: a screenshot once the screen has stopped changing (two
+# shots half a second apart alike) and is not one flat colour. An icon program on a cold
+# machine maps its desktop before it paints it, and a compositing manager may show a
+# new window a moment late; what the user sees is the screen after that.
+settled_screen_shot() {
+  local deadline=$((SECONDS + 15))
+  import -window root "$WORK/$1.png"
+  while ((SECONDS < deadline)); do
+    sleep 0.5
+    import -window root "$WORK/$1-next.png"
+    if pictures_alike "$WORK/$1.png" "$WORK/$1-next.png" &&
+      awk -v v="$(picture_variation "$WORK/$1-next.png")" 'BEGIN { exit !(v > 0.002) }'; then
+      break
+    fi
+    mv "$WORK/$1-next.png" "$WORK/$1.png"
+  done
+  rm -f "$WORK/$1-next.png"
+  cp "$WORK/$1.png" "$BUILD_DIR/$1.png"
+}
+
 # check_icon_layer CLASS START_COMMAND...: the icon program paints an opaque desktop.
 # In either start order the wallpaper lies beneath it, the screen shows the icons
 # exactly as without the wallpaper, a right click opens the icon program's menu
@@ -303,14 +323,13 @@ check_icon_layer() {
   icons=$!
   track $icons
   wait_for 30 stable_icon_layer "$class" || fail "$class drew no lasting desktop: $(tail -5 "$WORK/icons.log")"
-  sleep 1
-  screen_shot "icons-of-$class-alone"
+  settled_screen_shot "icons-of-$class-alone"
 
   start_wallpaper_beside_icons
   layer=$(settled 5 icon_layer_window "$class") || fail "$class's desktop went away when the wallpaper started"
   expect_below "$wallpaper" "$layer" "$class's desktop (icons started first)"
-  sleep 2
-  screen_shot "icons-of-$class-with-wallpaper"
+  sleep 1
+  settled_screen_shot "icons-of-$class-with-wallpaper"
   pictures_alike "$WORK/icons-of-$class-alone.png" "$WORK/icons-of-$class-with-wallpaper.png" ||
     fail "the screen changed under $class's icons (difference $(picture_difference "$WORK/icons-of-$class-alone.png" "$WORK/icons-of-$class-with-wallpaper.png"))"
   wait_for 5 grep -q "The desktop icons of $class paint an opaque desktop" "$WORK/app.log" ||
@@ -333,7 +352,7 @@ check_icon_layer() {
   sleep 1
   layer=$(settled 5 icon_layer_window "$class") || fail "$class's desktop went away"
   expect_below "$wallpaper" "$layer" "$class's desktop (icons started after the wallpaper)"
-  screen_shot "icons-of-$class-started-later"
+  settled_screen_shot "icons-of-$class-started-later"
   pictures_alike "$WORK/icons-of-$class-alone.png" "$WORK/icons-of-$class-started-later.png" ||
     fail "icons started after the wallpaper do not show as they should"
   note "$class started after the wallpaper: its icons show above it"
