@@ -5,7 +5,7 @@ import { bubbleRadii, placeBodies, step, resolveOverlaps, settle } from '../lib/
 import { Poller } from '../lib/retry.mjs';
 import { latestKnown } from '../lib/latest.mjs';
 import { theme, changeColor, rgb } from '../lib/palette.mjs';
-import { pageFlags, cache, fetchText, statusNote, sharpCanvas, whenFontsReady, canvasFont } from './common.mjs';
+import { pageFlags, cache, fetchText, statusNote, sharpCanvas, whenFontsReady, canvasFont, pollWhileVisible } from './common.mjs';
 
 const CACHE_KEY = 'tavelo.coins.v1';
 const FRAME_MS = 1000 / 30;      // motion is slow: 30 fps is plenty and halves the cost
@@ -209,4 +209,5 @@ const poller = new Poller({
   },
 });
 poller.start(1500);
+pollWhileVisible(poller);
 window.addEventListener('online', () => poller.poke());

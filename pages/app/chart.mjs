@@ -7,7 +7,7 @@ import { niceTicks, timeTicks, formatTimeTick, linear } from '../lib/scale.mjs';
 import { Poller, backoffDelay } from '../lib/retry.mjs';
 import { theme, rgb } from '../lib/palette.mjs';
 import { latestKnown, KEEP_EVERY_MS } from '../lib/latest.mjs';
-import { pageFlags, cache, fetchText, statusNote, sharpCanvas, whenFontsReady, canvasFont } from './common.mjs';
+import { pageFlags, cache, fetchText, statusNote, sharpCanvas, whenFontsReady, canvasFont, whileVisible } from './common.mjs';
 
 const SYMBOL = 'BTCUSDT';
 const INTERVAL = '15m';
@@ -166,7 +166,7 @@ let socketFailures = 0;
 let socketTimer = null;
 
 function openSocket() {
-  if (socket || typeof WebSocket !== 'function') return;
+  if (socket || document.hidden || typeof WebSocket !== 'function') return;
   socketTimer = null;
   let ws;
   try { ws = new WebSocket(klineStreamUrl(SYMBOL, INTERVAL)); } catch (e) { return scheduleSocket(); }
@@ -185,7 +185,7 @@ function openSocket() {
 }
 
 function scheduleSocket() {
-  if (socketTimer !== null) return;
+  if (socketTimer !== null || document.hidden) return;
   socketTimer = setTimeout(openSocket, backoffDelay(socketFailures++, { baseMs: 5e3, maxMs: 5 * 60e3 }));
 }
 
@@ -206,6 +206,18 @@ const history = new Poller({
   },
 });
 history.start(800);
+// Hidden, the chart neither streams nor asks: the stream is closed (it would keep the
+// page parsing ticks nobody sees). Shown again, the history is asked for at once (within
+// the rate limit) to fill the gap, and its answer opens the stream again.
+whileVisible({
+  onHidden: () => {
+    history.pause();
+    clearTimeout(socketTimer);
+    socketTimer = null;
+    if (socket) { socket.onclose = null; socket.close(); socket = null; }
+  },
+  onShown: () => { history.resume(); history.poke(); },
+});
 window.addEventListener('online', () => {
   history.poke();
   if (!socket) { socketFailures = 0; clearTimeout(socketTimer); socketTimer = null; openSocket(); }

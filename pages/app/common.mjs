@@ -38,6 +38,18 @@ export async function fetchText(url, timeoutMs = 15e3) {
   }
 }
 
+// A hidden page (the wallpaper hidden from its menu, a screen saver that stopped) asks
+// no source for data: nobody would see it. `onHidden`/`onShown` pause and resume what
+// else the page keeps running.
+export function whileVisible({ onHidden, onShown }) {
+  document.addEventListener('visibilitychange', () => (document.hidden ? onHidden() : onShown()));
+  if (document.hidden) onHidden();
+}
+
+export function pollWhileVisible(poller) {
+  whileVisible({ onHidden: () => poller.pause(), onShown: () => poller.resume() });
+}
+
 // The note that says data is not live. Only its text changes, once a minute at most.
 export function statusNote(element, staleAfterMs = 10 * 60e3) {
   let state = { kind: 'sample', updatedAt: NaN };
@@ -124,5 +136,6 @@ export function followDataFile({ snapshot, path, parse, note, current, show, dra
     },
   });
   if (location.protocol !== 'file:') poller.start(2000);
+  pollWhileVisible(poller);
   window.addEventListener('online', () => poller.poke());
 }

@@ -34,7 +34,9 @@ export class Poller {
     this.lastAttempt = -Infinity;
     this.timer = null;
     this.running = false;
+    this.paused = false;
     this.inFlight = false;
+    this.dueAt = Infinity;
   }
 
   start(delayMs = 0) {
@@ -44,14 +46,27 @@ export class Poller {
 
   stop() {
     this.running = false;
-    if (this.timer !== null) this.timers.clearTimeout(this.timer);
-    this.timer = null;
+    this.clearTimer();
+  }
+
+  // While nobody can see the page (a hidden wallpaper) it asks nothing. The next
+  // attempt keeps its due time: shown again, the poller asks at once if that time has
+  // passed, and otherwise when it comes, as if it had never been paused.
+  pause() {
+    this.paused = true;
+    this.clearTimer();
+  }
+
+  resume() {
+    if (!this.paused) return;
+    this.paused = false;
+    if (this.running && !this.inFlight) this.setTimer(Math.max(0, this.dueAt - this.now()));
   }
 
   // "Try again now" (the online event): honoured at once unless that would break the
   // source's rate limit, in which case it runs as soon as the limit allows.
   poke() {
-    if (!this.running || this.inFlight) return;
+    if (!this.running || this.paused || this.inFlight) return;
     const wait = Math.max(0, this.lastAttempt + this.minIntervalMs - this.now());
     this.failures = 0;
     this.schedule(wait);
@@ -59,13 +74,22 @@ export class Poller {
 
   schedule(delayMs) {
     if (!this.running) return;
-    if (this.timer !== null) this.timers.clearTimeout(this.timer);
-    this.nextDelay = delayMs;
+    this.dueAt = this.now() + delayMs;
+    if (!this.paused) this.setTimer(delayMs);
+  }
+
+  setTimer(delayMs) {
+    this.clearTimer();
     this.timer = this.timers.setTimeout(() => { this.timer = null; this.run(); }, delayMs);
   }
 
+  clearTimer() {
+    if (this.timer !== null) this.timers.clearTimeout(this.timer);
+    this.timer = null;
+  }
+
   async run() {
-    if (!this.running || this.inFlight) return;
+    if (!this.running || this.paused || this.inFlight) return;
     this.inFlight = true;
     this.lastAttempt = this.now();
     let result;

@@ -90,3 +90,31 @@ test('poller: the online event retries at once, but not faster than the rate lim
   poller.poke();
   assert.equal(clock.pendingCount, 0, 'a stopped poller ignores pokes');
 });
+
+test('poller: paused, it asks nothing; resumed, it keeps the due time it had', async () => {
+  const clock = fakeClock();
+  const calls = [];
+  let finish = null;
+  const poller = new Poller({ intervalMs: 60e3, minIntervalMs: 30e3, timers: clock.timers, now: clock.now,
+    task: () => { calls.push(clock.now()); return new Promise((resolve) => { finish = resolve; }); } });
+  poller.start(0);
+  await clock.advance(0);
+  poller.pause();
+  finish({ ok: true });
+  await new Promise((r) => setImmediate(r));
+  assert.equal(clock.pendingCount, 0, 'an answer that arrives while paused schedules nothing');
+  poller.poke();
+  await clock.advance(10e3);
+  poller.resume();
+  assert.equal(clock.nextDelay(), 50e3, 'shown before the next attempt was due: it waits for that time');
+  poller.pause();
+  await clock.advance(600e3);
+  assert.deepEqual(calls, [0], 'nothing is asked while paused, pokes included');
+  poller.resume();
+  assert.equal(clock.nextDelay(), 0, 'shown after the due time: it asks at once');
+  await clock.advance(0);
+  assert.deepEqual(calls, [0, 610e3]);
+  poller.stop();
+  poller.resume();
+  assert.equal(clock.pendingCount, 0, 'a stopped poller stays stopped');
+});
