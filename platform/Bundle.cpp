@@ -21,6 +21,8 @@ Bundle::Bundle(fs::path bundlePath) : bundlePath_(std::move(bundlePath)) {}
 
 fs::path Bundle::resourcesPath() const { return bundlePath_ / "Contents" / "Resources"; }
 
+fs::path Bundle::codePath() const { return bundlePath_ / "Contents" / "Linux"; }
+
 fs::path Bundle::infoPath() const { return bundlePath_ / "Contents" / "Info.json"; }
 
 std::optional<std::string> Bundle::urlForResource(std::string_view name, std::string_view extension) const {

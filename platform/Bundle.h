@@ -15,6 +15,8 @@ public:
 
     const std::filesystem::path& bundlePath() const { return bundlePath_; }
     std::filesystem::path resourcesPath() const;
+    // Where the bundle's loadable code sits (Contents/Linux).
+    std::filesystem::path codePath() const;
     std::filesystem::path infoPath() const;
 
     // The file URL of a resource at the top level of the resources folder, or

@@ -49,6 +49,12 @@ struct GFree {
 // Owns a string GLib allocated.
 using GCharsPtr = std::unique_ptr<gchar, GFree>;
 
+struct GStrvFree {
+    void operator()(GStrv strings) const { g_strfreev(strings); }
+};
+// Owns a null-terminated array of strings GLib allocated (an environment, say).
+using GStrvPtr = std::unique_ptr<gchar*, GStrvFree>;
+
 struct CairoSurfaceDestroy {
     void operator()(cairo_surface_t* surface) const {
         if (surface != nullptr) {

@@ -156,6 +156,7 @@ int applicationMain(int argc, char** argv, const DelegateFactory& makeDelegate) 
         return 1;
     }
 
+    gtk::WebEngineTuning::drawWebProcessesWithoutGLDriver(bundle->codePath() / TAVELO_EGL_VENDOR_FILE);
     gtk::GtkPlatform platform(*bundle);
     auto delegate = makeDelegate(platform);
 

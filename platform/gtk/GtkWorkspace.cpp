@@ -27,8 +27,10 @@ bool openScreenSaverSettings() {
             continue;
         }
         gchar* argv[] = {path.get(), nullptr};
+        const auto environment = WebEngineTuning::environmentForOtherPrograms();
         // Without a child watch GLib lets the tool go on by itself once it is started.
-        if (g_spawn_async(nullptr, argv, nullptr, G_SPAWN_STDOUT_TO_DEV_NULL, nullptr, nullptr, nullptr, nullptr)) {
+        if (g_spawn_async(nullptr, argv, environment.get(), G_SPAWN_STDOUT_TO_DEV_NULL, nullptr, nullptr, nullptr,
+                          nullptr)) {
             return true;
         }
     }

@@ -7,6 +7,9 @@
 #include "platform/linux/ScopedEnvironmentVariable.h"
 
 #include <cstdlib>
+#include <string>
+#include <system_error>
+#include <vector>
 
 namespace platform::gtk::WebEngineTuning {
 namespace {
@@ -63,23 +66,29 @@ AccelerationPolicy processPolicy() {
     return processChoice().policy;
 }
 
+// Settings this process passes to the engine's processes through the environment, and
+// that another program started from here must not get. One the user set is theirs,
+// left as it is and passed on.
+std::vector<const char*>& variablesSetForEngine() {
+    static std::vector<const char*> names;
+    return names;
+}
+
+void setForEngineUnlessSet(const char* name, const std::string& value) {
+    if (std::getenv(name) != nullptr) {
+        return;
+    }
+    ::setenv(name, value.c_str(), 1);
+    variablesSetForEngine().push_back(name);
+}
+
 // The engine reads its script options from the environment when a web process starts.
 // The pages' scripts are small and mostly wait for the next data file: compiling them
 // buys no CPU (measured: the same or less over the first minute) and its code and
-// memory cost the web process some 11 MiB. Someone who set the option keeps theirs.
-constexpr const char* kScriptJITVariable = "JSC_useJIT";
-
-bool& scriptJITSwitchedOffHere() {
-    static bool switchedOff = false;
-    return switchedOff;
-}
-
+// memory cost the web process some 11 MiB.
 void runPageScriptsWithoutJITOnce() {
     static const bool done = [] {
-        if (std::getenv(kScriptJITVariable) == nullptr) {
-            ::setenv(kScriptJITVariable, "0", 1);
-            scriptJITSwitchedOffHere() = true;
-        }
+        setForEngineUnlessSet("JSC_useJIT", "0");
         return true;
     }();
     (void)done;
@@ -93,6 +102,11 @@ constexpr const char* kNoEGLDriver = "/dev/null/no-driver.json";
 bool& glKeptOutOfThisProcess() {
     static bool keptOut = false;
     return keptOut;
+}
+
+bool& webProcessesHaveNoGL() {
+    static bool noGL = false;
+    return noGL;
 }
 
 bool& accelerationLeftToEngine() {
@@ -112,18 +126,43 @@ std::optional<ScopedEnvironmentVariable> keepGLOutOfThisProcess() {
     return std::make_optional<ScopedEnvironmentVariable>("GDK_GL", "disable");
 }
 
-void removeEngineOnlySettings(GAppLaunchContext* context) {
-    if (scriptJITSwitchedOffHere()) {
-        g_app_launch_context_unsetenv(context, kScriptJITVariable);
+void drawWebProcessesWithoutGLDriver(const std::filesystem::path& vendorFile) {
+    if (processChoice().policy != AccelerationPolicy::Never || accelerationLeftToEngine()) {
+        return;
     }
+    // Someone who named their EGL drivers keeps them; a bundle without the driver still
+    // runs, its web processes load the system's.
+    std::error_code error;
+    if (std::getenv(kEGLDriverListVariable) != nullptr || !std::filesystem::is_regular_file(vendorFile, error)) {
+        return;
+    }
+    setForEngineUnlessSet(kEGLDriverListVariable, vendorFile.string());
+    webProcessesHaveNoGL() = true;
+    // The toolkit in a web process opens the display too, and would load the GL
+    // driver to look for GL visuals.
+    setForEngineUnlessSet("GDK_GL", "disable");
+}
+
+void removeEngineOnlySettings(GAppLaunchContext* context) {
+    for (const char* name : variablesSetForEngine()) {
+        g_app_launch_context_unsetenv(context, name);
+    }
+}
+
+GStrvPtr environmentForOtherPrograms() {
+    GStrv environment = g_get_environ();
+    for (const char* name : variablesSetForEngine()) {
+        environment = g_environ_unsetenv(environment, name);
+    }
+    return GStrvPtr(environment);
 }
 
 WebKitWebContext* newContext(bool ephemeral) {
     tuneNetworkProcessOnce();
     runPageScriptsWithoutJITOnce();
     // The engine looks at EGL when its first context is made, and this process would
-    // load the driver for nothing; the web processes, started later, still find it
-    // (they cannot start without an EGL display).
+    // load the driver for nothing; the web processes, started later, find the driver
+    // meant for them (they cannot start without an EGL display).
     std::optional<ScopedEnvironmentVariable> noEGLDriver;
     if (glKeptOutOfThisProcess()) {
         noEGLDriver.emplace(kEGLDriverListVariable, kNoEGLDriver);
@@ -143,6 +182,11 @@ void applyTo(WebKitSettings* settings) {
         const bool never = processPolicy() == AccelerationPolicy::Never;
         webkit_settings_set_hardware_acceleration_policy(
             settings, never ? WEBKIT_HARDWARE_ACCELERATION_POLICY_NEVER : WEBKIT_HARDWARE_ACCELERATION_POLICY_ALWAYS);
+    }
+    // With no GL in the web process a page's WebGL could only fail; it is told at once
+    // that there is none.
+    if (webProcessesHaveNoGL()) {
+        webkit_settings_set_enable_webgl(settings, FALSE);
     }
     // Switching views must not leave the previous page alive for a "back" that never comes.
     webkit_settings_set_enable_page_cache(settings, FALSE);

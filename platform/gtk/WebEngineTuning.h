@@ -1,10 +1,12 @@
 #pragma once
 
+#include "platform/gtk/GObjectPtr.h"
 #include "platform/linux/ScopedEnvironmentVariable.h"
 
 #include <gio/gio.h>
 #include <webkit2/webkit2.h>
 
+#include <filesystem>
 #include <optional>
 
 namespace platform::gtk {
@@ -23,9 +25,20 @@ namespace WebEngineTuning {
 // made with no EGL driver to find.
 [[nodiscard]] std::optional<ScopedEnvironmentVariable> keepGLOutOfThisProcess();
 
+// Where pages are drawn without GL, the engine's web processes need an EGL display and
+// nothing more, yet Mesa's driver loads its rasteriser and LLVM to give one (some
+// 30 MiB in every web process). They get the driver that `vendorFile` names instead, one
+// that offers a display and no GL (and their toolkit leaves GL alone, as this process's
+// does). Call once the graphics choice is made; nothing changes where GL is kept, where
+// the user named EGL drivers, or where the file is missing.
+void drawWebProcessesWithoutGLDriver(const std::filesystem::path& vendorFile);
+
 // Takes the settings meant only for the engine's own processes out of what `context`
 // gives another program (a browser started from here is no page of ours).
 void removeEngineOnlySettings(GAppLaunchContext* context);
+
+// This process's environment without those settings, for a program started from here.
+GStrvPtr environmentForOtherPrograms();
 
 // A new web context (persistent or ephemeral) with the process's memory limits.
 // The caller owns the returned reference.

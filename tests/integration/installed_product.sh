@@ -105,6 +105,11 @@ for view in "${views[@]}"; do
   wait_for 30 wallpaper_window || fail "$view: no wallpaper window: $(cat "$WORK/$view.log")"
   wait_for 40 screen_shows_content || fail "$view: the wallpaper stays empty: $(cat "$WORK/$view.log")"
   sleep 3
+  if no_gpu_device; then
+    web=$(pgrep -P "$app" -f WebKitWebProcess | head -1)
+    grep -qF "$libdir/$TAVELO_APP_BUNDLE_NAME/Contents/Linux/libEGL_display_only.so" "/proc/$web/maps" ||
+      fail "$view: the web process did not load the installed bundle's EGL driver"
+  fi
   import -window root "$ARTIFACTS/view-$view.png"
   status=$(curl -s -o /dev/null -w '%{http_code}' "$SITE_ORIGIN/")
   [[ "$status" == 200 ]] || fail "$view: the site root answered $status while the application runs"

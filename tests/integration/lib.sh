@@ -265,3 +265,7 @@ as_account() {
     env -i PATH=/usr/bin:/bin HOME="$home" XDG_RUNTIME_DIR="$runtime" NO_AT_BRIDGE=1 \
     TAVELO_TEST_VIEW_SITE_ORIGIN="$TAVELO_TEST_VIEW_SITE_ORIGIN" "$@"
 }
+
+# A machine whose GL could only be a software rasteriser: the application then draws
+# without GL, and its web processes load the bundle's display-only EGL driver.
+no_gpu_device() { ! compgen -G "/dev/dri/renderD*" >/dev/null && [[ ! -e /dev/nvidia0 ]]; }

@@ -2,8 +2,8 @@
 # The web engine's graphics choice: made once per process from what the machine's GL
 # offers, logged once (however many views are loaded, in the application and in the
 # screen-saver host alike), and the pages still draw with it. What the engine is set
-# up with (no GL for the toolkit, scripts without the JIT) does not reach a browser the
-# settings window's link opens.
+# up with (no GL driver, scripts without the JIT) does not reach a browser the settings
+# window's link opens.
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 
@@ -23,7 +23,6 @@ printf '[Desktop Entry]\nType=Application\nName=Test Browser\nExec=%s %%u\nMimeT
 printf '[Default Applications]\nx-scheme-handler/http=test-browser.desktop\n' >"$HOME/.config/mimeapps.list"
 
 graphics_lines() { grep -c -- " Graphics: " "$1" || true; }
-no_gpu_device() { ! compgen -G "/dev/dri/renderD*" >/dev/null && [[ ! -e /dev/nvidia0 ]]; }
 no_gpu_line="⚠️ Graphics: no GPU device, so GL could only be a software rasteriser; web pages are drawn without GL compositing"
 
 "$APP" >"$WORK/app.log" 2>&1 &
@@ -34,12 +33,18 @@ wait_for 40 screen_shows_content || fail "the bubbles page did not draw"
 (( $(graphics_lines "$WORK/app.log") == 1 )) || fail "graphics lines: $(grep -- ' Graphics: ' "$WORK/app.log")"
 if no_gpu_device; then
   log_has_line_ending "$WORK/app.log" "$no_gpu_line" || fail "expected the no-GPU choice: $(grep -- ' Graphics: ' "$WORK/app.log")"
-  # Drawn without GL, the application's own process has no GL driver loaded (it would
-  # only cost memory); the web process has, since it cannot start without one.
-  gl_driver="/dri/[^/]*_dri\.so|libEGL_mesa|libGLX_mesa"
-  if grep -E -q "$gl_driver" "/proc/$app/maps"; then
-    fail "the application's process loaded a GL driver: $(grep -E -o "/[^ ]*($gl_driver)[^ ]*" "/proc/$app/maps" | sort -u | tr '\n' ' ')"
-  fi
+  # Drawn without GL, no process of the application has a GL driver loaded (it would
+  # only cost memory): the web process, which needs an EGL display, has the bundle's
+  # driver that offers one and no GL.
+  gl_driver="/dri/[^/]*_dri\.so|libEGL_mesa|libGLX_mesa|libLLVM"
+  web=$(pgrep -P "$app" -f WebKitWebProcess | head -1)
+  [[ -n "$web" ]] || fail "no web process"
+  for pid in "$app" "$web"; do
+    if grep -E -q "$gl_driver" "/proc/$pid/maps"; then
+      fail "$(tr '\0' ' ' <"/proc/$pid/cmdline" | cut -c1-60) loaded a GL driver: $(grep -E -o "/[^ ]*($gl_driver)[^ ]*" "/proc/$pid/maps" | sort -u | tr '\n' ' ')"
+    fi
+  done
+  grep -q "/libEGL_display_only\.so" "/proc/$web/maps" || fail "the web process did not load the bundle's EGL driver"
 fi
 
 # Two more views through the settings window: each loads a page, nothing is chosen again.
