@@ -184,6 +184,11 @@ function openSocket() {
   ws.onerror = () => {};
 }
 
+function cancelSocketRetry() {
+  clearTimeout(socketTimer);
+  socketTimer = null;
+}
+
 function scheduleSocket() {
   if (socketTimer !== null || document.hidden) return;
   socketTimer = setTimeout(openSocket, backoffDelay(socketFailures++, { baseMs: 5e3, maxMs: 5 * 60e3 }));
@@ -212,13 +217,13 @@ history.start(800);
 whileVisible({
   onHidden: () => {
     history.pause();
-    clearTimeout(socketTimer);
-    socketTimer = null;
+    cancelSocketRetry();
     if (socket) { socket.onclose = null; socket.close(); socket = null; }
   },
+  // Resumed, the poller would wait for its due time; the poke asks at once instead.
   onShown: () => { history.resume(); history.poke(); },
 });
 window.addEventListener('online', () => {
   history.poke();
-  if (!socket) { socketFailures = 0; clearTimeout(socketTimer); socketTimer = null; openSocket(); }
+  if (!socket) { socketFailures = 0; cancelSocketRetry(); openSocket(); }
 });

@@ -160,8 +160,11 @@ screen_pixel() {
 
 screen_shot() {
   import -window root "$WORK/$1.png"
-  cp "$WORK/$1.png" "$BUILD_DIR/$1.png"
+  keep_screen_shot "$1"
 }
+
+# keep_screen_shot NAME: a copy of $WORK/NAME.png in the build folder, to look at after the test.
+keep_screen_shot() { cp "$WORK/$1.png" "$BUILD_DIR/$1.png"; }
 
 # A mapped window smaller than the screen that holds the point X Y: a menu a click
 # there opened (menus open at, or centred on, the pointer).
@@ -309,7 +312,7 @@ settled_screen_shot() {
     mv "$WORK/$1-next.png" "$WORK/$1.png"
   done
   rm -f "$WORK/$1-next.png"
-  cp "$WORK/$1.png" "$BUILD_DIR/$1.png"
+  keep_screen_shot "$1"
 }
 
 # check_icon_layer CLASS START_COMMAND...: the icon program paints an opaque desktop.
