@@ -1,15 +1,19 @@
 # Judges a soak's samples ("minute view pss_mib dirty_mib fds threads", one a line; other
-# lines are skipped), from the reference minute `ref` on. The views differ in size (a heat
-# map is not a bubble chart), so each view is compared with itself: its level is its last
-# sample, settled, before the first switch away from it after the reference minute, and
+# lines are skipped) on the visits to a view that begin after the reference minute `ref`
+# (a visit under way then, begun in the warm-up, is not one: the engine, for one, starts
+# its system-memory monitor, 7 descriptors held for good, only with its second web
+# process). The views differ in size (a heat map is not a bubble chart), so each view is
+# compared with itself: its level is the last sample, settled, of its first visit, and
 #   - every later sample of that view must hold PSS within 5 % of that level;
 #   - the fewest descriptors and threads of its last visit must be no more than of its
 #     first (the fewest, so a worker thread of the moment does not count).
 # Private dirty memory is printed beside PSS: PSS also moves when other programs on the
 # machine load or drop the same libraries, which is no growth of ours.
 #   awk -v ref=MINUTES -f bench/soak-judge.awk SAMPLES
+$1 ~ /^[0-9.]+$/ && NF == 6 && $1 < ref { underway = $2 }
 $1 ~ /^[0-9.]+$/ && NF == 6 && $1 >= ref {
   v = $2
+  if (!begun) { if (v == underway) next; begun = 1 }
   if (v != current) { visit[v]++; current = v; if (!(v in order)) order[v] = ++views }
   if (visit[v] == 1) { level[v] = $3; plevel[v] = $4; firstfd[v] = min(firstfd[v], $5); firstth[v] = min(firstth[v], $6) }
   else {

@@ -2,10 +2,10 @@
 # A long run of the wallpaper application with a view switch (a click on a card of the
 # settings window, as a user makes it) every SWITCH minutes. Every sample prints the
 # whole tree's PSS (UI, web and network processes and the view-site server), its private
-# dirty memory, open file descriptors and threads; the end says, view by view from the first
-# 10 minutes on (the first quarter of a run shorter than 40 minutes), whether PSS stayed
-# within 5 % of the view's level and whether descriptors and threads grew
-# (bench/soak-judge.awk).
+# dirty memory, open file descriptors and threads; the end says, view by view over the
+# visits that begin after the first 10 minutes (the first quarter of a run shorter than
+# 40 minutes), whether PSS stayed within 5 % of the view's level and whether descriptors
+# and threads grew (bench/soak-judge.awk).
 # Exit status 0 when all three hold, 1 when not.
 #
 #   bench/soak.sh [BUILD_DIR] [MINUTES] [SWITCH_MINUTES] [SAMPLE_SECONDS]
@@ -86,5 +86,5 @@ while :; do
 done
 
 warn_if_webkit_is_shared "$app"
-# Each view judged against itself from the reference minute on (bench/soak-judge.awk).
+# Each view judged against itself, on its visits after the reference minute (bench/soak-judge.awk).
 awk -v ref="$reference_minute" -f "$SOURCE_DIR/bench/soak-judge.awk" "$WORK/samples"
