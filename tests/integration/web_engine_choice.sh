@@ -3,7 +3,7 @@
 # offers, logged once (however many views are loaded, in the application and in the
 # screen-saver host alike), and the pages still draw with it. What the engine is set
 # up with (no GL driver, scripts without the JIT) does not reach a browser the settings
-# window's link opens.
+# window's link opens, nor XScreenSaver's settings opened from the tray menu.
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 
@@ -13,11 +13,20 @@ use_temporary_home
 mkdir -p "$(dirname "$(settings_file)")"
 echo '{"firstLaunchDone": true, "selectedViewID": "crypto_bubbles"}' >"$(settings_file)"
 
-# The account's web browser: writes down the address and the environment it got.
-mkdir -p "$HOME/.local/share/applications" "$HOME/.config"
-printf '#!/bin/sh\nenv >"%s.part"\necho "$1" >"%s"\nmv "%s.part" "%s"\n' \
-  "$WORK/browser.env" "$WORK/browser.address" "$WORK/browser.env" "$WORK/browser.env" >"$WORK/browser"
-chmod +x "$WORK/browser"
+# A program that writes down its first argument and the environment it got, in
+# $WORK/NAME.address and $WORK/NAME.env.
+recording_program() {
+  printf '#!/bin/sh\nenv >"%s.part"\necho "$1" >"%s"\nmv "%s.part" "%s"\n' \
+    "$WORK/$1.env" "$WORK/$1.address" "$WORK/$1.env" "$WORK/$1.env" >"$2"
+  chmod +x "$2"
+}
+engine_settings_in() { grep -E "^(JSC_useJIT|GDK_GL|__EGL_VENDOR_LIBRARY_FILENAMES)=" "$WORK/$1.env"; }
+
+# The account's web browser, and XScreenSaver's settings tool.
+mkdir -p "$HOME/.local/share/applications" "$HOME/.config" "$WORK/tools"
+recording_program browser "$WORK/browser"
+recording_program screensaver-settings "$WORK/tools/xscreensaver-settings"
+export PATH="$WORK/tools:$PATH"
 printf '[Desktop Entry]\nType=Application\nName=Test Browser\nExec=%s %%u\nMimeType=x-scheme-handler/http;\n' \
   "$WORK/browser" >"$HOME/.local/share/applications/test-browser.desktop"
 printf '[Default Applications]\nx-scheme-handler/http=test-browser.desktop\n' >"$HOME/.config/mimeapps.list"
@@ -63,8 +72,14 @@ sleep 3
 xdotool mousemove --window "$settings" 220 536 click 1
 wait_for 15 test -s "$WORK/browser.env" || fail "the link did not open the browser"
 grep -q "^http" "$WORK/browser.address" || fail "the browser was given: $(cat "$WORK/browser.address")"
-if grep -E "^(JSC_useJIT|GDK_GL|__EGL_VENDOR_LIBRARY_FILENAMES)=" "$WORK/browser.env"; then
+if engine_settings_in browser; then
   fail "the browser inherited the engine's settings"
+fi
+source "$(dirname "$0")/tray_lib.sh"
+click_entry "$(bus_name_of $app)" "Open Screen Saver Preferences" || fail "no entry Open Screen Saver Preferences"
+wait_for 15 test -s "$WORK/screensaver-settings.env" || fail "the entry did not start XScreenSaver's settings"
+if engine_settings_in screensaver-settings; then
+  fail "XScreenSaver's settings inherited the engine's settings"
 fi
 (( $(graphics_lines "$WORK/app.log") == 1 )) || fail "chosen again on a view switch: $(grep -- ' Graphics: ' "$WORK/app.log")"
 import -window root "$WORK/chart.png"
