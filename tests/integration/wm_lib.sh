@@ -295,19 +295,23 @@ stable_icon_layer() {
 picture_difference() { compare -metric RMSE "$1" "$2" null: 2>&1 | grep -oE '\(([0-9.e-]+)\)' | tr -d '()'; }
 pictures_alike() { awk -v d="$(picture_difference "$1" "$2")" 'BEGIN { exit !(d < 0.02) }'; }
 
-# settled_screen_shot NAME: a screenshot once the screen has stopped changing (two
-# shots half a second apart alike) and is not one flat colour. An icon program on a cold
-# machine maps its desktop before it paints it, and a compositing manager may show a
-# new window a moment late; what the user sees is the screen after that.
+# settled_screen_shot NAME: a screenshot once the screen has stopped changing (five
+# shots half a second apart alike, two seconds in all) and is not one flat colour. An
+# icon program on a cold machine maps its desktop before it paints it, and may paint it
+# in steps (with half a second of stillness, caja still once failed in CI with one
+# picture of its grey desktop against one nearly black); a compositing manager may show
+# a new window a moment late. What the user sees is the screen after that.
 settled_screen_shot() {
-  local deadline=$((SECONDS + 15))
+  local deadline=$((SECONDS + 20)) alike=0
   import -window root "$WORK/$1.png"
   while ((SECONDS < deadline)); do
     sleep 0.5
     import -window root "$WORK/$1-next.png"
     if pictures_alike "$WORK/$1.png" "$WORK/$1-next.png" &&
       awk -v v="$(picture_variation "$WORK/$1-next.png")" 'BEGIN { exit !(v > 0.002) }'; then
-      break
+      ((++alike < 4)) || break
+    else
+      alike=0
     fi
     mv "$WORK/$1-next.png" "$WORK/$1.png"
   done
