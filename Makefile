@@ -9,7 +9,7 @@ JOBS ?= $(shell nproc)
 CMAKE_ARGS ?=
 TEST_ARGS ?=
 
-.PHONY: run test deps build bench soak clean
+.PHONY: run test test-sanitized test-under-load deps build bench soak clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -23,6 +23,20 @@ run: build
 
 test: build
 	@BUILD_DIR=$(BUILD_DIR) bash scripts/test.sh $(TEST_ARGS)
+
+# The unit tests, the fuzzer and the integration tests labelled smoke (those that drive
+# our own processes' memory hardest: the web processes are not instrumented), built with
+# AddressSanitizer and UndefinedBehaviorSanitizer.
+SANITIZE_BUILD_DIR ?= build-sanitize
+test-sanitized:
+	@$(MAKE) --no-print-directory test BUILD_DIR=$(SANITIZE_BUILD_DIR) \
+	  CMAKE_ARGS="$(CMAKE_ARGS) -DTAVELO_SANITIZE=ON" TEST_ARGS="-L 'unit|fuzz|smoke' -LE pages $(TEST_ARGS)"
+
+# The whole suite with a CPU hog on every core beside it, as on a developer's busy
+# machine: `make test-under-load LOAD_RUNS=3` runs it three times in a row.
+LOAD_RUNS ?= 1
+test-under-load: build
+	@BUILD_DIR=$(BUILD_DIR) RUNS=$(LOAD_RUNS) bash scripts/test-under-load.sh $(TEST_ARGS)
 
 bench: build
 	@BUILD_DIR=$(BUILD_DIR) bash bench/wallpaper-vs-chromium.sh $(BUILD_DIR)

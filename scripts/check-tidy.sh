@@ -27,7 +27,7 @@ PY
 ((${#files[@]} > 0)) || { echo "no sources match $only" >&2; exit 2; }
 
 # Findings in our own headers count too; those of system and library headers do not.
-header_filter="^$(sed 's/[.[\*^$()+?{|]/\\&/g' <<<"$source_dir")/(app|host|platform|screensaver|shared|tests|bench)/"
+header_filter="^$(sed 's/[.[\*^$()+?{|]/\\&/g' <<<"$source_dir")/(app|bench|cmake|host|platform|screensaver|shared|tests|tools|viewsite)/"
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 printf '%s\0' "${files[@]}" |

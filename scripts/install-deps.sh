@@ -22,6 +22,8 @@ packages=(
   gnome-shell gnome-shell-extension-desktop-icons-ng
   # the gates CI runs besides the tests
   clang-format clang-tidy
+  # make test-under-load: a CPU hog beside the suite
+  stress-ng
 )
 
 missing=()

@@ -68,6 +68,8 @@ int fail(const std::string& reason) {
 
 int main(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_IGN);
+    // GLib names the program in its warnings; the tests' CRITICAL gate looks for this name.
+    g_set_prgname(product::siteProgramName);
     auto parsed = viewsite::parseSiteOptions(std::vector<std::string>(argv + 1, argv + argc), defaults());
     if (!parsed.options) {
         std::fputs(viewsite::siteUsage, stderr);

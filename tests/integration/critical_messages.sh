@@ -3,11 +3,12 @@
 
 # critical_messages FOLDER: prints the CRITICAL lines our programs wrote into the log
 # files at the top of FOLDER. GLib writes them as "(program:pid): Domain-CRITICAL **: …";
-# our programs set their program names, so other programs' lines are not counted.
+# our programs (the application, the screen saver's host, the view site) set their
+# program names, so other programs' lines are not counted.
 critical_messages() {
   local folder=$1
   find "$folder" -maxdepth 1 -type f -print0 2>/dev/null |
-    xargs -0 -r grep -sIHE "\\(($TAVELO_PROGRAM_NAME|$TAVELO_HOST_PROGRAM_NAME):[0-9]+\\): [A-Za-z-]*CRITICAL \\*\\*" ||
+    xargs -0 -r grep -sIHE "\\(($TAVELO_PROGRAM_NAME|$TAVELO_HOST_PROGRAM_NAME|$TAVELO_SITE_PROGRAM_NAME):[0-9]+\\): [A-Za-z-]*CRITICAL \\*\\*" ||
     true
 }
 

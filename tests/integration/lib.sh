@@ -50,11 +50,12 @@ start_display() {
   exec {fd}<> <(:)
   Xvfb -displayfd "$fd" -screen 0 "$size" -nolisten tcp -noreset >"$WORK/xvfb.log" 2>&1 &
   track $!
-  local number=""
-  for _ in $(seq 1 100); do
-    read -t 0.1 -u "$fd" number && break || true
+  local number="" deadline=$((SECONDS + 30))
+  # Xvfb writes the display number once it listens; a busy machine may take a while.
+  until [[ -n "$number" ]] || ((SECONDS >= deadline)); do
+    read -t 1 -u "$fd" number || true
   done
-  [[ -n "$number" ]] || fail "Xvfb did not start"
+  [[ -n "$number" ]] || fail "Xvfb did not start: $(cat "$WORK/xvfb.log")"
   export DISPLAY=":$number"
   unset WAYLAND_DISPLAY
 }
@@ -198,7 +199,7 @@ alert_window() {
 use_unprivileged_account() {
   [[ $(id -u) -eq 0 ]] || { echo "needs root to run as an unprivileged account"; exit 77; }
   account=$1
-  id "$account" >/dev/null 2>&1 || useradd --system --no-create-home --shell /usr/sbin/nologin "$account"
+  add_test_account "$account"
   chmod 755 "$WORK"
   runtime="$WORK/runtime-$account"
   home="$WORK/home-$account"
@@ -269,3 +270,18 @@ as_account() {
 # A machine whose GL could only be a software rasteriser: the application then draws
 # without GL, and its web processes load the bundle's display-only EGL driver.
 no_gpu_device() { ! compgen -G "/dev/dri/renderD*" >/dev/null && [[ ! -e /dev/nvidia0 ]]; }
+
+# start_stand_in_site FOLDER LOG: serves FOLDER as this test's view site (a stand-in
+# whose request log, LOG, tells which pages were asked for). The stand-in binds a port
+# of its own choosing first and the origin is handed on only then.
+start_stand_in_site() {
+  local folder=$1 log=$2 port_file="$WORK/stand-in.port"
+  rm -f "$port_file"
+  : >"$log"
+  python3 "$SOURCE_DIR/tests/integration/helpers/stand_in_site.py" "$folder" "$port_file" "$log" &
+  track $!
+  wait_for 10 test -s "$port_file" || fail "the stand-in site did not start"
+  TEST_SITE_PORT=$(<"$port_file")
+  SITE_ORIGIN="http://127.0.0.1:$TEST_SITE_PORT"
+  export TAVELO_TEST_VIEW_SITE_ORIGIN=$SITE_ORIGIN
+}

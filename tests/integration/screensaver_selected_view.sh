@@ -9,11 +9,8 @@ if ((EUID != 0)); then
     echo "SKIP: needs root to create the unprivileged test account"
     exit 77
 fi
-ACCOUNT=${TAVELO_TEST_ACCOUNT_PREFIX:-tavelo}-saver-test
-ACCOUNT_HOME=/var/tmp/$ACCOUNT-home
-if ! id -u "$ACCOUNT" >/dev/null 2>&1; then
-    useradd --system --no-create-home --home-dir "$ACCOUNT_HOME" --shell /usr/sbin/nologin "$ACCOUNT"
-fi
+ACCOUNT=${TAVELO_TEST_ACCOUNT_PREFIX:-tavelo}-saver-view
+add_test_account "$ACCOUNT" --home-dir "/var/tmp/$ACCOUNT-home"
 ACCOUNT_HOME=$(getent passwd "$ACCOUNT" | cut -d: -f6)
 CONFIG_DIR="$(dirname "$ACCOUNT_HOME/${TAVELO_SETTINGS_RELATIVE_PATH:?}")"
 rm -rf "$ACCOUNT_HOME"

@@ -17,9 +17,7 @@ if ! command -v xscreensaver >/dev/null || ! command -v xscreensaver-command >/d
     exit 77
 fi
 ACCOUNT=${TAVELO_TEST_ACCOUNT_PREFIX:-tavelo}-saver-test
-if ! id -u "$ACCOUNT" >/dev/null 2>&1; then
-    useradd --system --no-create-home --home-dir /var/tmp/$ACCOUNT-home --shell /usr/sbin/nologin "$ACCOUNT"
-fi
+add_test_account "$ACCOUNT" --home-dir "/var/tmp/$ACCOUNT-home"
 ACCOUNT_HOME=$(getent passwd "$ACCOUNT" | cut -d: -f6)
 # Whatever the account still runs at the end (session buses, accessibility helpers of
 # the application's run) belongs to this test.

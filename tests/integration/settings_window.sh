@@ -5,89 +5,53 @@
 # the wallpaper; the checkbox creates and removes the autostart entry; closing only
 # hides it. The window is opened by launching the application again, as a user
 # without a tray would (the tray menu has a test of its own). A screenshot is left in $TAVELO_BUILD_DIR/test-artifacts/.
-set -euo pipefail
-
-build="${TAVELO_BUILD_DIR:?}"
-source "$build/names.sh"
-# A loopback origin of this test's own, through the run-time hook.
-port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-origin="http://127.0.0.1:$port"
-export TAVELO_TEST_VIEW_SITE_ORIGIN=$origin
-app="$build/bin/$TAVELO_PROGRAM_NAME"
-artifacts="$build/test-artifacts"
+source "$(dirname "$0")/lib.sh"
+artifacts="$BUILD_DIR/test-artifacts"
 mkdir -p "$artifacts"
 
-work="$(mktemp -d)"
-pids=()
-source "$(dirname "$0")/critical_messages.sh"
-cleanup() {
-  local status=$?
-  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  check_critical_messages "$work" || status=1
-  rm -rf "$work"
-  exit "$status"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; echo "--- application log:" >&2; cat "$work/app.log" >&2 || true; exit 1; }
-
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config"
-unset WAYLAND_DISPLAY
-export GDK_BACKEND=x11 GTK_THEME=Adwaita NO_AT_BRIDGE=1
-config="$HOME/${TAVELO_SETTINGS_RELATIVE_PATH:?}"
+start_display 1280x800x24
+start_window_manager
+use_temporary_home
+export XDG_CONFIG_HOME="$HOME/.config" GDK_BACKEND=x11 GTK_THEME=Adwaita NO_AT_BRIDGE=1
+config=$(settings_file)
 autostart="$XDG_CONFIG_HOME/autostart/$TAVELO_PROGRAM_NAME.desktop"
 mkdir -p "$(dirname "$config")"
 # Not a first launch, so that only the checkbox touches the autostart entry.
-printf '{"firstLaunchDone": true, "selectedViewID": "crypto_chart"}\n' > "$config"
-
-for n in $(seq 120 139); do
-  if [[ ! -e /tmp/.X11-unix/X$n && ! -e /tmp/.X$n-lock ]]; then export DISPLAY=":$n"; break; fi
-done
-[[ -n "${DISPLAY:-}" ]] || fail "no free display"
-Xvfb "$DISPLAY" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 & pids+=($!)
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-openbox >/dev/null 2>&1 & pids+=($!)
+printf '{"firstLaunchDone": true, "selectedViewID": "crypto_chart"}\n' >"$config"
 
 # A stand-in for the view site: its request log tells which page the wallpaper loaded.
-mkdir -p "$work/site"
-echo '<!doctype html><title>view</title><body style="background:#123">' > "$work/site/view.html"
-for _ in $(seq 30); do
-  python3 -m http.server "$port" --bind 127.0.0.1 --directory "$work/site" >"$work/site.log" 2>&1 & server=$!
-  sleep 0.5
-  if kill -0 "$server" 2>/dev/null; then pids+=($server); break; fi
-  server=""; sleep 1  # another test holds the port for a moment
-done
-[[ -n "${server:-}" ]] || fail "cannot serve the view site on port $port: something else holds it (a running make run?)"
+mkdir -p "$WORK/site"
+echo '<!doctype html><title>view</title><body style="background:#123">' >"$WORK/site/view.html"
+start_stand_in_site "$WORK/site" "$WORK/site.log"
 
-"$app" >"$work/app.log" 2>&1 & app_pid=$!; pids+=($app_pid)
-
-wait_for() {  # wait_for SECONDS COMMAND...
-  local deadline=$((SECONDS + $1)); shift
-  until "$@"; do ((SECONDS < deadline)) || return 1; sleep 0.2; done
-}
+"$APP" >"$WORK/app.log" 2>&1 &
+app_pid=$!
+track $app_pid
+fail() { echo "FAIL: $*" >&2; echo "--- application log:" >&2; cat "$WORK/app.log" >&2 || true; exit 1; }
 settings_window() { xdotool search --onlyvisible --name "^$TAVELO_SETTINGS_WINDOW_TITLE\$" 2>/dev/null | head -1; }
 has_settings_window() { [[ -n "$(settings_window)" ]]; }
 
-wait_for 20 grep -q "App did finish launching" "$work/app.log" || fail "the application did not start"
-wait_for 20 xdotool search --name "^$TAVELO_PRODUCT_NAME\$" >/dev/null || fail "no wallpaper window"
-sleep 1
+wait_for 20 grep -q "App did finish launching" "$WORK/app.log" || fail "the application did not start"
+wait_for 20 wallpaper_window || fail "no wallpaper window"
+# Start-up is over once the wallpaper has drawn its page (the crypto chart, a bundled one).
+wait_for 30 screen_shows_content || fail "the wallpaper did not draw its page"
 has_settings_window && fail "the settings window is shown before anyone asked for it"
 
-"$app" >>"$work/second.log" 2>&1 || fail "launching again failed"
+"$APP" >>"$WORK/second.log" 2>&1 || fail "launching again failed"
 wait_for 10 has_settings_window || fail "the settings window did not open"
 win="$(settings_window)"
-sleep 1
 eval "$(xdotool getwindowgeometry --shell "$win")"
 [[ "$WIDTH" == 560 && "$HEIGHT" == 560 ]] || fail "content is ${WIDTH}x${HEIGHT}, not 560x560"
 # Centred on the 1280x800 screen (the title bar sits above the content).
 ((X > 330 && X < 390)) || fail "window not centred horizontally (x=$X)"
-import -window "$win" "$artifacts/settings-window.png"
-
 # Colour samples in window coordinates: the marked card's accent border on the
 # second card (the stored view), no border on the first, and the dark overlay on
 # the coming-soon card.
 pixel() { convert "$artifacts/settings-window.png" -format "%[fx:int(255*r)],%[fx:int(255*g)],%[fx:int(255*b)]" -crop "1x1+$1+$2" info:; }
 is_blue() { IFS=, read -r r g b <<<"$1"; ((b > 150 && b > r + 60)); }
+# The window is drawn once its cards are: the stored view's border is there.
+cards_drawn() { import -window "$win" "$artifacts/settings-window.png" 2>/dev/null && is_blue "$(pixel 289 160)"; }
+wait_for 10 cards_drawn || true
 is_dark() { IFS=, read -r r g b <<<"$1"; ((r < 170 && g < 170 && b < 170)); }
 is_blue "$(pixel 289 160)" || fail "the stored view's card has no accent border: $(pixel 289 160)"
 is_blue "$(pixel 33 160)" && fail "an unselected card carries the accent border"
@@ -103,18 +67,18 @@ old_web=$(web_processes)
 [[ -n "$old_web" ]] || fail "the wallpaper has no web process"
 xdotool mousemove --window "$win" 150 380 click 1
 wait_for 10 grep -q '"selectedViewID": "sp500_heatmap"' "$config" || fail "config.json not rewritten: $(cat "$config")"
-wait_for 15 grep -q 'GET /view.html?darkened=1' "$work/site.log" || fail "the wallpaper did not load the new page"
+wait_for 15 grep -q 'GET /view.html?darkened=1' "$WORK/site.log" || fail "the wallpaper did not load the new page"
 wait_for 10 bash -c "! kill -0 $old_web 2>/dev/null" || fail "the old page's web process $old_web outlived the switch"
 [[ "$(web_processes | wc -l)" == 1 ]] || fail "not one web process after the switch: $(web_processes | tr '\n' ' ')"
-# The coming-soon card changes nothing.
+# The coming-soon card changes nothing: a click on it, then one on the checkbox, whose
+# effect shows that both clicks were handled.
+[[ -e "$autostart" ]] && fail "autostart entry present before the checkbox was used"
 xdotool mousemove --window "$win" 400 380 click 1
-sleep 1
+xdotool mousemove --window "$win" 36 517 click 1
+wait_for 5 test -e "$autostart" || fail "checking the box did not create $autostart"
 grep -q '"selectedViewID": "sp500_heatmap"' "$config" || fail "the coming-soon card changed the selection"
 
 # The checkbox creates and removes the autostart entry.
-[[ -e "$autostart" ]] && fail "autostart entry present before the checkbox was used"
-xdotool mousemove --window "$win" 36 517 click 1
-wait_for 5 test -e "$autostart" || fail "checking the box did not create $autostart"
 grep -q '^Exec=' "$autostart" || fail "the autostart entry has no Exec line"
 xdotool mousemove --window "$win" 36 517 click 1
 wait_for 5 test ! -e "$autostart" || fail "unchecking the box did not remove $autostart"
@@ -124,11 +88,12 @@ xdotool mousemove 5 5
 xdotool windowactivate --sync "$win" key alt+F4
 wait_for 5 bash -c '! xdotool search --onlyvisible --name "$1" >/dev/null' _ "^$TAVELO_SETTINGS_WINDOW_TITLE\$" || fail "close did not hide the window"
 kill -0 "$app_pid" || fail "closing the settings window ended the application"
-"$app" >>"$work/second.log" 2>&1 || fail "launching again failed"
+"$APP" >>"$WORK/second.log" 2>&1 || fail "launching again failed"
 wait_for 10 has_settings_window || fail "the settings window did not come back"
-sleep 0.5
-import -window "$(settings_window)" "$work/again.png"
-is_blue "$(convert "$work/again.png" -format "%[fx:int(255*r)],%[fx:int(255*g)],%[fx:int(255*b)]" -crop 1x1+33+376 info:)" \
-  || fail "the reopened window lost the marked card"
+marked_again() {
+  import -window "$(settings_window)" "$WORK/again.png" 2>/dev/null &&
+    is_blue "$(convert "$WORK/again.png" -format "%[fx:int(255*r)],%[fx:int(255*g)],%[fx:int(255*b)]" -crop 1x1+33+376 info:)"
+}
+wait_for 10 marked_again || fail "the reopened window lost the marked card"
 
 echo "PASS settings window (screenshot: $artifacts/settings-window.png)"

@@ -25,3 +25,16 @@ stage_for_account() {
   done
   chmod -R a+rX "$dest"
 }
+
+# add_test_account NAME [useradd options...]: creates the unprivileged system account
+# NAME unless it exists. Tests run side by side, and useradd refuses to run while
+# another holds the account files' lock, so creations take turns.
+add_test_account() {
+  local name=$1
+  shift
+  (
+    flock 9
+    id -u "$name" >/dev/null 2>&1 ||
+      useradd --system --no-create-home --shell /usr/sbin/nologin "$@" "$name"
+  ) 9>/run/tavelo-test-accounts.lock
+}

@@ -6,7 +6,7 @@ source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/weston_lib.sh"
 
 command -v weston >/dev/null && command -v Xwayland >/dev/null || { echo "weston or Xwayland missing"; exit 77; }
-use_unprivileged_account "${TAVELO_TEST_ACCOUNT_PREFIX:-tavelo}-wayland-test"
+use_unprivileged_account "${TAVELO_TEST_ACCOUNT_PREFIX:-tavelo}-xwayland-test"
 
 start_weston wayland-tavelo xwayland
 
