@@ -104,7 +104,7 @@ start_site
 "$APP" 2>"$WORK/app.log" &
 app=$!
 pids+=($app)
-sleep 15
+wait_for_picture 60 || { echo "the application drew nothing: $(tail -3 "$WORK/app.log")" >&2; exit 1; }
 kill -0 "$app" || { echo "the application did not start: $(tail -3 "$WORK/app.log")" >&2; exit 1; }
 pss_start=$(tree_pss_kib "$app")
 

@@ -137,6 +137,15 @@ start_application_with_view() {
   for _ in $(seq 100); do grep -q "App did finish launching" "$WORK/app.log" && break; sleep 0.2; done
 }
 
+# wait_for_picture SECONDS: until the screen shows a page's picture; fails after SECONDS.
+wait_for_picture() {
+  local deadline=$((SECONDS + $1))
+  until screen_shows_something; do
+    ((SECONDS < deadline)) || { echo "no picture within $1 s" >&2; return 1; }
+    sleep 0.2
+  done
+}
+
 # Whether the screen shows a page's picture: the part below a browser's top bar is not
 # one uniform colour and is dark, as every darkened page is (an empty white browser
 # window with an info bar is not a picture of the page).

@@ -31,8 +31,8 @@ source "$SOURCE_DIR/bench/lib.sh"
 start_virtual_screen
 start_view_site "$BUILD_DIR" "$SOURCE_DIR"
 start_application_with_view crypto_bubbles
-# Long enough for the page to draw, so the GL driver and the fonts' libraries are in.
-sleep 5
+# Once the page has drawn, the GL driver and the fonts' libraries are in.
+wait_for_picture 60 || exit 1
 
 # The libraries found by name (the loader's path) and the GL driver (its own path).
 # Modules loaded by a fixed path (GIO, image loaders, WebKit's own helpers) stay shared.

@@ -39,7 +39,7 @@ for _ in $(seq 100); do
 done
 [[ -n "${site:-}" ]] || { echo "the application did not start the site: $(cat "$WORK/app.log")" >&2; exit 1; }
 pids+=("$site")  # started detached by the application: ended here by its own pid
-sleep 10  # the page and its first data fetch
+wait_for_picture 60 || exit 1  # the page, drawn from its first data fetch
 ticks_before=$(tree_cpu_ticks "$site")
 sleep "$SECONDS_TO_WATCH"
 ticks_after=$(tree_cpu_ticks "$site")

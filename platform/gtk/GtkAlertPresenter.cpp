@@ -1,6 +1,7 @@
 #include "platform/gtk/GtkAlertPresenter.h"
 
 #include "platform/ProductNames.h"
+#include "platform/gtk/GObjectPtr.h"
 #include "platform/gtk/GtkTitledWindow.h"
 
 #include <gtk/gtk.h>
@@ -52,6 +53,9 @@ int GtkAlertPresenter::runModal(const Alert& alert) {
     gtk_window_set_keep_above(GTK_WINDOW(dialog), TRUE);
     presentWithServerTime(GTK_WINDOW(dialog));
 
+    // Held while it runs: the dialog may be destroyed under the run (its display going
+    // away as the session ends), and must still be a widget when it is torn down here.
+    const auto held = retainFloating(dialog);
     running_.push_back(dialog);
     const int response = gtk_dialog_run(GTK_DIALOG(dialog));
     running_.erase(std::find(running_.begin(), running_.end(), dialog));

@@ -41,13 +41,12 @@ overview_active() {
   gdbus call --session --dest org.gnome.Shell --object-path /org/gnome/Shell \
     --method org.freedesktop.DBus.Properties.Get org.gnome.Shell OverviewActive 2>/dev/null | grep -q true
 }
-overview_left() { overview_active && xdotool key Escape; sleep 0.5; ! overview_active; }
+overview_left() { ! overview_active || { xdotool key Escape; false; }; }
 wait_for 30 stable_icon_layer gjs || fail "the desktop icons drew no desktop: $(grep DING "$WORK/shell.log" | tail -5)"
 wait_for 30 overview_left || fail "the overview stays open"
 layer=$(settled 5 icon_layer_window gjs) || fail "the icons' desktop went away"
 xwininfo -id "$layer" | grep -q "Depth: 32" || fail "the icons' desktop is not see-through here"
-sleep 2
-screen_shot desktop-under-gnome-shell-icons-alone
+settled_screen_shot desktop-under-gnome-shell-icons-alone
 # The icons and their captions: the bright pixels of the desktop without the wallpaper.
 convert "$WORK/desktop-under-gnome-shell-icons-alone.png" -crop 300x500+0+40 -colorspace gray -threshold 70% "$WORK/icon-mask.png"
 icon_share=$(convert "$WORK/icon-mask.png" -format '%[fx:mean]' info:)
@@ -59,8 +58,7 @@ start_wallpaper
 xprop -root _NET_CLIENT_LIST | grep -qi "$(printf '0x%x' "$wallpaper")" || fail "GNOME Shell does not manage the wallpaper"
 beneath_icons() { (($(stacking_position "$wallpaper") > $(stacking_position "$layer"))); }
 wait_for 10 beneath_icons || expect_below "$wallpaper" "$layer" "the icons' desktop"
-sleep 2
-screen_shot desktop-under-gnome-shell-with-wallpaper
+settled_screen_shot desktop-under-gnome-shell-with-wallpaper
 convert "$WORK/desktop-under-gnome-shell-with-wallpaper.png" -crop 1620x1000+300+80 "$WORK/beside-icons.png"
 picture_shows_content "$WORK/beside-icons.png" || fail "the live view does not show through the icons' desktop"
 # Where the icons were bright on their own they are still bright: they lie on top.

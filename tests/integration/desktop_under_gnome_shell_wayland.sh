@@ -53,8 +53,7 @@ icons_share() {
 }
 icons_shown() { shot gnome-shell-wayland-icons-alone && at_least "$(icons_share gnome-shell-wayland-icons-alone 70%)" 0.002; }
 wait_for 60 icons_shown || fail "the desktop icons never showed: $(cat "$WORK/shot.err"; grep DING "$WORK/shell.log" | tail -3)"
-sleep 2
-shot gnome-shell-wayland-icons-alone
+settled_screen_shot gnome-shell-wayland-icons-alone shot
 icon_share=$(icons_share gnome-shell-wayland-icons-alone 70%)
 note "GNOME Shell on Wayland: the desktop icons show"
 
@@ -74,8 +73,7 @@ live_view_shows() {
     picture_shows_content "$WORK/beside-icons.png"
 }
 wait_for 60 live_view_shows || fail "the live view does not show (see gnome-shell-wayland-with-wallpaper.png)"
-sleep 2
-shot gnome-shell-wayland-with-wallpaper
+settled_screen_shot gnome-shell-wayland-with-wallpaper shot
 # Where the icons were bright on their own they are still bright: they lie on top.
 kept=$(convert "$WORK/gnome-shell-wayland-with-wallpaper.png" -crop 300x500+0+40 -colorspace gray -threshold 60% \
   "$WORK/icon-mask-gnome-shell-wayland-icons-alone.png" -compose multiply -composite -format '%[fx:mean]' info:)

@@ -13,14 +13,12 @@ start_wallpaper
 expect_covers_screen "$wallpaper"
 client_window after normal 0x0000ff 400 300 700 100
 after=$client_id
-sleep 0.5
 expect_below "$wallpaper" "$before" "a window mapped before it"
 expect_below "$wallpaper" "$after" "a window mapped after it"
 [[ "$(screen_pixel 300 250)" == "255 0 0" ]] || fail "the earlier window is hidden"
 [[ "$(screen_pixel 900 250)" == "0 0 255" ]] || fail "the later window is hidden"
 # A client that lowers its own window beneath the wallpaper does not stay there.
 tell_client_window after lower
-sleep 0.5
 expect_below "$wallpaper" "$after" "a window that lowered itself"
 note "no manager: the wallpaper stays at the bottom"
 
@@ -28,30 +26,23 @@ note "no manager: the wallpaper stays at the bottom"
 # (a manager on its way out does this) is shown again, still at the bottom.
 xdotool windowunmap "$wallpaper"
 wait_for 5 viewable "$wallpaper" || fail "the wallpaper stayed unmapped after another program unmapped it"
-sleep 0.5
 expect_below "$wallpaper" "$before" "a window mapped before it, after it was shown again"
 note "no manager: a wallpaper unmapped by another program is shown again"
 
 # A program that fights for the bottom (another wallpaper, say) makes the wallpaper
 # yield for a while rather than restack without end; once the fight stops it takes
 # the bottom again.
-for _ in $(seq 1 40); do
-  tell_client_window after lower
-  sleep 0.1
-done
-wait_for 5 grep -q "Another program keeps putting its window beneath the wallpaper" "$WORK/app.log" ||
-  fail "no word of the fight: $(cat "$WORK/app.log")"
+fight_word() { grep -q "Another program keeps putting its window beneath the wallpaper" "$WORK/app.log"; }
+lower_again_unless_yielded() { tell_client_window after lower; fight_word; }
+wait_for 20 lower_again_unless_yielded || fail "no word of the fight: $(cat "$WORK/app.log")"
 below_both() { (($(stacking_position "$wallpaper") > $(stacking_position "$after"))); }
 wait_for 15 below_both || fail "the wallpaper did not take the bottom again after the fight"
 note "no manager: a window fighting for the bottom makes the wallpaper yield, then it takes the bottom again"
 
-xev -root -event button >"$WORK/root-events.log" 2>&1 &
-track $!
-sleep 0.5
-xdotool mousemove 1500 800 click 1
-wait_for 5 grep -q "button 1," "$WORK/root-events.log" || fail "a click on the wallpaper did not reach the root window"
-xdotool click 5
-wait_for 5 grep -q "button 5," "$WORK/root-events.log" || fail "a scroll over the wallpaper did not reach the root window"
+listen_on_root
+xdotool mousemove 1500 800
+wait_for 10 reaches_root 1 || fail "a click on the wallpaper did not reach the root window"
+wait_for 10 reaches_root 5 || fail "a scroll over the wallpaper did not reach the root window"
 expect_not_focused "$wallpaper"
 note "no manager: a click and a scroll over the wallpaper reach the root window"
 echo "PASS"

@@ -20,8 +20,7 @@ track $!
 wait_for 30 stable_icon_layer nemo-desktop || fail "nemo drew no lasting desktop: $(tail -5 "$WORK/nemo.log")"
 layer=$(settled 5 icon_layer_window nemo-desktop) || fail "nemo's desktop went away"
 xwininfo -id "$layer" | grep -q "Depth: 32" || fail "nemo's desktop is not see-through here"
-sleep 3
-screen_shot icons-of-nemo-alone
+settled_screen_shot icons-of-nemo-alone
 # The icon and its caption: the bright pixels of nemo's desktop on its own.
 convert "$WORK/icons-of-nemo-alone.png" -colorspace gray -threshold 70% "$WORK/icon-mask.png"
 icon_share=$(convert "$WORK/icon-mask.png" -format '%[fx:mean]' info:)
@@ -29,8 +28,7 @@ awk -v s="$icon_share" 'BEGIN { exit !(s > 0.0005) }' || fail "nemo shows no ico
 
 start_wallpaper
 expect_below "$wallpaper" "$layer" "nemo's desktop"
-sleep 2
-screen_shot icons-of-nemo-with-wallpaper
+settled_screen_shot icons-of-nemo-with-wallpaper
 picture_shows_content "$WORK/icons-of-nemo-with-wallpaper.png" || fail "the live view does not show through nemo's desktop"
 # Where the icon was bright on its own it is still bright: the icons lie on top.
 kept=$(convert "$WORK/icons-of-nemo-with-wallpaper.png" -colorspace gray -threshold 60% "$WORK/icon-mask.png" \

@@ -16,7 +16,7 @@ if [[ -z "${TAVELO_OFFLINE:-}" && $(id -u) -eq 0 ]] && unshare --net true 2>/dev
     bash -c 'ip link set lo up && exec bash "$0" "$@"' "$0" "$@"
 fi
 if [[ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ]]; then exec dbus-run-session -- bash "$0" "$@"; fi
-source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/wm_lib.sh"
 ARTIFACTS="$BUILD_DIR/test-artifacts"
 mkdir -p "$ARTIFACTS"
 export GDK_BACKEND=x11 GTK_THEME=Adwaita NO_AT_BRIDGE=1
@@ -55,8 +55,8 @@ answer_alert() {
   wait_for 15 alert_window || fail "no alert: $1"
   local id
   id=$(alert_window)
-  sleep 0.5
-  import -window root "$ARTIFACTS/$1.png"
+  settled_screen_shot "alert-$1"
+  cp "$WORK/alert-$1.png" "$ARTIFACTS/$1.png"
   xdotool windowactivate --sync "$id" key Return
   wait_for 10 bash -c "! xwininfo -id $id 2>/dev/null | grep -q IsViewable" || fail "the alert $1 stayed up"
 }
@@ -104,13 +104,14 @@ for view in "${views[@]}"; do
   track $app
   wait_for 30 wallpaper_window || fail "$view: no wallpaper window: $(cat "$WORK/$view.log")"
   wait_for 40 screen_shows_content || fail "$view: the wallpaper stays empty: $(cat "$WORK/$view.log")"
-  sleep 3
   if no_gpu_device; then
     web=$(pgrep -P "$app" -f WebKitWebProcess | head -1)
     grep -qF "$libdir/$TAVELO_APP_BUNDLE_NAME/Contents/Linux/libEGL_display_only.so" "/proc/$web/maps" ||
       fail "$view: the web process did not load the installed bundle's EGL driver"
   fi
-  import -window root "$ARTIFACTS/view-$view.png"
+  # The page draws its data in after its first frame: its picture once it holds still.
+  settled_screen_shot "view-$view"
+  cp "$WORK/view-$view.png" "$ARTIFACTS/view-$view.png"
   status=$(curl -s -o /dev/null -w '%{http_code}' "$SITE_ORIGIN/")
   [[ "$status" == 200 ]] || fail "$view: the site root answered $status while the application runs"
   kill -TERM $app
@@ -155,8 +156,8 @@ saver=$!
 track $saver
 wait_for 30 grep -q "✅ Finished loading." "$WORK/saver.log" || fail "the screen saver did not load: $(cat "$WORK/saver.log")"
 wait_for 30 screen_shows_content || fail "the screen saver stays empty"
-sleep 3
-import -window root "$ARTIFACTS/screensaver-sp500_heatmap.png"
+settled_screen_shot screensaver-sp500_heatmap
+cp "$WORK/screensaver-sp500_heatmap.png" "$ARTIFACTS/screensaver-sp500_heatmap.png"
 at_least "$(tile_share "$ARTIFACTS/screensaver-sp500_heatmap.png")" 0.4 || fail "the screen saver shows no heat map"
 [[ $(curl -s -o /dev/null -w '%{http_code}' "$SITE_ORIGIN/view.html") == 200 ]] || fail "the screen saver did not start the site"
 # In the account's case $saver is the shell around setpriv; the host is its child.

@@ -35,7 +35,6 @@ ended_count() {
 }
 two_ended() { (($(ended_count) >= 2)); }
 wait_for 15 two_ended || true
-sleep 1
 ended=0
 for pid in "${pids[@]}"; do
   if kill -0 "$pid" 2>/dev/null; then
@@ -46,7 +45,6 @@ for pid in "${pids[@]}"; do
   fi
 done
 [[ $ended == 2 ]] || fail "$((3 - ended)) instances run on one server"
-sleep 2
 [[ $(count_wallpapers) == 1 ]] || fail "$(count_wallpapers) wallpaper windows on one server"
 grep -h "already running" "$WORK"/app-*.log | grep -q . || fail "the later launches said nothing"
 note "three DISPLAY spellings, started together: one instance (pid $running), one wallpaper window"
@@ -54,17 +52,18 @@ note "three DISPLAY spellings, started together: one instance (pid $running), on
 # Silent clients on the reopen socket cost the running instance nothing.
 socket=$(ls "$XDG_RUNTIME_DIR"/$TAVELO_PROGRAM_NAME-*.socket 2>/dev/null | head -1)
 [[ -S "$socket" ]] || fail "no reopen socket in $XDG_RUNTIME_DIR"
-python3 - "$socket" <<'PY' &
+python3 - "$socket" <<'PY' >"$WORK/silent-clients.log" &
 import socket, sys, time
 held = []
 for _ in range(20):
     s = socket.socket(socket.AF_UNIX)
     s.connect(sys.argv[1])
     held.append(s)
+print("connected", flush=True)
 time.sleep(60)
 PY
 track $!
-sleep 0.5
+wait_for 10 grep -q connected "$WORK/silent-clients.log" || fail "the silent clients did not connect"
 asked=$SECONDS
 DISPLAY="unix:$number" "$APP" 2>"$WORK/again.log" || fail "the launch to reopen failed"
 grep -q "showing its settings" "$WORK/again.log" || fail "the running instance was not reached: $(cat "$WORK/again.log")"

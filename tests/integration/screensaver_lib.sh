@@ -135,6 +135,21 @@ shot_until_drawn() {
     fail "nothing drawn in $geometry ($colours colours; see $shot)"
 }
 
+# shot_when_still SHOT: a screenshot once the screen holds still (two shots half a
+# second apart alike), so that pages are compared as they settle, not mid-animation.
+shot_when_still() {
+    local shot=$1 deadline=$((SECONDS + 15)) difference
+    import -window root "$shot"
+    while ((SECONDS < deadline)); do
+        sleep 0.5
+        import -window root "$shot.next.png"
+        difference=$(compare -metric RMSE "$shot" "$shot.next.png" null: 2>&1 | grep -oE '\(([0-9.e-]+)\)' | tr -d '()')
+        mv "$shot.next.png" "$shot"
+        awk -v d="$difference" 'BEGIN { exit !(d < 0.02) }' && return 0
+    done
+    fail "the screen never held still (see $shot)"
+}
+
 # wait_until_gone PID...: fails when one of them is still running after 10 s.
 wait_until_gone() {
     local pid deadline=$((SECONDS + 10))

@@ -21,10 +21,9 @@ wait_for 5 grep -q "⚠️ The web process crashed; reloading the page in" "$WOR
 loaded_twice() { (($(grep -c '✅ Finished loading.' "$WORK/host.log") >= 2)); }
 wait_for 10 loaded_twice ||
   fail "the page was not loaded again: $(tail -5 "$WORK/host.log")"
-sleep 3
-replacement=$(pgrep -P $host -f WebKitWebProcess | head -1)
-[[ -n "$replacement" && "$replacement" != "$web" ]] || fail "no new web process"
-screen_shows_content || fail "the page is not drawn after the reload"
+replaced() { replacement=$(pgrep -P $host -f WebKitWebProcess | head -1); [[ -n "$replacement" && "$replacement" != "$web" ]]; }
+wait_for 10 replaced || fail "no new web process"
+wait_for 15 screen_shows_content || fail "the page is not drawn after the reload"
 errors=$(grep -c "JS error" "$WORK/host.log" || true)
 ((errors == 0)) || fail "$errors keep-alive errors against the dead web process"
 note "web process $web killed; reloaded by $replacement, drawn again, no keep-alive errors"

@@ -41,8 +41,7 @@ run_as_account() {
     PIDS_TO_END+=($host)
     wait_for_line "$WORK/$name.log" "✅ Finished loading." 40
     shot_until_drawn "$SHOTS/selected-$name.png" 1920x1080+0+0
-    sleep 1  # past the first frame, so that the two views are compared as they settle
-    import -window root "$SHOTS/selected-$name.png"
+    shot_when_still "$SHOTS/selected-$name.png"
     kill -TERM "$host"
     wait_for_exit "$host" 3
     ((EXIT_STATUS == 0)) || fail "$name: exit status $EXIT_STATUS"

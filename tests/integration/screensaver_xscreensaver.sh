@@ -83,7 +83,7 @@ PIDS_TO_END+=($app)
 for alert in question confirmation report; do
     for _ in $(seq 150); do alert_window >/dev/null && break; sleep 0.2; done
     id=$(alert_window) || { cat "$WORK/app.log" >&2; fail "no $alert alert"; }
-    sleep 0.3
+    for _ in $(seq 50); do xwininfo -id "$id" 2>/dev/null | grep -q IsViewable && break; sleep 0.1; done
     xdotool windowactivate --sync "$id" key Return
     for _ in $(seq 50); do xwininfo -id "$id" 2>/dev/null | grep -q IsViewable || break; sleep 0.1; done
 done

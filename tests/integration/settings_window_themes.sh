@@ -6,7 +6,7 @@
 # background by at least 4.5:1 (7:1 in the high-contrast themes). A marked card's border and the hover growth follow
 # the theme and the card's corner. Screenshots go to $TAVELO_BUILD_DIR/test-artifacts/.
 if [[ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ]]; then exec dbus-run-session -- bash "$0" "$@"; fi
-source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/wm_lib.sh"
 ARTIFACTS="$BUILD_DIR/test-artifacts/themes"
 mkdir -p "$ARTIFACTS"
 export GDK_BACKEND=x11 NO_AT_BRIDGE=1
@@ -24,6 +24,7 @@ open_settings() {
   # A home and runtime folder per run: the last run's instance lock is no concern of this one.
   export HOME="$WORK/home-$1-$2" XDG_RUNTIME_DIR="$WORK/runtime-$1-$2"
   mkdir -p "$HOME" "$XDG_RUNTIME_DIR"
+  site_config_into_home "$HOME"
   chmod 700 "$XDG_RUNTIME_DIR"
   mkdir -p "$(dirname "$(settings_file)")"
   printf '{"firstLaunchDone": true, "selectedViewID": "crypto_chart"}\n' >"$(settings_file)"
@@ -35,8 +36,10 @@ open_settings() {
   wait_for 10 settings_window || fail "$1: the settings window did not open"
   win=$(settings_window)
   xdotool mousemove 1270 790
-  sleep 1
+  # Drawn, and still: no card is growing under the pointer any more.
+  settled_screen_shot "settings-$1-$2" settings_window_shot
 }
+settings_window_shot() { import -window "$win" "$WORK/$1.png"; }
 
 close_app() {
   kill -TERM $app
@@ -69,8 +72,9 @@ hover_growth() {
   local before="$ARTIFACTS/hover-before.png" after="$ARTIFACTS/hover-after.png" left bottom right top
   import -window "$win" "$before"
   xdotool mousemove --window "$win" 150 150
-  sleep 0.6
-  import -window "$win" "$after"
+  # The card grows in steps: what counts is where it stops.
+  settled_screen_shot hover-after settings_window_shot
+  cp "$WORK/hover-after.png" "$after"
   xdotool mousemove 1270 790
   left=$(changed_in "$before" "$after" 10x180+21+70)
   bottom=$(changed_in "$before" "$after" 220x10+42+260)

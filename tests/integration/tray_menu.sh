@@ -6,7 +6,7 @@
 # does the same; "Quit" ends the process (and its web processes) with status 0, also
 # while the first launch's modal question is on screen.
 if [[ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ]]; then exec dbus-run-session -- bash "$0" "$@"; fi
-source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/wm_lib.sh"
 source "$(dirname "$0")/tray_lib.sh"
 ARTIFACTS="$BUILD_DIR/test-artifacts"
 mkdir -p "$ARTIFACTS"
@@ -59,8 +59,8 @@ wait_for 10 settings_window || fail "Settings did not map the settings window"
 win=$(settings_window)
 wait_for 5 bash -c "[[ \$(xdotool getactivewindow) == $win ]]" ||
   fail "the settings window is not the active window (active: $(xdotool getactivewindow), other: $other)"
-sleep 0.5
-import -window root "$ARTIFACTS/settings-from-menu.png"
+settled_screen_shot settings-from-menu
+cp "$WORK/settings-from-menu.png" "$ARTIFACTS/settings-from-menu.png"
 
 note "launching again brings the settings window back"
 xdotool windowactivate --sync "$win" key alt+F4

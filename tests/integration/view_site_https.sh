@@ -83,9 +83,10 @@ run_app() {  # LOG [TRUST-FILE]: the application with the HTTPS origin, trusting
 run_app "$WORK/app.log" "$tls/ca.pem"
 wait_for 30 grep -q "App did finish launching" "$WORK/app.log" || fail "the application did not start: $(cat "$WORK/app.log")"
 wait_for 30 screen_shows_content || fail "the heat map did not come over HTTPS: $(cat "$WORK/app.log")"
-sleep 3
-import -window root "$BUILD_DIR/test-artifacts/https-sp500_heatmap.png" 2>/dev/null ||
-  { mkdir -p "$BUILD_DIR/test-artifacts"; import -window root "$BUILD_DIR/test-artifacts/https-sp500_heatmap.png"; }
+mkdir -p "$BUILD_DIR/test-artifacts"
+# The heat map draws its tiles in after its first frame.
+heat_map_drawn() { import -window root "$BUILD_DIR/test-artifacts/https-sp500_heatmap.png" && at_least "$(tile_share "$BUILD_DIR/test-artifacts/https-sp500_heatmap.png")" 0.4; }
+wait_for 20 heat_map_drawn || true
 at_least "$(tile_share "$BUILD_DIR/test-artifacts/https-sp500_heatmap.png")" 0.4 || fail "the wallpaper shows no heat map"
 grep -q '"GET /view.html?darkened=1 HTTP/[12]' "$WORK/nginx/logs/access.log" || fail "nginx never served the page: $(cat "$WORK/nginx/logs/access.log")"
 wait_for 10 grep -q '"GET /data/sp500.json HTTP/[12]' "$WORK/nginx/logs/access.log" || fail "the page never fetched its data over HTTPS"
@@ -97,7 +98,8 @@ wait $app || true
 note "without the test authority the same application gets nothing"
 run_app "$WORK/untrusted.log"
 wait_for 30 grep -q "App did finish launching" "$WORK/untrusted.log" || fail "the application did not start"
-sleep 6
+wait_for 30 grep -q "⚠️ The page did not load" "$WORK/untrusted.log" ||
+  fail "the certificate nobody trusts was not refused: $(cat "$WORK/untrusted.log")"
 import -window root "$WORK/untrusted.png"
 at_least 0.05 "$(tile_share "$WORK/untrusted.png")" || fail "the heat map showed over a certificate nobody trusts"
 echo "PASS view site over HTTPS"

@@ -80,8 +80,8 @@ modified=$(header Last-Modified)
 [[ $(code -H "If-Modified-Since: $modified" "$base/data/sp500.json") == 304 ]] || fail "If-Modified-Since did not give 304"
 [[ $(code -H 'If-None-Match: "stale"' -H "If-Modified-Since: $modified" "$base/data/sp500.json") == 200 ]] ||
   fail "a stale tag was answered 304 (If-None-Match must win over the date)"
-sleep 0.01
-printf '{"fresh": "again"}\n' >"$data/sp500.json.new" && mv "$data/sp500.json.new" "$data/sp500.json"
+printf '{"fresh": "again"}\n' >"$data/sp500.json.new" && touch -d '+2 seconds' "$data/sp500.json.new" &&
+  mv "$data/sp500.json.new" "$data/sp500.json"
 [[ $(code -H "If-None-Match: $etag" "$base/data/sp500.json") == 200 ]] && grep -q again "$WORK/body" ||
   fail "a replaced data file was still answered 304"
 
@@ -122,7 +122,7 @@ printf '{"firstLaunchDone": true, "selectedViewID": "sp500_heatmap"}\n' >"$(sett
 TAVELO_TEST_VIEW_SITE_ORIGIN="http://127.0.0.1:$other" GDK_BACKEND=x11 NO_AT_BRIDGE=1 dbus-run-session -- "$APP" >"$WORK/app.log" 2>&1 &
 track $!
 wait_for 30 grep -q "App did finish launching" "$WORK/app.log" || fail "the application did not start: $(cat "$WORK/app.log")"
-sleep 1
+wait_for 10 grep -q "❌ View site: another program holds" "$WORK/app.log" || true
 [[ $(grep -c "❌ View site: another program holds http://127.0.0.1:$other; the S&P 500 heat map and the stocks chart show its pages, not ours, until it frees the port\$" "$WORK/app.log") == 1 ]] ||
   fail "the application did not say once that another program holds the port: $(cat "$WORK/app.log")"
 grep -Eq "View site (started|starting)" "$WORK/app.log" && fail "the application started a site over another program's port"

@@ -75,7 +75,8 @@ third=$!
 track $third
 wait_for 20 log_has_line_ending "$WORK/third.log" "App did finish launching" || fail "no relaunch"
 rm "$entry"
-sleep 1
+# Start-up is over once the page is drawn.
+wait_for 30 screen_shows_content || fail "the relaunched wallpaper drew nothing"
 [[ ! -f "$entry" ]] || fail "a later launch registered the login item again"
 cmp -s "$WORK/config.before" "$(settings_file)" || fail "a later launch rewrote config.json"
 note "a later launch neither registers the login item nor rewrites the settings"

@@ -51,8 +51,10 @@ wait_for 10 grep -q "⚠️ The page did not load (The server answered with stat
   fail "the server error was not taken as a failed load: $(tail -3 "$WORK/app.log")"
 note "a server error is a failed load too: $(grep -m1 'status 500' "$WORK/app.log" | sed 's/.*\] //')"
 
-# Until the site answers the desktop is dark and calm: no error page of any kind.
-sleep 1
+# Until the site answers the desktop is dark and calm: no error page of any kind, even
+# once the error has come back again.
+answered_500_twice() { (($(grep -c "status 500" "$WORK/app.log") >= 2)); }
+wait_for 10 answered_500_twice || fail "the page was not tried again after the server error"
 import -window root "$WORK/before.png"
 cp "$WORK/before.png" "$BUILD_DIR/wallpaper-before-site.png"
 awk -v m="$(mean_brightness "$WORK/before.png")" 'BEGIN { exit !(m < 0.02) }' ||
@@ -81,14 +83,13 @@ kill -9 "$web"
 killed=$SECONDS
 wait_for 5 grep -q "⚠️ The web process crashed; reloading the page in" "$WORK/app.log" ||
   fail "the end of the web process went unnoticed: $(tail -5 "$WORK/app.log")"
-# Make the desktop redraw: a view whose renderer is gone draws nothing at all.
-sleep 1
+replaced() { replacement=$(pgrep -P $app -f WebKitWebProcess | head -1); [[ -n "$replacement" && "$replacement" != "$web" ]]; }
+wait_for 10 replaced || fail "no new web process"
+# Make the desktop redraw: what the old renderer drew must not count as the page.
 window=$(wallpaper_window) || fail "no wallpaper window"
 xdotool windowunmap --sync "$window"
 xdotool windowmap --sync "$window"
 wait_for 10 screen_shows_content || fail "the page was not drawn again after the web process died"
-replacement=$(pgrep -P $app -f WebKitWebProcess | head -1)
-[[ -n "$replacement" && "$replacement" != "$web" ]] || fail "no new web process"
 note "web process $web killed; page drawn again by $replacement within $((SECONDS - killed)) s"
 [[ $(grep -c "⚠️ The web process crashed" "$WORK/app.log") == 1 ]] || fail "not one line per end"
 kill -0 $app || fail "the application died"

@@ -66,7 +66,9 @@ for card in "150 380 sp500_heatmap" "400 160 crypto_chart"; do
   wait_for 10 grep -q "\"selectedViewID\": \"$view\"" "$(settings_file)" || fail "the $view card did not switch"
 done
 xdotool mousemove 5 5
-sleep 3
+# The chart, the last view chosen, is drawn once its candles are on screen.
+chart_drawn() { import -window root "$WORK/chart.png" && picture_shows_content "$WORK/chart.png"; }
+wait_for 20 chart_drawn || fail "the chart did not draw after the switch"
 
 # The footer's link to the view site, in the browser.
 xdotool mousemove --window "$settings" 220 536 click 1
@@ -82,8 +84,6 @@ if engine_settings_in screensaver-settings; then
   fail "XScreenSaver's settings inherited the engine's settings"
 fi
 (( $(graphics_lines "$WORK/app.log") == 1 )) || fail "chosen again on a view switch: $(grep -- ' Graphics: ' "$WORK/app.log")"
-import -window root "$WORK/chart.png"
-picture_shows_content "$WORK/chart.png" || fail "the chart did not draw after the switch"
 
 # The screen-saver host makes its web views through the same code.
 "$BUILD_DIR/bin/$TAVELO_HOST_PROGRAM_NAME" >"$WORK/saver.log" 2>&1 &

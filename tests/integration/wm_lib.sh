@@ -50,7 +50,13 @@ I3
   esac
   track $!
   wait_for 20 wm_running || fail "$name did not start: $(tail -5 "$WORK/wm.log")"
-  sleep 1
+  # A manager names itself on its check window once it has taken the screen over.
+  wait_for 20 wm_named || fail "$name did not finish starting: $(tail -5 "$WORK/wm.log")"
+}
+wm_named() {
+  local check
+  check=$(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -oE '0x[0-9a-f]+') &&
+    xprop -id "$check" _NET_WM_NAME 2>/dev/null | grep -q '= "'
 }
 
 # A client window: client_window NAME normal|dock 0xRRGGBB W H X Y. Its id is left in
@@ -121,8 +127,12 @@ stacking_position() {
 }
 
 # expect_below LOWER UPPER WHAT: LOWER lies under UPPER in the root's stacking order.
+# expect_below LOWER UPPER WHAT: LOWER lies below UPPER, or comes to within a few seconds
+# (the wallpaper restacks itself once it learns of a new or lowered window).
+is_below() { (($(stacking_position "$1") > $(stacking_position "$2"))); }
 expect_below() {
   local lower upper
+  wait_for 10 is_below "$1" "$2" || true
   lower=$(stacking_position "$1") || fail "$3: window $1 is gone"
   upper=$(stacking_position "$2") || fail "$3: window $2 is gone"
   ((lower > upper)) || fail "the wallpaper is not below $3 (positions from the top: wallpaper $lower, $3 $upper)"
@@ -144,6 +154,23 @@ expect_not_in_taskbar() {
   if grep -qi -x "$(printf '0x%x' "$id")" <<<"$listed"; then
     xprop -id "$id" _NET_WM_STATE | grep -q _NET_WM_STATE_SKIP_TASKBAR || fail "the wallpaper is in the taskbar"
   fi
+}
+
+# click_beside_windows_keeps_focus_off_wallpaper WINDOW X Y: a click on the bare desktop,
+# then one on WINDOW (at X Y); the manager handles clicks in order, so once WINDOW is
+# active the first click has been handled, and the wallpaper must never have been
+# active in between.
+click_beside_windows_keeps_focus_off_wallpaper() {
+  local window=$1 active_log="$WORK/active-windows.log"
+  xprop -root -spy _NET_ACTIVE_WINDOW >"$active_log" 2>&1 &
+  track $!
+  wait_for 5 test -s "$active_log" || fail "cannot follow the active window"
+  xdotool mousemove 1800 900 click 1
+  xdotool mousemove "$2" "$3" click 1
+  window_became_active() { grep -qi "$(printf '0x%x' "$window")\b" "$active_log"; }
+  wait_for 10 window_became_active || note "the manager does not make a clicked window active; checking focus only"
+  ! grep -qi "$(printf '0x%x' "$wallpaper")\b" "$active_log" || fail "a click on the desktop made the wallpaper active"
+  expect_not_focused "$wallpaper"
 }
 
 expect_not_focused() {
@@ -188,6 +215,16 @@ right_click_opens_menu() {
   xdotool mousemove "$1" "$2" click 3
   wait_for 5 menu_window_at "$1" "$2" || fail "a right click on the desktop did not open $3"
 }
+
+# listen_on_root: xev reports the root window's button events into root-events.log.
+# reaches_root BUTTON: presses BUTTON where the pointer is and tells whether the root
+# window heard it; xev listens only once it has started, so callers press until it does
+# (`wait_for 10 reaches_root 1`); extra presses on the bare root are harmless.
+listen_on_root() {
+  xev -root -event button >"$WORK/root-events.log" 2>&1 &
+  track $!
+}
+reaches_root() { xdotool click "$1"; grep -q "button $1," "$WORK/root-events.log"; }
 
 # settled SECONDS COMMAND...: what COMMAND prints once it succeeds. A search through
 # every window can fail while another program replaces windows, so one failure
@@ -235,7 +272,6 @@ check_running_desktop_layer() {
   normal=$client_id
   client_window "dock-$name" dock 0x00ff00 1920 30 0 0
   dock=$client_id
-  sleep 1
   expect_below "$wallpaper" "$normal" "a normal window"
   expect_below "$wallpaper" "$dock" "a dock"
   # The manager placed the window where it liked: find it and look at its middle.
@@ -249,22 +285,25 @@ check_running_desktop_layer() {
   note "$name: the wallpaper lies below a normal window and a dock (screenshot desktop-under-$name.png)"
 
   expect_not_focused "$wallpaper"
-  xdotool mousemove 1800 900 click 1
-  sleep 0.5
-  expect_not_focused "$wallpaper"
+  click_beside_windows_keeps_focus_off_wallpaper "$normal" $((x + 200)) $((y + 150))
   expect_not_in_taskbar "$wallpaper"
   note "$name: never focused, in no taskbar"
 
   switch_workspace 1
-  sleep 1
-  viewable "$wallpaper" || fail "the wallpaper is gone on the second workspace"
-  screen_shot "desktop-under-$name-workspace-2"
   # Compositing managers keep hidden windows mapped: look at the screen instead.
-  [[ "$(pixel_at "$WORK/desktop-under-$name-workspace-2.png" $((x + 200)) $((y + 150)))" != "255 0 0" ]] ||
-    fail "the manager did not switch workspaces"
+  normal_window_left() {
+    screen_shot "desktop-under-$name-workspace-2" &&
+      [[ "$(pixel_at "$WORK/desktop-under-$name-workspace-2.png" $((x + 200)) $((y + 150)))" != "255 0 0" ]]
+  }
+  wait_for 10 normal_window_left || fail "the manager did not switch workspaces"
+  viewable "$wallpaper" || fail "the wallpaper is gone on the second workspace"
   picture_shows_content "$WORK/desktop-under-$name-workspace-2.png" || fail "the second workspace does not show the page"
   switch_workspace 0
-  sleep 1
+  normal_window_back() {
+    screen_shot "desktop-under-$name-workspace-1" &&
+      [[ "$(pixel_at "$WORK/desktop-under-$name-workspace-1.png" $((x + 200)) $((y + 150)))" == "255 0 0" ]]
+  }
+  wait_for 10 normal_window_back || fail "the manager did not switch back to the first workspace"
   viewable "$wallpaper" || fail "the wallpaper is gone after returning to the first workspace"
   expect_below "$wallpaper" "$normal" "a normal window, back on the first workspace"
   note "$name: the wallpaper is on every workspace"
@@ -300,13 +339,15 @@ pictures_alike() { awk -v d="$(picture_difference "$1" "$2")" 'BEGIN { exit !(d 
 # icon program on a cold machine maps its desktop before it paints it, and may paint it
 # in steps (with half a second of stillness, caja still once failed in CI with one
 # picture of its grey desktop against one nearly black); a compositing manager may show
-# a new window a moment late. What the user sees is the screen after that.
+# a new window a moment late. What the user sees is the screen after that. TAKER is the
+# command that writes the screen into $WORK/NAME.png (by default the X root window's).
+root_window_shot() { import -window root "$WORK/$1.png"; }
 settled_screen_shot() {
-  local deadline=$((SECONDS + 20)) alike=0
-  import -window root "$WORK/$1.png"
+  local deadline=$((SECONDS + 20)) alike=0 taker=${2:-root_window_shot}
+  "$taker" "$1"
   while ((SECONDS < deadline)); do
     sleep 0.5
-    import -window root "$WORK/$1-next.png"
+    "$taker" "$1-next"
     if pictures_alike "$WORK/$1.png" "$WORK/$1-next.png" &&
       awk -v v="$(picture_variation "$WORK/$1-next.png")" 'BEGIN { exit !(v > 0.002) }'; then
       ((++alike < 4)) || break
@@ -335,7 +376,6 @@ check_icon_layer() {
   start_wallpaper_beside_icons
   layer=$(settled 5 icon_layer_window "$class") || fail "$class's desktop went away when the wallpaper started"
   expect_below "$wallpaper" "$layer" "$class's desktop (icons started first)"
-  sleep 1
   settled_screen_shot "icons-of-$class-with-wallpaper"
   pictures_alike "$WORK/icons-of-$class-alone.png" "$WORK/icons-of-$class-with-wallpaper.png" ||
     fail "the screen changed under $class's icons (difference $(picture_difference "$WORK/icons-of-$class-alone.png" "$WORK/icons-of-$class-with-wallpaper.png"))"
@@ -356,7 +396,6 @@ check_icon_layer() {
   "$@" >"$WORK/icons-again.log" 2>&1 &
   track $!
   wait_for 30 stable_icon_layer "$class" || fail "$class did not start again: $(tail -5 "$WORK/icons-again.log")"
-  sleep 1
   layer=$(settled 5 icon_layer_window "$class") || fail "$class's desktop went away"
   expect_below "$wallpaper" "$layer" "$class's desktop (icons started after the wallpaper)"
   settled_screen_shot "icons-of-$class-started-later"
@@ -373,5 +412,6 @@ start_wallpaper_beside_icons() {
   wallpaper=$(settled 20 wallpaper_window) || fail "no wallpaper window: $(cat "$WORK/app.log")"
   wait_for 20 viewable "$wallpaper" || fail "the wallpaper was never mapped"
   wait_for 20 log_has_line_ending "$WORK/app.log" "App did finish launching" || fail "no launch"
-  sleep 3
+  # The wallpaper has seen the icons' desktop over it once it says so.
+  wait_for 20 grep -q "paint an opaque desktop" "$WORK/app.log" || true
 }
