@@ -39,6 +39,8 @@ cleanup() {
   exit "$status"
 }
 trap cleanup EXIT
+# A command that ends the test through `set -e` says which it was.
+trap 'echo "FAIL: line $LINENO of $(basename "$0"): $BASH_COMMAND (status $?)" >&2' ERR
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 note() { echo "-- $*"; }

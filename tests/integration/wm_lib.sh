@@ -344,17 +344,21 @@ pictures_alike() { awk -v d="$(picture_difference "$1" "$2")" 'BEGIN { exit !(d 
 root_window_shot() { import -window root "$WORK/$1.png"; }
 settled_screen_shot() {
   local deadline=$((SECONDS + 20)) alike=0 taker=${2:-root_window_shot}
-  "$taker" "$1"
+  # A window that is being mapped or redrawn may not give a picture yet: that shot
+  # counts as a change.
+  until "$taker" "$1" 2>/dev/null; do
+    ((SECONDS < deadline)) || fail "no picture for $1"
+    sleep 0.2
+  done
   while ((SECONDS < deadline)); do
     sleep 0.5
-    "$taker" "$1-next"
-    if pictures_alike "$WORK/$1.png" "$WORK/$1-next.png" &&
+    if "$taker" "$1-next" 2>/dev/null && pictures_alike "$WORK/$1.png" "$WORK/$1-next.png" &&
       awk -v v="$(picture_variation "$WORK/$1-next.png")" 'BEGIN { exit !(v > 0.002) }'; then
       ((++alike < 4)) || break
     else
       alike=0
     fi
-    mv "$WORK/$1-next.png" "$WORK/$1.png"
+    [[ -f "$WORK/$1-next.png" ]] && mv "$WORK/$1-next.png" "$WORK/$1.png"
   done
   rm -f "$WORK/$1-next.png"
   keep_screen_shot "$1"
