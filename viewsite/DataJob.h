@@ -11,7 +11,8 @@
 #include <string>
 #include <vector>
 
-typedef struct _SoupSession SoupSession;
+// libsoup's own struct tag, declared here so that users of this header need not include libsoup.
+typedef struct _SoupSession SoupSession;  // NOLINT(bugprone-reserved-identifier)
 
 namespace viewsite {
 

@@ -8,7 +8,8 @@
 #include <memory>
 #include <string>
 
-typedef struct _SoupServer SoupServer;
+// libsoup's own struct tag, declared here so that users of this header need not include libsoup.
+typedef struct _SoupServer SoupServer;  // NOLINT(bugprone-reserved-identifier)
 
 namespace viewsite {
 
