@@ -9,7 +9,7 @@ JOBS ?= $(shell nproc)
 CMAKE_ARGS ?=
 TEST_ARGS ?=
 
-.PHONY: run test test-sanitized test-under-load deps build bench soak clean
+.PHONY: run test build-sanitized test-sanitized test-under-load deps build bench soak clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -28,9 +28,12 @@ test: build
 # our own processes' memory hardest: the web processes are not instrumented), built with
 # AddressSanitizer and UndefinedBehaviorSanitizer.
 SANITIZE_BUILD_DIR ?= build-sanitize
-test-sanitized:
-	@$(MAKE) --no-print-directory test BUILD_DIR=$(SANITIZE_BUILD_DIR) \
-	  CMAKE_ARGS="$(CMAKE_ARGS) -DTAVELO_SANITIZE=ON" TEST_ARGS="-L 'unit|fuzz|smoke' -LE pages $(TEST_ARGS)"
+build-sanitized:
+	@$(MAKE) --no-print-directory build BUILD_DIR=$(SANITIZE_BUILD_DIR) CMAKE_ARGS="$(CMAKE_ARGS) -DTAVELO_SANITIZE=ON"
+
+test-sanitized: build-sanitized
+	@BUILD_DIR=$(SANITIZE_BUILD_DIR) TAVELO_TEST_ACCOUNT_PREFIX=tavelo-san bash scripts/test.sh \
+	  -L 'unit|fuzz|smoke' -LE pages $(TEST_ARGS)
 
 # The whole suite with a CPU hog on every core beside it, as on a developer's busy
 # machine: `make test-under-load LOAD_RUNS=3` runs it three times in a row.

@@ -32,7 +32,7 @@ fi
 # displays, buses and compositors of their own. As root, in a new network namespace whose
 # only interface is lo.
 run_tests() {
-  local command=(dbus-run-session -- xvfb-run -a -s "-screen 0 1920x1080x24 -nolisten tcp" ctest
+  local command=(dbus-run-session -- bash "$source_dir/scripts/with-display.sh" ctest
     --output-on-failure --timeout 600 "$@")
   if [[ $(id -u) -eq 0 ]]; then
     command=(unshare --net -- bash -c 'ip link set lo up && exec "$@"' loopback-only "${command[@]}")
