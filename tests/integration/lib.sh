@@ -1,6 +1,6 @@
 # Shared helpers for integration tests: each test runs the real binaries on a
 # virtual display of its own, with a temporary home folder, and cleans up after itself.
-set -euo pipefail
+set -Eeuo pipefail
 
 BUILD_DIR=${TAVELO_BUILD_DIR:?run through ctest}
 SOURCE_DIR=${TAVELO_SOURCE_DIR:?run through ctest}
@@ -40,7 +40,7 @@ cleanup() {
 }
 trap cleanup EXIT
 # A command that ends the test through `set -e` says which it was.
-trap 'echo "FAIL: line $LINENO of $(basename "$0"): $BASH_COMMAND (status $?)" >&2' ERR
+trap 'status=$?; [[ "$BASH_COMMAND" == exit* ]] || echo "FAIL: line $LINENO of $(basename "$0"): $BASH_COMMAND (status $status)" >&2' ERR
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 note() { echo "-- $*"; }

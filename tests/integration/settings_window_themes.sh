@@ -32,7 +32,9 @@ open_settings() {
   app=$!
   track $app
   wait_for 30 grep -q "App did finish launching" "$WORK/app.log" || fail "$1: the application did not start"
-  GTK_THEME=$1 timeout 20 "$APP" >/dev/null 2>&1 || fail "$1: launching again failed"
+  local status=0
+  GTK_THEME=$1 timeout 20 "$APP" >"$WORK/again.log" 2>&1 || status=$?
+  ((status == 0)) || fail "$1: launching again failed with status $status: $(cat "$WORK/again.log")"
   wait_for 10 settings_window || fail "$1: the settings window did not open"
   win=$(settings_window)
   xdotool mousemove 1270 790

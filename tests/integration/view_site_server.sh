@@ -101,12 +101,12 @@ note "a second site on the same port leaves the first serving"
 grep -q "✅ View site already served at $base\$" "$WORK/second.log" || fail "second site: $(cat "$WORK/second.log")"
 
 note "a port another program holds"
-other=$(free_port)
 mkdir -p "$WORK/other"
 echo "someone else's page" >"$WORK/other/view.html"
-python3 -m http.server "$other" --bind 127.0.0.1 --directory "$WORK/other" >/dev/null 2>&1 &
+python3 "$SOURCE_DIR/tests/integration/helpers/stand_in_site.py" "$WORK/other" "$WORK/other.port" "$WORK/other.log" &
 track $!
-wait_for 10 curl -fsS -o /dev/null "http://127.0.0.1:$other/view.html" || fail "the other program did not start"
+wait_for 10 test -s "$WORK/other.port" || fail "the other program did not start"
+other=$(<"$WORK/other.port")
 status=0
 "$SITE" --listen "127.0.0.1:$other" --root "$root" --no-data-job >"$WORK/taken.log" 2>&1 || status=$?
 [[ $status == 2 ]] || fail "the site on a taken port ended with status $status"

@@ -364,6 +364,16 @@ settled_screen_shot() {
   keep_screen_shot "$1"
 }
 
+# What became of the icon program, for a failure message: still running (and its
+# desktop window, stacked where), or ended (and its last words).
+icon_program_state() {
+  if kill -0 "$1" 2>/dev/null; then
+    echo "$class runs; its desktop windows: $(icon_layer_window "$class" || echo none); the stack from the top: $(xprop -root _NET_CLIENT_LIST_STACKING 2>/dev/null | cut -c1-200); log: $(tail -3 "$WORK/app.log" | tr '\n' ' ')"
+  else
+    echo "$class ended: $(tail -3 "$WORK/icons.log" | tr '\n' ' ')"
+  fi
+}
+
 # check_icon_layer CLASS START_COMMAND...: the icon program paints an opaque desktop.
 # In either start order the wallpaper lies beneath it, the screen shows the icons
 # exactly as without the wallpaper, a right click opens the icon program's menu
@@ -382,7 +392,7 @@ check_icon_layer() {
   expect_below "$wallpaper" "$layer" "$class's desktop (icons started first)"
   settled_screen_shot "icons-of-$class-with-wallpaper"
   pictures_alike "$WORK/icons-of-$class-alone.png" "$WORK/icons-of-$class-with-wallpaper.png" ||
-    fail "the screen changed under $class's icons (difference $(picture_difference "$WORK/icons-of-$class-alone.png" "$WORK/icons-of-$class-with-wallpaper.png"))"
+    fail "the screen changed under $class's icons (difference $(picture_difference "$WORK/icons-of-$class-alone.png" "$WORK/icons-of-$class-with-wallpaper.png"); $(icon_program_state "$icons"))"
   wait_for 5 grep -q "The desktop icons of $class paint an opaque desktop" "$WORK/app.log" ||
     fail "the wallpaper did not say why it is hidden: $(cat "$WORK/app.log")"
   note "$class first: its icons show unchanged above the wallpaper, and the log says why the wallpaper is hidden"
