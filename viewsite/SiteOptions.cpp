@@ -48,6 +48,20 @@ ParsedSiteOptions parseSiteOptions(const std::vector<std::string>& arguments, Si
                 return {std::nullopt, "--idle-exit wants a number of seconds"};
             }
             options.idleExit = std::chrono::seconds(*seconds);
+        } else if ((argument == "--header-timeout" || argument == "--keep-alive") && hasValue) {
+            const auto seconds = wholeNumber(arguments[++i]);
+            if (!seconds || *seconds < 1) {
+                return {std::nullopt, argument + " wants a number of seconds of at least 1"};
+            }
+            (argument == "--header-timeout" ? options.limits.headerTimeout : options.limits.idleTimeout) =
+                std::chrono::seconds(*seconds);
+        } else if ((argument == "--max-connections" || argument == "--max-per-client") && hasValue) {
+            const auto count = wholeNumber(arguments[++i]);
+            if (!count || *count < 1) {
+                return {std::nullopt, argument + " wants a number of at least 1"};
+            }
+            (argument == "--max-connections" ? options.limits.total : options.limits.perClient) =
+                static_cast<std::size_t>(*count);
         } else {
             return {std::nullopt, "unknown or incomplete option: " + argument};
         }

@@ -14,7 +14,9 @@
 
 #include <glib-unix.h>
 #include <glib.h>
+#include <sys/resource.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
@@ -59,6 +61,25 @@ viewsite::SiteOptions defaults() {
     return options;
 }
 
+// Descriptors for every connection the limits allow, and some to spare for the files
+// it serves and the data job: the soft limit is raised as far as the hard one lets,
+// and the connection limit is kept under it, so the site never runs out and goes deaf.
+void fitConnectionsToDescriptors(viewsite::ConnectionLimits& limits) {
+    constexpr rlim_t spare = 64;
+    rlimit descriptors{};
+    if (::getrlimit(RLIMIT_NOFILE, &descriptors) != 0) {
+        return;
+    }
+    if (descriptors.rlim_cur < descriptors.rlim_max) {
+        descriptors.rlim_cur = descriptors.rlim_max;
+        (void)::setrlimit(RLIMIT_NOFILE, &descriptors);
+        (void)::getrlimit(RLIMIT_NOFILE, &descriptors);
+    }
+    if (descriptors.rlim_cur != RLIM_INFINITY && descriptors.rlim_cur > spare * 2) {
+        limits.total = std::min<std::size_t>(limits.total, descriptors.rlim_cur - spare);
+    }
+}
+
 int fail(const std::string& reason) {
     platform::systemLog("❌ View site: " + reason);
     return 1;
@@ -92,8 +113,9 @@ int main(int argc, char** argv) {
                                                                 : escapeControlCharacters(options.root.string())));
     }
     options.root = fs::canonical(options.root, error);
+    fitConnectionsToDescriptors(options.limits);
 
-    viewsite::SiteServer server(viewsite::SiteFiles(options.root, options.dataOverlay), TAVELO_VERSION);
+    viewsite::SiteServer server(viewsite::SiteFiles(options.root, options.dataOverlay), TAVELO_VERSION, options.limits);
     std::string reason;
     const std::string address = "http://" + escapeControlCharacters(options.host) + ":" + std::to_string(options.port);
     switch (server.listen(options.host, options.port, reason)) {

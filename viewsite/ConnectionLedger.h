@@ -1,0 +1,43 @@
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <map>
+#include <string>
+
+namespace viewsite {
+
+// How many connections the site keeps open and for how long: enough for a few browsers
+// and the data fetches of every page, few enough that no client, nor all of them
+// together, can hold the descriptors or memory a public server would run out of.
+struct ConnectionLimits {
+    std::size_t total = 256;
+    std::size_t perClient = 64;
+    // From the connection's start, or the end of the last answer, to the end of the
+    // next request's headers: a client that sends its request slowly is dropped.
+    std::chrono::milliseconds headerTimeout{10000};
+    // A kept-alive connection with no request under way is closed after this long.
+    std::chrono::milliseconds idleTimeout{30000};
+};
+
+// The open connections by client address: whether one more may be let in.
+class ConnectionLedger {
+public:
+    explicit ConnectionLedger(ConnectionLimits limits) : limits_(limits) {}
+
+    enum class Admission { admitted, overTotal, overClient };
+    // Counts the connection in when admitted.
+    Admission admit(const std::string& client);
+    void release(const std::string& client);
+
+    std::size_t open() const { return open_; }
+    std::size_t openFrom(const std::string& client) const;
+    const ConnectionLimits& limits() const { return limits_; }
+
+private:
+    ConnectionLimits limits_;
+    std::size_t open_ = 0;
+    std::map<std::string, std::size_t> byClient_;
+};
+
+}  // namespace viewsite
