@@ -39,6 +39,14 @@ std::set<GtkWebView*>& liveViews() {
     return views;
 }
 
+// What a load the time limit stopped failed with. The code is the one URL loaders
+// give a timed-out request, so a reader of the full description sees it too.
+WebError timedOutError(double seconds, const std::string& url) {
+    constexpr int timedOutCode = -1001;
+    return WebError{"WebKitNetworkError", timedOutCode,
+                    "The request timed out after " + std::to_string(std::lround(seconds)) + " seconds.", url};
+}
+
 std::string secondsText(PageRecovery::Delay delay) {
     char text[32];
     std::snprintf(text, sizeof text, "%g s", static_cast<double>(delay.count()) / 1000.0);
@@ -331,9 +339,13 @@ gboolean GtkWebView::onLoadFailed(WebKitWebView*, WebKitLoadEvent, gchar* uri, G
                      "The server answered with status " + std::to_string(self->httpStatus_) + ".", failure.failingURL};
     }
     // A load that was replaced by another or stopped on request has not failed;
-    // one the time limit stopped has.
-    const bool cancelled =
-        g_error_matches(error, WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_CANCELLED) && !self->timedOut_;
+    // one the time limit stopped has, and is told as what it is: the engine only
+    // knows that it was stopped.
+    const bool stopped = g_error_matches(error, WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_CANCELLED);
+    if (stopped && self->timedOut_) {
+        failure = timedOutError(self->timeoutSeconds_, failure.failingURL);
+    }
+    const bool cancelled = stopped && !self->timedOut_;
     const bool otherPolicy = !refusedStatus && error->domain == WEBKIT_POLICY_ERROR;
     // A load the renderer's end broke off is taken up by the reload that end schedules.
     if (!cancelled && !otherPolicy && !self->rendererEndedSinceLoad_ && !self->ending_ && !self->address_.empty()) {
