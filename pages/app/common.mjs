@@ -120,7 +120,7 @@ export function canvasFont(weight, sizePx) {
 // site's data file every few minutes, and at once when the network comes back; it
 // draws again only when the data changed. `current` is the data drawn now (null before
 // the first), `show` keeps a new result and draws it.
-export function followDataFile({ snapshot, path, parse, note, current, show, draw }) {
+export function followDataFile({ snapshot = { ok: false }, path, parse, note, current, show, draw }) {
   const present = (result) => { note.set(result.kind, result.updatedAt); show(result); };
   whenFontsReady(() => { if (snapshot.ok && !current()) present(snapshot); else draw(); }, () => draw());
   const poller = new Poller({
@@ -135,7 +135,8 @@ export function followDataFile({ snapshot, path, parse, note, current, show, dra
       return { ok: true };
     },
   });
-  if (location.protocol !== 'file:') poller.start(2000);
+  // Without a snapshot drawn first, the data file is asked for at once.
+  if (location.protocol !== 'file:') poller.start(snapshot.ok ? 2000 : 0);
   pollWhileVisible(poller);
   window.addEventListener('online', () => poller.poke());
 }

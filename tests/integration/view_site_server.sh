@@ -62,7 +62,9 @@ expect_headers() {  # PATH CONTENT-TYPE CACHE-CONTROL
 expect_headers / "text/html; charset=utf-8" "no-cache"
 expect_headers /view.html "text/html; charset=utf-8" "no-cache"
 expect_headers /data/sp500.json "application/json" "public, max-age=60, must-revalidate"
-expect_headers /data/sp500.js "text/javascript; charset=utf-8" "public, max-age=60, must-revalidate"
+# Data is never a script: a .js file in the data folder is not served, wherever it came from.
+printf 'document.title = "planted"\n' >"$data/sp500.js"
+[[ $(code "$base/data/sp500.js") == 404 ]] || fail "a script in the data folder was served"
 expect_headers /js/heatmap.js "text/javascript; charset=utf-8" "public, max-age=300"
 stamp=$(grep -o 'js/heatmap.js?v=[0-9a-f]*' "$root/view.html") || fail "view.html names its script without a stamp"
 expect_headers "/$stamp" "text/javascript; charset=utf-8" "public, max-age=31536000, immutable"
