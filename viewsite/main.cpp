@@ -85,9 +85,19 @@ int fail(const std::string& reason) {
     return 1;
 }
 
+// The site lives by its requests (the idle exit), not by the login or D-Bus session
+// that happened to start it: GIO's shared bus connection ends its process when the bus
+// goes, so the site never connects to a session bus or a display.
+void leaveTheStartingSession() {
+    for (const char* variable : {"DBUS_SESSION_BUS_ADDRESS", "DISPLAY", "WAYLAND_DISPLAY"}) {
+        g_unsetenv(variable);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    leaveTheStartingSession();
     std::signal(SIGPIPE, SIG_IGN);
     auto parsed = viewsite::parseSiteOptions(std::vector<std::string>(argv + 1, argv + argc), defaults());
     if (!parsed.options) {
