@@ -13,11 +13,12 @@ namespace viewsite {
 struct ConnectionLimits {
     std::size_t total = 256;
     std::size_t perClient = 64;
-    // From the connection's start, or the end of the last answer, to the end of the
-    // next request's headers: a client that sends its request slowly is dropped.
+    // From the connection's start to the end of its request's headers: a client that
+    // connects and sends nothing, or its request slowly, is dropped.
     std::chrono::milliseconds headerTimeout{10000};
-    // A kept-alive connection with no request under way is closed after this long.
-    std::chrono::milliseconds idleTimeout{30000};
+    // From the end of the request to the end of its answer: a client that stops reading
+    // its answer is dropped. (Each connection carries one request: see SiteServer.)
+    std::chrono::milliseconds answerTimeout{60000};
 };
 
 // The open connections by client address: whether one more may be let in.

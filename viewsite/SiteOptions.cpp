@@ -27,6 +27,8 @@ ParsedSiteOptions parseSiteOptions(const std::vector<std::string>& arguments, Si
             options.help = true;
         } else if (argument == "--no-data-job") {
             options.dataJob = false;
+        } else if (argument == "--for-account") {
+            options.forAccount = true;
         } else if (argument == "--listen" && hasValue) {
             const std::string& value = arguments[++i];
             const size_t colon = value.rfind(':');
@@ -48,12 +50,12 @@ ParsedSiteOptions parseSiteOptions(const std::vector<std::string>& arguments, Si
                 return {std::nullopt, "--idle-exit wants a number of seconds"};
             }
             options.idleExit = std::chrono::seconds(*seconds);
-        } else if ((argument == "--header-timeout" || argument == "--keep-alive") && hasValue) {
+        } else if ((argument == "--header-timeout" || argument == "--answer-timeout") && hasValue) {
             const auto seconds = wholeNumber(arguments[++i]);
             if (!seconds || *seconds < 1) {
                 return {std::nullopt, argument + " wants a number of seconds of at least 1"};
             }
-            (argument == "--header-timeout" ? options.limits.headerTimeout : options.limits.idleTimeout) =
+            (argument == "--header-timeout" ? options.limits.headerTimeout : options.limits.answerTimeout) =
                 std::chrono::seconds(*seconds);
         } else if ((argument == "--max-connections" || argument == "--max-per-client") && hasValue) {
             const auto count = wholeNumber(arguments[++i]);

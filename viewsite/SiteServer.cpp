@@ -33,8 +33,12 @@ void setHeader(SoupServerMessage* message, const char* name, const std::string& 
     soup_message_headers_replace(soup_server_message_get_response_headers(message), name, value.c_str());
 }
 
-// Every answer, errors included, forbids sniffing and carries the page policy.
+// Every answer, errors included, forbids sniffing and carries the page policy, and
+// ends its connection: libsoup (3.2) closes a connection it was handed once the answer
+// is sent, so saying so keeps a client from sending a second request into a closing
+// connection; and no connection is ever left for a client to abandon half-open.
 void setCommonHeaders(SoupServerMessage* message) {
+    setHeader(message, "Connection", "close");
     setHeader(message, "Content-Security-Policy", std::string(contentSecurityPolicy));
     setHeader(message, "X-Content-Type-Options", "nosniff");
     setHeader(message, "Referrer-Policy", "no-referrer");
@@ -137,6 +141,7 @@ struct SiteServer::Connection {
     // reference says when it lets go, whoever closed it.
     GSocketConnection* stream = nullptr;
     GSocket* socket = nullptr;
+    std::string peer;  // address and port: what libsoup's messages tell of their connection
     std::string client;
     guint deadline = 0;
 
@@ -147,7 +152,8 @@ struct SiteServer::Connection {
         }
     }
 
-    // By then the next request must have arrived whole, or the connection is closed.
+    // By then the request must have arrived, or later its answer have been taken, or
+    // the connection is closed.
     void arm(std::chrono::milliseconds after) {
         disarm();
         deadline = g_timeout_add(static_cast<guint>(after.count()), &Connection::expire, this);
@@ -164,7 +170,7 @@ struct SiteServer::Connection {
 
     static void gone(gpointer data, GObject*) {
         auto* self = static_cast<Connection*>(data);
-        self->owner->forget(self->socket);
+        self->owner->forget(self->peer);
     }
 };
 
@@ -174,14 +180,9 @@ struct SiteServer::Signals {
         return TRUE;
     }
     static void requestRead(SoupServer*, SoupServerMessage* message, gpointer data) {
-        if (Connection* connection = static_cast<SiteServer*>(data)->connectionOf(message)) {
-            connection->disarm();
-        }
-    }
-    static void requestFinished(SoupServer*, SoupServerMessage* message, gpointer data) {
         auto* self = static_cast<SiteServer*>(data);
         if (Connection* connection = self->connectionOf(message)) {
-            connection->arm(self->ledger_.limits().idleTimeout);
+            connection->arm(self->ledger_.limits().answerTimeout);
         }
     }
 };
@@ -190,14 +191,20 @@ namespace {
 
 constexpr int listenBacklog = 1024;
 
-std::string clientOf(GSocketConnection* connection) {
-    auto remote = adoptGObject(g_socket_connection_get_remote_address(connection, nullptr));
-    if (!remote || !G_IS_INET_SOCKET_ADDRESS(remote.get())) {
+std::string hostText(GSocketAddress* address) {
+    if (address == nullptr || !G_IS_INET_SOCKET_ADDRESS(address)) {
         return "?";
     }
-    const GCharsPtr text(
-        g_inet_address_to_string(g_inet_socket_address_get_address(G_INET_SOCKET_ADDRESS(remote.get()))));
+    const GCharsPtr text(g_inet_address_to_string(g_inet_socket_address_get_address(G_INET_SOCKET_ADDRESS(address))));
     return text ? text.get() : "?";
+}
+
+// A client's address and port name one of its connections while it is open.
+std::string peerText(GSocketAddress* address) {
+    if (address == nullptr || !G_IS_INET_SOCKET_ADDRESS(address)) {
+        return {};
+    }
+    return hostText(address) + " " + std::to_string(g_inet_socket_address_get_port(G_INET_SOCKET_ADDRESS(address)));
 }
 
 }  // namespace
@@ -211,7 +218,6 @@ SiteServer::SiteServer(SiteFiles files, std::string version, ConnectionLimits li
       service_(adoptGObject(g_socket_service_new())) {
     soup_server_add_handler(server_.get(), nullptr, &Handler::handle, this, nullptr);
     g_signal_connect(server_.get(), "request-read", G_CALLBACK(&Signals::requestRead), this);
-    g_signal_connect(server_.get(), "request-finished", G_CALLBACK(&Signals::requestFinished), this);
     g_signal_connect(service_.get(), "incoming", G_CALLBACK(&Signals::incoming), this);
     // GLib's default queue of ten makes a burst of clients wait seconds for a retried
     // handshake; the limits above, not the queue, say who gets in.
@@ -232,7 +238,8 @@ SiteServer::~SiteServer() {
 }
 
 void SiteServer::admit(GSocketConnection* stream) {
-    const std::string client = clientOf(stream);
+    const auto remoteAddress = adoptGObject(g_socket_connection_get_remote_address(stream, nullptr));
+    const std::string client = hostText(remoteAddress.get());
     const auto admission = ledger_.admit(client);
     if (admission != ConnectionLedger::Admission::admitted) {
         reportRefusal(admission, client);
@@ -244,22 +251,22 @@ void SiteServer::admit(GSocketConnection* stream) {
     connection->stream = stream;
     connection->socket = g_socket_connection_get_socket(stream);
     connection->client = client;
+    connection->peer = peerText(remoteAddress.get());
     g_object_weak_ref(G_OBJECT(stream), &Connection::gone, connection.get());
     connection->arm(ledger_.limits().headerTimeout);
     Connection& kept = *connection;
-    connections_[kept.socket] = std::move(connection);
+    connections_[kept.peer] = std::move(connection);
 
     auto local = adoptGObject(g_socket_connection_get_local_address(stream, nullptr));
-    auto remote = adoptGObject(g_socket_connection_get_remote_address(stream, nullptr));
     GError* rawError = nullptr;
-    if (!soup_server_accept_iostream(server_.get(), G_IO_STREAM(stream), local.get(), remote.get(), &rawError)) {
+    if (!soup_server_accept_iostream(server_.get(), G_IO_STREAM(stream), local.get(), remoteAddress.get(), &rawError)) {
         GErrorPtr error(rawError);
         g_io_stream_close(G_IO_STREAM(stream), nullptr, nullptr);
     }
 }
 
-void SiteServer::forget(GSocket* socket) {
-    const auto entry = connections_.find(socket);
+void SiteServer::forget(const std::string& peer) {
+    const auto entry = connections_.find(peer);
     if (entry == connections_.end()) {
         return;
     }
@@ -269,7 +276,7 @@ void SiteServer::forget(GSocket* socket) {
 }
 
 SiteServer::Connection* SiteServer::connectionOf(SoupServerMessage* message) {
-    const auto entry = connections_.find(soup_server_message_get_socket(message));
+    const auto entry = connections_.find(peerText(soup_server_message_get_remote_address(message)));
     return entry == connections_.end() ? nullptr : entry->second.get();
 }
 
@@ -297,12 +304,15 @@ SiteServer::ListenResult SiteServer::listen(const std::string& host, int port, s
         return ListenResult::failed;
     }
     GError* rawError = nullptr;
+    GSocketAddress* rawBound = nullptr;
     const bool listening =
         g_socket_listener_add_address(G_SOCKET_LISTENER(service_.get()), address.get(), G_SOCKET_TYPE_STREAM,
-                                      G_SOCKET_PROTOCOL_TCP, nullptr, nullptr, &rawError);
+                                      G_SOCKET_PROTOCOL_TCP, nullptr, &rawBound, &rawError);
     GErrorPtr failure(rawError);
+    const auto bound = adoptGObject(rawBound);
     if (listening) {
-        own_ = ListenAddress{host, port};
+        const bool known = bound && G_IS_INET_SOCKET_ADDRESS(bound.get());
+        own_ = ListenAddress{host, known ? g_inet_socket_address_get_port(G_INET_SOCKET_ADDRESS(bound.get())) : port};
         g_socket_service_start(service_.get());
         return ListenResult::listening;
     }

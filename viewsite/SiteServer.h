@@ -32,7 +32,9 @@ public:
 
     enum class ListenResult { listening, addressInUse, failed };
     // On failure `error` says why.
+    // Port 0 lets the kernel choose; boundPort() then says which it chose.
     ListenResult listen(const std::string& host, int port, std::string& error);
+    int boundPort() const { return own_.port; }
 
     std::chrono::steady_clock::time_point lastRequest() const { return lastRequest_; }
 
@@ -42,7 +44,7 @@ private:
     struct Signals;
 
     void admit(GSocketConnection* connection);
-    void forget(GSocket* socket);
+    void forget(const std::string& peer);
     void reportRefusal(ConnectionLedger::Admission why, const std::string& client);
     Connection* connectionOf(SoupServerMessage* message);
 
@@ -51,7 +53,7 @@ private:
     std::chrono::steady_clock::time_point lastRequest_;
     ListenAddress own_;
     ConnectionLedger ledger_;
-    std::map<GSocket*, std::unique_ptr<Connection>> connections_;
+    std::map<std::string, std::unique_ptr<Connection>> connections_;  // by peer
     std::chrono::steady_clock::time_point lastRefusalLine_{};
     platform::gtk::GObjectPtr<SoupServer> server_;
     platform::gtk::GObjectPtr<GSocketService> service_;

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The view site under the loads a public server meets: clients that leave kept-alive
+# The view site under the loads a public server meets: clients that leave their
 # connections, a request for thousands of ranges, a thousand requests sent halfway,
 # more connections than one client may hold, and requests for a proxy. Every load is
 # bounded in count and time and goes to loopback only.
@@ -11,12 +11,12 @@ descriptors() { find "/proc/$1/fd" -mindepth 1 -maxdepth 1 | wc -l; }
 close_wait() { ss -Htn state close-wait "sport = :$1" | wc -l; }
 at_most() { (($(descriptors "$1") <= $2)); }
 
-# A site whose limits the test sets: HEADER and KEEP-ALIVE seconds, connections in all
+# A site whose limits the test sets: HEADER and ANSWER seconds, connections in all
 # and per client. Prints its port; its pid is in $site.
-start_limited_site() {  # NAME HEADER KEEP-ALIVE TOTAL PER-CLIENT
+start_limited_site() {  # NAME HEADER ANSWER TOTAL PER-CLIENT
   port=$(free_port)
   "$SITE" --listen "127.0.0.1:$port" --root "$BUILD_DIR/site" --data "$WORK/data" --no-data-job \
-    --header-timeout "$2" --keep-alive "$3" --max-connections "$4" --max-per-client "$5" >"$WORK/$1.log" 2>&1 &
+    --header-timeout "$2" --answer-timeout "$3" --max-connections "$4" --max-per-client "$5" >"$WORK/$1.log" 2>&1 &
   site=$!
   track $site
   wait_for 10 curl -fsS -o /dev/null "http://127.0.0.1:$port/" || fail "the site did not start: $(cat "$WORK/$1.log")"
@@ -62,4 +62,7 @@ status=$(curl -s -o /dev/null -m 2 -w '%{http_code}' "http://127.0.0.1:$port/vie
 [[ "$status" == 200 ]] || fail "a whole request was not answered beside the half-sent ones: $status"
 wait "$loader" || fail "$(cat "$WORK/half.out")"
 wait_for 10 at_most $site 12 || fail "the dropped connections left $(descriptors $site) descriptors"
+
+note "every answer says the connection ends, and it does"
+$LOAD answered-and-closed "$port" || fail "a connection outlived its answer"
 echo "PASS view site limits"

@@ -11,6 +11,8 @@ failed the expectation.
                                    and within MAX
   held PORT COUNT EXPECTED SECONDS opens COUNT idle connections; the server must close
                                    all but EXPECTED of them within SECONDS
+  answered-and-closed PORT         one request that asks to keep the connection: the
+                                   answer says it ends, and it ends
   refused-at-once PORT REQUEST     sends REQUEST (\\r\\n written as such) and expects a
                                    4xx status and the connection closed within 3 s
 """
@@ -137,6 +139,18 @@ def held(port, count, expected, seconds):
         time.sleep(0.1)
 
 
+def answered_and_closed(port):
+    s = connect(port)
+    s.sendall(f"GET /view.html HTTP/1.1\r\nHost: 127.0.0.1:{port}\r\nConnection: keep-alive\r\n\r\n".encode())
+    head, _ = read_answer(s, time.monotonic() + 5)
+    if "\r\nConnection: close" not in head:
+        sys.exit("the answer does not say that the connection ends")
+    s.settimeout(2)
+    if s.recv(1):
+        sys.exit("more than the answer arrived")
+    print("answered and closed")
+
+
 def refused_at_once(port, request):
     s = connect(port)
     s.sendall(request.encode().decode("unicode_escape").encode("latin-1"))
@@ -167,6 +181,8 @@ def main():
         half_sent(int(args[0]), int(args[1]), float(args[2]), float(args[3]))
     elif command == "held":
         held(int(args[0]), int(args[1]), int(args[2]), float(args[3]))
+    elif command == "answered-and-closed":
+        answered_and_closed(int(args[0]))
     elif command == "refused-at-once":
         refused_at_once(int(args[0]), args[1])
     else:

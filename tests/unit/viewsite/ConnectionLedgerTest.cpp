@@ -56,15 +56,15 @@ TEST(ResponsePolicy, OnlyOneByteRangeIsHonoured) {
 
 TEST(SiteOptions, ConnectionLimitsAndTimeoutsFromTheCommandLine) {
     const auto parsed = parseSiteOptions(
-        {"--header-timeout", "2", "--keep-alive", "5", "--max-connections", "900", "--max-per-client", "7"},
+        {"--header-timeout", "2", "--answer-timeout", "5", "--max-connections", "900", "--max-per-client", "7"},
         SiteOptions{});
     ASSERT_TRUE(parsed.options) << parsed.error;
     EXPECT_EQ(parsed.options->limits.headerTimeout, std::chrono::seconds(2));
-    EXPECT_EQ(parsed.options->limits.idleTimeout, std::chrono::seconds(5));
+    EXPECT_EQ(parsed.options->limits.answerTimeout, std::chrono::seconds(5));
     EXPECT_EQ(parsed.options->limits.total, 900u);
     EXPECT_EQ(parsed.options->limits.perClient, 7u);
     for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
-             {"--header-timeout", "0"}, {"--keep-alive", "x"}, {"--max-connections", "0"}, {"--max-per-client"}}) {
+             {"--header-timeout", "0"}, {"--answer-timeout", "x"}, {"--max-connections", "0"}, {"--max-per-client"}}) {
         EXPECT_FALSE(parseSiteOptions(arguments, SiteOptions{}).options) << arguments.front();
     }
 }
