@@ -6,9 +6,9 @@
 #include "platform/Log.h"
 #include "platform/ProductNames.h"
 #include "platform/linux/ExecutablePath.h"
-#include "platform/linux/ViewSiteProbe.h"
 #include "shared/ControlCharacterEscape.h"
 #include "viewsite/DataJob.h"
+#include "viewsite/SiteAddressClaim.h"
 #include "viewsite/SiteOptions.h"
 #include "viewsite/SiteServer.h"
 
@@ -126,21 +126,10 @@ int main(int argc, char** argv) {
     fitConnectionsToDescriptors(options.limits);
 
     viewsite::SiteServer server(viewsite::SiteFiles(options.root, options.dataOverlay), TAVELO_VERSION, options.limits);
-    std::string reason;
-    const std::string address = "http://" + escapeControlCharacters(options.host) + ":" + std::to_string(options.port);
-    switch (server.listen(options.host, options.port, reason)) {
-    case viewsite::SiteServer::ListenResult::listening: break;
-    case viewsite::SiteServer::ListenResult::addressInUse:
-        // Started twice at once (the application and the screen saver): the other one won.
-        if (options.host == "127.0.0.1" && platform::probeViewSitePort(options.port) == platform::PortHolder::ourSite) {
-            platform::systemLog("✅ View site already served at " + address);
-            return 0;
-        }
-        platform::systemLog("❌ View site: " + address + " is held by another program; not serving");
-        return 2;
-    case viewsite::SiteServer::ListenResult::failed: return fail("cannot listen on " + address + ": " + reason);
+    viewsite::SiteAddressClaim claim;
+    if (const auto status = claim.claim(server, options)) {
+        return *status;
     }
-    platform::systemLog("✅ View site serving " + escapeControlCharacters(options.root.string()) + " at " + address);
 
     GMainLoop* loop = g_main_loop_new(nullptr, FALSE);
     const auto quit = [](gpointer data) -> gboolean {

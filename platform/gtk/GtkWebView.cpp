@@ -140,7 +140,8 @@ void GtkWebView::load(const URLRequest& request) {
 }
 
 void GtkWebView::loadAddress(const std::string& address, double timeoutSeconds, bool again) {
-    platform::ensureViewSiteFor(address);
+    // Kept as asked for: each retry finds this account's site again, wherever it serves.
+    const std::string target = platform::addressOnOwnViewSite(address);
     cancelRetry();
     address_ = address;
     timeoutSeconds_ = timeoutSeconds;
@@ -150,13 +151,13 @@ void GtkWebView::loadAddress(const std::string& address, double timeoutSeconds, 
     if (again) {
         // Trying again means asking the site: a copy the cache still holds would
         // "load" while the site is down and leave the page without its data.
-        auto request = adoptGObject(webkit_uri_request_new(address.c_str()));
+        auto request = adoptGObject(webkit_uri_request_new(target.c_str()));
         if (SoupMessageHeaders* headers = webkit_uri_request_get_http_headers(request.get())) {
             soup_message_headers_replace(headers, "Cache-Control", "no-cache");
         }
         webkit_web_view_load_request(view_.get(), request.get());
     } else {
-        webkit_web_view_load_uri(view_.get(), address.c_str());
+        webkit_web_view_load_uri(view_.get(), target.c_str());
     }
     if (timeoutSeconds > 0) {
         startTimeout(timeoutSeconds);
