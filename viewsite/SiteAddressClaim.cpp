@@ -58,8 +58,8 @@ std::optional<int> SiteAddressClaim::joinTheSiteAlreadyServing() {
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
-    platform::systemLog("❌ View site: another site of this account holds " +
-                        escapeControlCharacters(record_.string()) + ".lock but serves nowhere; not serving");
+    platform::systemLog("❌ View site: another site of this account holds " + escapeControlCharacters(record_.string()) +
+                        ".lock but serves nowhere; not serving");
     return 1;
 }
 
@@ -111,7 +111,8 @@ std::optional<int> SiteAddressClaim::claim(SiteServer& server, const SiteOptions
     platform::systemLog("✅ View site serving " + escapeControlCharacters(options.root.string()) + " at " +
                         addressText(options.host, port_));
     if (options.forAccount && !platform::writeViewSiteRecord(record_, port_)) {
-        platform::systemLog("⚠️ View site: cannot record its address in " + escapeControlCharacters(record_.string()));
+        platform::systemLog("⚠️ View site: cannot record its address in " +
+                            escapeControlCharacters(record_.string()));
     }
     return std::nullopt;
 }

@@ -74,7 +74,8 @@ std::vector<ListeningSocket> loopbackListeners(std::string_view table, bool ipv6
             continue;
         }
         const size_t colon = local.find(':');
-        const auto port = colon == std::string::npos ? std::nullopt : hexWord(std::string_view(local).substr(colon + 1));
+        const auto port =
+            colon == std::string::npos ? std::nullopt : hexWord(std::string_view(local).substr(colon + 1));
         if (port && takesLoopback(std::string_view(local).substr(0, colon), ipv6)) {
             found.push_back({static_cast<int>(*port), static_cast<uid_t>(uid)});
         }

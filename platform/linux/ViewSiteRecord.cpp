@@ -8,8 +8,8 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 #include <nlohmann/json.hpp>
+#include <sstream>
 
 namespace platform {
 
@@ -20,7 +20,8 @@ constexpr std::size_t recordMaxBytes = 4096;
 // Owned by this account and writable by no one else.
 bool isPrivate(const std::filesystem::path& path) {
     struct stat facts {};
-    return ::lstat(path.c_str(), &facts) == 0 && facts.st_uid == ::getuid() && (facts.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+    return ::lstat(path.c_str(), &facts) == 0 && facts.st_uid == ::getuid() &&
+           (facts.st_mode & (S_IWGRP | S_IWOTH)) == 0;
 }
 
 std::filesystem::path privateRuntimeFolder() {
