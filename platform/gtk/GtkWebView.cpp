@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdio>
 #include <set>
+#include <utility>
 
 namespace platform::gtk {
 
@@ -46,6 +47,9 @@ WebError timedOutError(double seconds, const std::string& url) {
     return WebError{"WebKitNetworkError", timedOutCode,
                     "The request timed out after " + std::to_string(std::lround(seconds)) + " seconds.", url};
 }
+
+// How often the page's own view site is checked for an answer.
+constexpr guint siteCheckSeconds = 60;
 
 std::string secondsText(PageRecovery::Delay delay) {
     char text[32];
@@ -88,6 +92,8 @@ GtkWebView::GtkWebView(const Rect& frame, const WebViewConfiguration& configurat
     networkHandler_ = g_signal_connect(g_network_monitor_get_default(), "network-changed",
                                        G_CALLBACK(&GtkWebView::onNetworkChanged), this);
     liveViews().insert(this);
+    watchdog_ = std::make_unique<WebProcessWatchdog>(view_.get(), [this] { endUnresponsiveWebProcess(); });
+    siteCheck_ = g_timeout_add_seconds(siteCheckSeconds, &GtkWebView::onSiteCheck, this);
     if (configuration.suppressesIncrementalRendering) {
         // Shown once the first page has finished loading.
         gtk_widget_set_no_show_all(widget(), TRUE);
@@ -97,6 +103,8 @@ GtkWebView::GtkWebView(const Rect& frame, const WebViewConfiguration& configurat
 }
 
 GtkWebView::~GtkWebView() {
+    g_source_remove(siteCheck_);
+    watchdog_.reset();
     liveViews().erase(this);
     g_signal_handler_disconnect(g_network_monitor_get_default(), networkHandler_);
     cancelRetry();
@@ -187,6 +195,8 @@ void GtkWebView::startNextPageInFreshWebProcess() {
     // a first launch. Retries of the same page keep their process.
     if (processHoldsAPage_) {
         processHoldsAPage_ = false;
+        endedAsUnresponsive_ = false;
+        watchdog_->processReplaced();
         webkit_web_view_terminate_web_process(view_.get());
     }
 }
@@ -240,10 +250,36 @@ void GtkWebView::onNetworkChanged(GNetworkMonitor*, gboolean available, gpointer
     }
 }
 
+// A stopped or spinning page keeps its last frame, or none, for good: its process is
+// ended, and the end is taken up like a crash, with the same backoff.
+void GtkWebView::endUnresponsiveWebProcess() {
+    // A process already due to be replaced by a retry is left to it. (A page that spins
+    // before its load is committed is still ended: WebKit reports no commit for it.)
+    if (ending_ || address_.empty() || retry_ != 0) {
+        return;
+    }
+    endedAsUnresponsive_ = true;
+    webkit_web_view_terminate_web_process(view_.get());
+}
+
+// A page of the built-in site whose site stopped answering (its data fetches fail
+// quietly) is loaded again: that finds, or replaces, this account's site.
+gboolean GtkWebView::onSiteCheck(gpointer data) {
+    auto* self = static_cast<GtkWebView*>(data);
+    if (!self->ending_ && !self->address_.empty() && self->retry_ == 0 &&
+        !platform::ownViewSiteAnswersFor(self->address_)) {
+        systemLog("⚠️ The view site stopped answering; loading the page again.");
+        self->retryNow();
+    }
+    return G_SOURCE_CONTINUE;
+}
+
 void GtkWebView::onWebProcessTerminated(WebKitWebView*, WebKitWebProcessTerminationReason reason, gpointer data) {
     auto* self = static_cast<GtkWebView*>(data);
     self->processHoldsAPage_ = false;
-    if (reason == WEBKIT_WEB_PROCESS_TERMINATED_BY_API && !self->ending_) {
+    self->watchdog_->processReplaced();
+    const bool unresponsive = std::exchange(self->endedAsUnresponsive_, false);
+    if (reason == WEBKIT_WEB_PROCESS_TERMINATED_BY_API && !self->ending_ && !unresponsive) {
         // Ended on purpose to give the next page a fresh process; that page's load,
         // already asked for, owns the view's state from here.
         return;
@@ -251,12 +287,14 @@ void GtkWebView::onWebProcessTerminated(WebKitWebView*, WebKitWebProcessTerminat
     self->webProcessRunning_ = false;
     self->rendererEndedSinceLoad_ = true;
     self->cancelTimeout();
-    if (self->ending_ || reason == WEBKIT_WEB_PROCESS_TERMINATED_BY_API || self->address_.empty()) {
+    if (self->ending_ || (reason == WEBKIT_WEB_PROCESS_TERMINATED_BY_API && !unresponsive) || self->address_.empty()) {
         return;
     }
     const auto delay = self->recovery_.rendererEnded(PageRecovery::Clock::now());
-    systemLog(std::string("⚠️ The web process ") + terminationText(reason) + "; reloading the page in " +
-              secondsText(delay) + ".");
+    const std::string what =
+        unresponsive ? "did not answer for " + std::to_string(WebProcessWatchdog::limit.count()) + " s and was ended"
+                     : terminationText(reason);
+    systemLog("⚠️ The web process " + what + "; reloading the page in " + secondsText(delay) + ".");
     self->scheduleRetry(delay);
 }
 

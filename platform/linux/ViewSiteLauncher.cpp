@@ -9,13 +9,17 @@
 #include "shared/ControlCharacterEscape.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <boost/url/parse.hpp>
 #include <charconv>
 #include <chrono>
+#include <fstream>
 #include <optional>
+#include <sstream>
+#include <string_view>
 #include <thread>
 #include <utility>
 
@@ -155,6 +159,43 @@ void reportHolderOnce(const std::string& origin, int preferred) {
               servingOrigin() + ", never from it");
 }
 
+// Whether `pid` is this account's site program (the record may be older than the
+// process that now has its number).
+bool isOwnSiteProcess(int pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    bool ownersMatch = false;
+    std::string name;
+    while (std::getline(status, line)) {
+        if (line.starts_with("Name:")) {
+            name = line.substr(line.find_first_not_of(" \t", 5));
+        } else if (line.starts_with("Uid:")) {
+            std::istringstream ids(line.substr(4));
+            uid_t real = 0;
+            ownersMatch = static_cast<bool>(ids >> real) && real == ::getuid();
+        }
+    }
+    // The kernel keeps the first 15 characters of a program's name.
+    return ownersMatch && !name.empty() && std::string_view(product::siteProgramName).starts_with(name);
+}
+
+// This account's site still holds its recorded port but gives no answer (stopped, or
+// out of descriptors): it is ended, so that a new one can take its lock and serve.
+void replaceSilentOwnSite() {
+    const auto record = viewSiteRecordPath();
+    const auto port = readViewSiteRecord(record);
+    const auto pid = recordedViewSiteProcess(record);
+    if (!port || !pid || loopbackPortOwner(*port).kind != PortOwnerKind::thisAccount || !isOwnSiteProcess(*pid)) {
+        return;
+    }
+    systemLog("⚠️ View site: this account's site at " + originAt(*port) + " stopped answering; replacing it");
+    ::kill(*pid, SIGKILL);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (::kill(*pid, 0) == 0 && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
 ViewSiteState foundAt(const std::string& origin, int preferred, int port) {
     servingOrigin() = originAt(port);
     if (port != preferred) {
@@ -197,6 +238,9 @@ ViewSiteState ensureViewSiteServing(const std::string& origin, const std::filesy
         return foundAt(origin, port, *found);
     }
     const bool alreadyStarting = startedMomentsAgo();
+    if (!alreadyStarting) {
+        replaceSilentOwnSite();
+    }
     if (!alreadyStarting && !startSite(siteProgram, port)) {
         return ViewSiteState::failedToStart;
     }
@@ -215,6 +259,15 @@ ViewSiteState ensureViewSiteServing(const std::string& origin, const std::filesy
     }
     reportOnce(reportedSilence, "❌ View site: " + siteProgram.string() + " did not answer at " + origin);
     return ViewSiteState::failedToStart;
+}
+
+bool ownViewSiteAnswersFor(const std::string& url) {
+    const std::string& origin = builtInOrigin();
+    const int port = loopbackPort(servingOrigin());
+    if (origin.empty() || port == 0 || withOrigin(url, origin, {}) == url) {
+        return true;
+    }
+    return isOwnSiteAt(port, std::chrono::milliseconds(2000));
 }
 
 ViewSiteState startBuiltInViewSite(const std::string& origin) {

@@ -38,6 +38,11 @@ ViewSiteState startBuiltInViewSite(const std::string& origin);
 // the port this account's site serves on. Other addresses come back unchanged.
 std::string addressOnOwnViewSite(const std::string& url);
 
+// Whether the site a page at `url` was moved to still answers; true for any page not of
+// the built-in site. A page whose site went silent is loaded again, which replaces
+// the site (addressOnOwnViewSite ends a silent site of this account and starts another).
+bool ownViewSiteAnswersFor(const std::string& url);
+
 // The view site program installed beside the running program.
 std::filesystem::path viewSiteProgramBesideThisOne();
 

@@ -44,7 +44,9 @@ std::filesystem::path viewSiteRecordPath() {
     return folder.empty() ? folder : folder / product::programName / "view-site.json";
 }
 
-std::optional<int> readViewSiteRecord(const std::filesystem::path& record) {
+namespace {
+
+std::optional<int> recordedNumber(const std::filesystem::path& record, const char* key) {
     if (record.empty() || !isPrivate(record.parent_path()) || !isPrivate(record)) {
         return std::nullopt;
     }
@@ -57,11 +59,22 @@ std::optional<int> readViewSiteRecord(const std::filesystem::path& record) {
     std::stringstream text;
     text << input.rdbuf();
     const auto document = nlohmann::json::parse(text.str(), nullptr, false);
-    if (!document.is_object() || !document.contains("port") || !document["port"].is_number_integer()) {
+    if (!document.is_object() || !document.contains(key) || !document[key].is_number_integer()) {
         return std::nullopt;
     }
-    const int port = document["port"].get<int>();
-    return port > 0 && port < 65536 ? std::optional<int>(port) : std::nullopt;
+    return document[key].get<int>();
+}
+
+}  // namespace
+
+std::optional<int> readViewSiteRecord(const std::filesystem::path& record) {
+    const auto port = recordedNumber(record, "port");
+    return port && *port > 0 && *port < 65536 ? port : std::nullopt;
+}
+
+std::optional<int> recordedViewSiteProcess(const std::filesystem::path& record) {
+    const auto pid = recordedNumber(record, "pid");
+    return pid && *pid > 1 ? pid : std::nullopt;
 }
 
 bool writeViewSiteRecord(const std::filesystem::path& record, int port) {

@@ -17,6 +17,9 @@ std::filesystem::path viewSiteRecordPath();
 // no other can write them.
 std::optional<int> readViewSiteRecord(const std::filesystem::path& record);
 
+// The process that wrote the record, on the same terms.
+std::optional<int> recordedViewSiteProcess(const std::filesystem::path& record);
+
 // Writes the record atomically, making its folder (mode 0700) when needed.
 bool writeViewSiteRecord(const std::filesystem::path& record, int port);
 
