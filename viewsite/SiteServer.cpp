@@ -246,12 +246,22 @@ void SiteServer::admit(GSocketConnection* stream) {
         g_io_stream_close(G_IO_STREAM(stream), nullptr, nullptr);
         return;
     }
+    // A client port used again before libsoup let go of the connection it named last:
+    // that one is no longer watched (it ends by itself), the new one is.
+    const std::string peer = peerText(remoteAddress.get());
+    if (const auto earlier = connections_.find(peer); earlier != connections_.end()) {
+        Connection& old = *earlier->second;
+        old.disarm();
+        g_object_weak_unref(G_OBJECT(old.stream), &Connection::gone, &old);
+        ledger_.release(old.client);
+        connections_.erase(earlier);
+    }
     auto connection = std::make_unique<Connection>();
     connection->owner = this;
     connection->stream = stream;
     connection->socket = g_socket_connection_get_socket(stream);
     connection->client = client;
-    connection->peer = peerText(remoteAddress.get());
+    connection->peer = peer;
     g_object_weak_ref(G_OBJECT(stream), &Connection::gone, connection.get());
     connection->arm(ledger_.limits().headerTimeout);
     Connection& kept = *connection;

@@ -32,7 +32,8 @@ void WebProcessWatchdog::processReplaced() {
 }
 
 bool WebProcessWatchdog::silentTooLong(Clock::time_point now) const {
-    return (unansweredSince_ && now - *unansweredSince_ >= limit) || (unresponsiveAt_ && now - *unresponsiveAt_ >= limit);
+    return (unansweredSince_ && now - *unansweredSince_ >= limit) ||
+           (unresponsiveAt_ && now - *unresponsiveAt_ >= limit);
 }
 
 void WebProcessWatchdog::ask() {

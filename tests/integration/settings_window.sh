@@ -9,9 +9,11 @@ set -euo pipefail
 
 build="${TAVELO_BUILD_DIR:?}"
 source "$build/names.sh"
-# A loopback origin of this test's own, through the run-time hook.
-port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-origin="http://127.0.0.1:$port"
+# An origin of this test's own, through the run-time hook: on 127.0.0.2, loopback but
+# not the built-in site's address, so the stand-in below is loaded as a deployed site
+# would be (a stand-in on 127.0.0.1 is never loaded: it is not this account's site).
+port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.2", 0)); print(s.getsockname()[1])')
+origin="http://127.0.0.2:$port"
 export TAVELO_TEST_VIEW_SITE_ORIGIN=$origin
 app="$build/bin/$TAVELO_PROGRAM_NAME"
 artifacts="$build/test-artifacts"
@@ -52,7 +54,7 @@ openbox >/dev/null 2>&1 & pids+=($!)
 mkdir -p "$work/site"
 echo '<!doctype html><title>view</title><body style="background:#123">' > "$work/site/view.html"
 for _ in $(seq 30); do
-  python3 -m http.server "$port" --bind 127.0.0.1 --directory "$work/site" >"$work/site.log" 2>&1 & server=$!
+  python3 -m http.server "$port" --bind 127.0.0.2 --directory "$work/site" >"$work/site.log" 2>&1 & server=$!
   sleep 0.5
   if kill -0 "$server" 2>/dev/null; then pids+=($server); break; fi
   server=""; sleep 1  # another test holds the port for a moment
