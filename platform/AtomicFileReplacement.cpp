@@ -79,18 +79,53 @@ void removeAbandonedTemporaries(const std::filesystem::path& path) {
 
 }  // namespace
 
-bool replaceFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
+std::filesystem::path fileBehindLinks(const std::filesystem::path& path) {
+    namespace fs = std::filesystem;
+    // The kernel's own bound on links in a row: a loop ends here, and the save then
+    // fails on the link itself rather than spinning.
+    constexpr int linkLimit = 40;
+    fs::path current = path;
+    for (int step = 0; step < linkLimit; ++step) {
+        std::error_code error;
+        if (!fs::is_symlink(current, error)) {
+            return current;
+        }
+        const fs::path target = fs::read_symlink(current, error);
+        if (error) {
+            return current;
+        }
+        current = target.is_absolute() ? target : current.parent_path() / target;
+    }
+    return path;
+}
+
+bool replaceFileAtomically(const std::filesystem::path& link, std::string_view bytes, std::error_code* failure) {
+    const std::filesystem::path path = fileBehindLinks(link);
+    const auto fail = [failure](int number) {
+        if (failure != nullptr) {
+            *failure = std::error_code(number, std::generic_category());
+        }
+        return false;
+    };
     removeAbandonedTemporaries(path);
     std::string temporary = (path.parent_path() / ("." + path.filename().string() + ".XXXXXX")).string();
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0) {
-        return false;
+        return fail(errno);
     }
-    const bool written = ::fchmod(fd, defaultFileMode()) == 0 && writeAll(fd, bytes) && ::fsync(fd) == 0;
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed || ::rename(temporary.c_str(), path.c_str()) != 0) {
+    int problem = 0;
+    if (::fchmod(fd, defaultFileMode()) != 0 || !writeAll(fd, bytes) || ::fsync(fd) != 0) {
+        problem = errno;
+    }
+    if (::close(fd) != 0 && problem == 0) {
+        problem = errno;
+    }
+    if (problem == 0 && ::rename(temporary.c_str(), path.c_str()) != 0) {
+        problem = errno;
+    }
+    if (problem != 0) {
         ::unlink(temporary.c_str());
-        return false;
+        return fail(problem);
     }
     syncFolder(path.parent_path());
     return true;

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
+#include <utility>
 
 namespace {
 
@@ -27,20 +29,49 @@ private:
 
 }  // namespace
 
-std::optional<std::string> readBoundedFile(const std::filesystem::path& path, std::size_t maxBytes) {
+namespace {
+
+BoundedRead unreadable(std::string problem) { return {BoundedRead::Outcome::unreadable, {}, std::move(problem)}; }
+
+std::string kindOf(mode_t mode) {
+    if (S_ISDIR(mode)) {
+        return "a folder";
+    }
+    if (S_ISFIFO(mode)) {
+        return "a FIFO";
+    }
+    if (S_ISCHR(mode) || S_ISBLK(mode)) {
+        return "a device";
+    }
+    if (S_ISSOCK(mode)) {
+        return "a socket";
+    }
+    return "not a plain file";
+}
+
+std::string tooLarge(std::size_t maxBytes) { return "larger than " + std::to_string(maxBytes) + " bytes"; }
+
+}  // namespace
+
+BoundedRead readBoundedFileTelling(const std::filesystem::path& path, std::size_t maxBytes) {
     // Look before opening: opening some devices has side effects.
     struct stat info {};
-    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
-        return std::nullopt;
+    if (::stat(path.c_str(), &info) != 0) {
+        return errno == ENOENT ? BoundedRead{} : unreadable(std::strerror(errno));
+    }
+    if (!S_ISREG(info.st_mode)) {
+        return unreadable(kindOf(info.st_mode));
     }
     FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
     if (file.get() < 0) {
-        return std::nullopt;
+        return errno == ENOENT ? BoundedRead{} : unreadable(std::strerror(errno));
     }
     // The path may have been swapped between the two looks.
-    if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode) ||
-        static_cast<std::size_t>(info.st_size) > maxBytes) {
-        return std::nullopt;
+    if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        return unreadable(kindOf(info.st_mode));
+    }
+    if (static_cast<std::size_t>(info.st_size) > maxBytes) {
+        return unreadable(tooLarge(maxBytes));
     }
     // Sized by what the file holds now, not by the bound: a settings file is usually tiny.
     // One byte more than it holds shows whether it grew while being read.
@@ -56,7 +87,7 @@ std::optional<std::string> readBoundedFile(const std::filesystem::path& path, st
             if (errno == EINTR) {
                 continue;
             }
-            return std::nullopt;
+            return unreadable(std::strerror(errno));
         }
         if (count == 0) {
             break;
@@ -64,8 +95,16 @@ std::optional<std::string> readBoundedFile(const std::filesystem::path& path, st
         total += static_cast<std::size_t>(count);
     }
     if (total > maxBytes) {
-        return std::nullopt;  // it grew while being read
+        return unreadable(tooLarge(maxBytes));  // it grew while being read
     }
     bytes.resize(total);
-    return bytes;
+    return {BoundedRead::Outcome::read, std::move(bytes), {}};
+}
+
+std::optional<std::string> readBoundedFile(const std::filesystem::path& path, std::size_t maxBytes) {
+    auto read = readBoundedFileTelling(path, maxBytes);
+    if (read.outcome != BoundedRead::Outcome::read) {
+        return std::nullopt;
+    }
+    return std::move(read.bytes);
 }

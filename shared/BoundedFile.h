@@ -16,3 +16,14 @@ inline constexpr std::size_t settingsFileMaxBytes = std::size_t{16} * 1024 * 102
 
 std::optional<std::string> readBoundedFile(const std::filesystem::path& path,
                                            std::size_t maxBytes = settingsFileMaxBytes);
+
+// The same read, telling a file that is not there (nothing at the path, or a symbolic
+// link to nothing) from one that is there but cannot be used, and why.
+struct BoundedRead {
+    enum class Outcome { read, missing, unreadable };
+    Outcome outcome = Outcome::missing;
+    std::string bytes;    // when read
+    std::string problem;  // when unreadable: a short reason for a log line
+};
+
+BoundedRead readBoundedFileTelling(const std::filesystem::path& path, std::size_t maxBytes = settingsFileMaxBytes);

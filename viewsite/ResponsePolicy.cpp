@@ -79,6 +79,16 @@ std::string cacheControlFor(std::string_view requestPath, std::string_view query
     return "no-cache";
 }
 
+bool isSingleByteRange(std::string_view range) {
+    range = trim(range);
+    constexpr std::string_view unit = "bytes=";
+    if (!range.starts_with(unit)) {
+        return false;
+    }
+    range.remove_prefix(unit.size());
+    return !trim(range).empty() && range.find(',') == std::string_view::npos;
+}
+
 std::string entityTag(const FileFacts& facts) {
     char text[64];
     std::snprintf(text, sizeof text, "\"%llx-%llx\"", static_cast<unsigned long long>(facts.size),

@@ -32,6 +32,11 @@ std::string contentTypeFor(std::string_view path);
 // at once; an unversioned script or style may be kept for a few minutes.
 std::string cacheControlFor(std::string_view requestPath, std::string_view query = {});
 
+// Whether a Range header asks for exactly one byte range, the only kind the site honours:
+// a list of ranges (overlapping, repeated, thousands of them) gets the whole file, so an
+// answer is never larger than the file and its headers.
+bool isSingleByteRange(std::string_view range);
+
 struct FileFacts {
     std::uint64_t size = 0;
     std::int64_t modifiedNanoseconds = 0;  // since the epoch

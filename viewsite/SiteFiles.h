@@ -10,7 +10,8 @@ namespace viewsite {
 // folder; the data job writes fresher data files into a writable folder of its own,
 // which overlays the shipped /data/ snapshot. Nothing outside either folder is ever
 // served: ".." and symbolic links are resolved first, and hidden names (including
-// the data job's temporary files) are refused.
+// the data job's temporary files) are refused. /data/ serves JSON only, and scripts
+// are served from /js/ only.
 class SiteFiles {
 public:
     SiteFiles(std::filesystem::path root, std::filesystem::path dataOverlay);

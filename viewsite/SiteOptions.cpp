@@ -27,6 +27,8 @@ ParsedSiteOptions parseSiteOptions(const std::vector<std::string>& arguments, Si
             options.help = true;
         } else if (argument == "--no-data-job") {
             options.dataJob = false;
+        } else if (argument == "--for-account") {
+            options.forAccount = true;
         } else if (argument == "--listen" && hasValue) {
             const std::string& value = arguments[++i];
             const size_t colon = value.rfind(':');
@@ -48,6 +50,20 @@ ParsedSiteOptions parseSiteOptions(const std::vector<std::string>& arguments, Si
                 return {std::nullopt, "--idle-exit wants a number of seconds"};
             }
             options.idleExit = std::chrono::seconds(*seconds);
+        } else if ((argument == "--header-timeout" || argument == "--answer-timeout") && hasValue) {
+            const auto seconds = wholeNumber(arguments[++i]);
+            if (!seconds || *seconds < 1) {
+                return {std::nullopt, argument + " wants a number of seconds of at least 1"};
+            }
+            (argument == "--header-timeout" ? options.limits.headerTimeout : options.limits.answerTimeout) =
+                std::chrono::seconds(*seconds);
+        } else if ((argument == "--max-connections" || argument == "--max-per-client") && hasValue) {
+            const auto count = wholeNumber(arguments[++i]);
+            if (!count || *count < 1) {
+                return {std::nullopt, argument + " wants a number of at least 1"};
+            }
+            (argument == "--max-connections" ? options.limits.total : options.limits.perClient) =
+                static_cast<std::size_t>(*count);
         } else {
             return {std::nullopt, "unknown or incomplete option: " + argument};
         }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "viewsite/ConnectionLedger.h"
 #include "viewsite/RefreshSchedule.h"
 
 #include <chrono>
@@ -22,6 +23,10 @@ struct SiteOptions {
     std::chrono::seconds idleExit{4 * 60 * 60};
     bool dataJob = true;
     bool help = false;
+    // Started for one account by its application or screen saver: serves on another
+    // port when the address is held, and records where in the account's runtime folder.
+    bool forAccount = false;
+    ConnectionLimits limits;
 
     std::string screenerURL = "https://api.nasdaq.com/api/screener/stocks?tableonly=true&download=true";
     // "{symbol}" is replaced by the lower-case index symbol.
@@ -48,7 +53,9 @@ std::string historyURLFor(const std::string& pattern, const std::string& symbol)
 
 inline constexpr const char* siteUsage =
     "Usage: tavelo-live-wallpaper-site [--listen HOST:PORT] [--root DIR] [--data DIR] [--config FILE]\n"
-    "                                  [--idle-exit SECONDS] [--no-data-job]\n"
+    "                                  [--idle-exit SECONDS] [--no-data-job] [--header-timeout SECONDS]\n"
+    "                                  [--answer-timeout SECONDS] [--max-connections N] [--max-per-client N]\n"
+    "                                  [--for-account]\n"
     "Serves the Tavelo view site (GET and HEAD only) and refreshes its market data.\n"
     "  --listen HOST:PORT   address to serve on (default 127.0.0.1:8080)\n"
     "  --root DIR           the site's pages (default: the site installed beside the program)\n"
@@ -56,6 +63,12 @@ inline constexpr const char* siteUsage =
     "$XDG_CACHE_HOME/tavelo-live-wallpaper/site-data)\n"
     "  --config FILE        data job settings (default: $XDG_CONFIG_HOME/tavelo-live-wallpaper/site.json)\n"
     "  --idle-exit SECONDS  end after this long without a request; 0 never (default 14400)\n"
-    "  --no-data-job        serve only; never fetch data\n";
+    "  --no-data-job        serve only; never fetch data\n"
+    "  --header-timeout SECONDS  drop a connection whose request has not arrived whole by then (default 10)\n"
+    "  --answer-timeout SECONDS  drop a connection whose answer is not taken by then (default 60)\n"
+    "  --max-connections N       connections open at once, from all clients (default 256)\n"
+    "  --max-per-client N        connections open at once from one address (default 64)\n"
+    "  --for-account             serve on a free port when the address is held, and record the port\n"
+    "                            in $XDG_RUNTIME_DIR/tavelo-live-wallpaper/view-site.json\n";
 
 }  // namespace viewsite

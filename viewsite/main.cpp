@@ -6,15 +6,17 @@
 #include "platform/Log.h"
 #include "platform/ProductNames.h"
 #include "platform/linux/ExecutablePath.h"
-#include "platform/linux/ViewSiteProbe.h"
 #include "shared/ControlCharacterEscape.h"
 #include "viewsite/DataJob.h"
+#include "viewsite/SiteAddressClaim.h"
 #include "viewsite/SiteOptions.h"
 #include "viewsite/SiteServer.h"
 
 #include <glib-unix.h>
 #include <glib.h>
+#include <sys/resource.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
@@ -59,14 +61,43 @@ viewsite::SiteOptions defaults() {
     return options;
 }
 
+// Descriptors for every connection the limits allow, and some to spare for the files
+// it serves and the data job: the soft limit is raised as far as the hard one lets,
+// and the connection limit is kept under it, so the site never runs out and goes deaf.
+void fitConnectionsToDescriptors(viewsite::ConnectionLimits& limits) {
+    constexpr rlim_t spare = 64;
+    rlimit descriptors{};
+    if (::getrlimit(RLIMIT_NOFILE, &descriptors) != 0) {
+        return;
+    }
+    if (descriptors.rlim_cur < descriptors.rlim_max) {
+        descriptors.rlim_cur = descriptors.rlim_max;
+        (void)::setrlimit(RLIMIT_NOFILE, &descriptors);
+        (void)::getrlimit(RLIMIT_NOFILE, &descriptors);
+    }
+    if (descriptors.rlim_cur != RLIM_INFINITY && descriptors.rlim_cur > spare * 2) {
+        limits.total = std::min<std::size_t>(limits.total, descriptors.rlim_cur - spare);
+    }
+}
+
 int fail(const std::string& reason) {
     platform::systemLog("❌ View site: " + reason);
     return 1;
 }
 
+// The site lives by its requests (the idle exit), not by the login or D-Bus session
+// that happened to start it: GIO's shared bus connection ends its process when the bus
+// goes, so the site never connects to a session bus or a display.
+void leaveTheStartingSession() {
+    for (const char* variable : {"DBUS_SESSION_BUS_ADDRESS", "DISPLAY", "WAYLAND_DISPLAY"}) {
+        g_unsetenv(variable);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    leaveTheStartingSession();
     std::signal(SIGPIPE, SIG_IGN);
     // GLib names the program in its warnings; the tests' CRITICAL gate looks for this name.
     g_set_prgname(product::siteProgramName);
@@ -94,23 +125,13 @@ int main(int argc, char** argv) {
                                                                 : escapeControlCharacters(options.root.string())));
     }
     options.root = fs::canonical(options.root, error);
+    fitConnectionsToDescriptors(options.limits);
 
-    viewsite::SiteServer server(viewsite::SiteFiles(options.root, options.dataOverlay), TAVELO_VERSION);
-    std::string reason;
-    const std::string address = "http://" + escapeControlCharacters(options.host) + ":" + std::to_string(options.port);
-    switch (server.listen(options.host, options.port, reason)) {
-    case viewsite::SiteServer::ListenResult::listening: break;
-    case viewsite::SiteServer::ListenResult::addressInUse:
-        // Started twice at once (the application and the screen saver): the other one won.
-        if (options.host == "127.0.0.1" && platform::probeViewSitePort(options.port) == platform::PortHolder::ourSite) {
-            platform::systemLog("✅ View site already served at " + address);
-            return 0;
-        }
-        platform::systemLog("❌ View site: " + address + " is held by another program; not serving");
-        return 2;
-    case viewsite::SiteServer::ListenResult::failed: return fail("cannot listen on " + address + ": " + reason);
+    viewsite::SiteServer server(viewsite::SiteFiles(options.root, options.dataOverlay), TAVELO_VERSION, options.limits);
+    viewsite::SiteAddressClaim claim;
+    if (const auto status = claim.claim(server, options)) {
+        return *status;
     }
-    platform::systemLog("✅ View site serving " + escapeControlCharacters(options.root.string()) + " at " + address);
 
     GMainLoop* loop = g_main_loop_new(nullptr, FALSE);
     const auto quit = [](gpointer data) -> gboolean {

@@ -120,21 +120,21 @@ export function canvasFont(weight, sizePx) {
 // site's data file every few minutes, and at once when the network comes back; it
 // draws again only when the data changed. `current` is the data drawn now (null before
 // the first), `show` keeps a new result and draws it.
-export function followDataFile({ snapshot, path, parse, note, current, show, draw }) {
+export function followDataFile({ snapshot = { ok: false }, path, parse, note, current, show, draw }) {
   const present = (result) => { note.set(result.kind, result.updatedAt); show(result); };
   whenFontsReady(() => { if (snapshot.ok && !current()) present(snapshot); else draw(); }, () => draw());
-  const poller = new Poller({
-    intervalMs: 5 * 60e3,
-    minIntervalMs: 60e3,
-    task: async () => {
-      const res = await fetchText(path);
-      const parsed = parse(res.status, res.text);
-      if (!parsed.ok) { note.render(); return { ok: false }; }
-      const drawn = current();
-      if (!drawn || parsed.updatedAt !== drawn.updatedAt) present(parsed);
-      return { ok: true };
-    },
-  });
+  const refresh = async () => {
+    const res = await fetchText(path);
+    const parsed = parse(res.status, res.text);
+    if (!parsed.ok) { note.render(); return { ok: false }; }
+    const drawn = current();
+    if (!drawn || parsed.updatedAt !== drawn.updatedAt) present(parsed);
+    return { ok: true };
+  };
+  const poller = new Poller({ intervalMs: 5 * 60e3, minIntervalMs: 60e3, task: refresh });
+  // Without a snapshot, the first data is asked for at once, seen or not (a screen
+  // saver's page may start hidden), as a shipped snapshot would have drawn.
+  if (!snapshot.ok && location.protocol !== 'file:') refresh().catch(() => note.render());
   if (location.protocol !== 'file:') poller.start(2000);
   pollWhileVisible(poller);
   window.addEventListener('online', () => poller.poke());

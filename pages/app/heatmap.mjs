@@ -74,7 +74,6 @@ function draw() {
 }
 
 followDataFile({
-  snapshot: readHeatmap(window.TAVELO_SP500),
   path: 'data/sp500.json',
   parse: parseHeatmap,
   note,

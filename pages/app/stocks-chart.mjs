@@ -119,7 +119,6 @@ function draw() {
 }
 
 followDataFile({
-  snapshot: readSeries(window.TAVELO_INDICES),
   path: 'data/indices.json',
   parse: parseSeries,
   note,

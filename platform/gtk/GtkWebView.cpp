@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdio>
 #include <set>
+#include <utility>
 
 namespace platform::gtk {
 
@@ -38,6 +39,17 @@ std::set<GtkWebView*>& liveViews() {
     static std::set<GtkWebView*> views;
     return views;
 }
+
+// What a load the time limit stopped failed with. The code is the one URL loaders
+// give a timed-out request, so a reader of the full description sees it too.
+WebError timedOutError(double seconds, const std::string& url) {
+    constexpr int timedOutCode = -1001;
+    return WebError{"WebKitNetworkError", timedOutCode,
+                    "The request timed out after " + std::to_string(std::lround(seconds)) + " seconds.", url};
+}
+
+// How often the page's own view site is checked for an answer.
+constexpr guint siteCheckSeconds = 60;
 
 std::string secondsText(PageRecovery::Delay delay) {
     char text[32];
@@ -80,6 +92,8 @@ GtkWebView::GtkWebView(const Rect& frame, const WebViewConfiguration& configurat
     networkHandler_ = g_signal_connect(g_network_monitor_get_default(), "network-changed",
                                        G_CALLBACK(&GtkWebView::onNetworkChanged), this);
     liveViews().insert(this);
+    watchdog_ = std::make_unique<WebProcessWatchdog>(view_.get(), [this] { endUnresponsiveWebProcess(); });
+    siteCheck_ = g_timeout_add_seconds(siteCheckSeconds, &GtkWebView::onSiteCheck, this);
     if (configuration.suppressesIncrementalRendering) {
         // Shown once the first page has finished loading.
         gtk_widget_set_no_show_all(widget(), TRUE);
@@ -89,6 +103,8 @@ GtkWebView::GtkWebView(const Rect& frame, const WebViewConfiguration& configurat
 }
 
 GtkWebView::~GtkWebView() {
+    g_source_remove(siteCheck_);
+    watchdog_.reset();
     liveViews().erase(this);
     g_signal_handler_disconnect(g_network_monitor_get_default(), networkHandler_);
     cancelRetry();
@@ -132,7 +148,8 @@ void GtkWebView::load(const URLRequest& request) {
 }
 
 void GtkWebView::loadAddress(const std::string& address, double timeoutSeconds, bool again) {
-    platform::ensureViewSiteFor(address);
+    // Kept as asked for: each retry finds this account's site again, wherever it serves.
+    const std::string target = platform::addressOnOwnViewSite(address);
     cancelRetry();
     address_ = address;
     timeoutSeconds_ = timeoutSeconds;
@@ -142,13 +159,13 @@ void GtkWebView::loadAddress(const std::string& address, double timeoutSeconds, 
     if (again) {
         // Trying again means asking the site: a copy the cache still holds would
         // "load" while the site is down and leave the page without its data.
-        auto request = adoptGObject(webkit_uri_request_new(address.c_str()));
+        auto request = adoptGObject(webkit_uri_request_new(target.c_str()));
         if (SoupMessageHeaders* headers = webkit_uri_request_get_http_headers(request.get())) {
             soup_message_headers_replace(headers, "Cache-Control", "no-cache");
         }
         webkit_web_view_load_request(view_.get(), request.get());
     } else {
-        webkit_web_view_load_uri(view_.get(), address.c_str());
+        webkit_web_view_load_uri(view_.get(), target.c_str());
     }
     if (timeoutSeconds > 0) {
         startTimeout(timeoutSeconds);
@@ -178,6 +195,8 @@ void GtkWebView::startNextPageInFreshWebProcess() {
     // a first launch. Retries of the same page keep their process.
     if (processHoldsAPage_) {
         processHoldsAPage_ = false;
+        endedAsUnresponsive_ = false;
+        watchdog_->processReplaced();
         webkit_web_view_terminate_web_process(view_.get());
     }
 }
@@ -231,10 +250,36 @@ void GtkWebView::onNetworkChanged(GNetworkMonitor*, gboolean available, gpointer
     }
 }
 
+// A stopped or spinning page keeps its last frame, or none, for good: its process is
+// ended, and the end is taken up like a crash, with the same backoff.
+void GtkWebView::endUnresponsiveWebProcess() {
+    // A process already due to be replaced by a retry is left to it. (A page that spins
+    // before its load is committed is still ended: WebKit reports no commit for it.)
+    if (ending_ || address_.empty() || retry_ != 0) {
+        return;
+    }
+    endedAsUnresponsive_ = true;
+    webkit_web_view_terminate_web_process(view_.get());
+}
+
+// A page of the built-in site whose site stopped answering (its data fetches fail
+// quietly) is loaded again: that finds, or replaces, this account's site.
+gboolean GtkWebView::onSiteCheck(gpointer data) {
+    auto* self = static_cast<GtkWebView*>(data);
+    if (!self->ending_ && !self->address_.empty() && self->retry_ == 0 &&
+        !platform::ownViewSiteAnswersFor(self->address_)) {
+        systemLog("⚠️ The view site stopped answering; loading the page again.");
+        self->retryNow();
+    }
+    return G_SOURCE_CONTINUE;
+}
+
 void GtkWebView::onWebProcessTerminated(WebKitWebView*, WebKitWebProcessTerminationReason reason, gpointer data) {
     auto* self = static_cast<GtkWebView*>(data);
     self->processHoldsAPage_ = false;
-    if (reason == WEBKIT_WEB_PROCESS_TERMINATED_BY_API && !self->ending_) {
+    self->watchdog_->processReplaced();
+    const bool unresponsive = std::exchange(self->endedAsUnresponsive_, false);
+    if (reason == WEBKIT_WEB_PROCESS_TERMINATED_BY_API && !self->ending_ && !unresponsive) {
         // Ended on purpose to give the next page a fresh process; that page's load,
         // already asked for, owns the view's state from here.
         return;
@@ -242,12 +287,14 @@ void GtkWebView::onWebProcessTerminated(WebKitWebView*, WebKitWebProcessTerminat
     self->webProcessRunning_ = false;
     self->rendererEndedSinceLoad_ = true;
     self->cancelTimeout();
-    if (self->ending_ || reason == WEBKIT_WEB_PROCESS_TERMINATED_BY_API || self->address_.empty()) {
+    if (self->ending_ || (reason == WEBKIT_WEB_PROCESS_TERMINATED_BY_API && !unresponsive) || self->address_.empty()) {
         return;
     }
     const auto delay = self->recovery_.rendererEnded(PageRecovery::Clock::now());
-    systemLog(std::string("⚠️ The web process ") + terminationText(reason) + "; reloading the page in " +
-              secondsText(delay) + ".");
+    const std::string what =
+        unresponsive ? "did not answer for " + std::to_string(WebProcessWatchdog::limit.count()) + " s and was ended"
+                     : terminationText(reason);
+    systemLog("⚠️ The web process " + what + "; reloading the page in " + secondsText(delay) + ".");
     self->scheduleRetry(delay);
 }
 
@@ -331,9 +378,13 @@ gboolean GtkWebView::onLoadFailed(WebKitWebView*, WebKitLoadEvent, gchar* uri, G
                      "The server answered with status " + std::to_string(self->httpStatus_) + ".", failure.failingURL};
     }
     // A load that was replaced by another or stopped on request has not failed;
-    // one the time limit stopped has.
-    const bool cancelled =
-        g_error_matches(error, WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_CANCELLED) && !self->timedOut_;
+    // one the time limit stopped has, and is told as what it is: the engine only
+    // knows that it was stopped.
+    const bool stopped = g_error_matches(error, WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_CANCELLED);
+    if (stopped && self->timedOut_) {
+        failure = timedOutError(self->timeoutSeconds_, failure.failingURL);
+    }
+    const bool cancelled = stopped && !self->timedOut_;
     const bool otherPolicy = !refusedStatus && error->domain == WEBKIT_POLICY_ERROR;
     // A load the renderer's end broke off is taken up by the reload that end schedules.
     if (!cancelled && !otherPolicy && !self->rendererEndedSinceLoad_ && !self->ending_ && !self->address_.empty()) {

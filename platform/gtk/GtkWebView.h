@@ -3,10 +3,12 @@
 #include "platform/PageRecovery.h"
 #include "platform/WebView.h"
 #include "platform/gtk/GObjectPtr.h"
+#include "platform/gtk/WebProcessWatchdog.h"
 
 #include <gtk/gtk.h>
 #include <webkit2/webkit2.h>
 
+#include <memory>
 #include <string>
 
 namespace platform::gtk {
@@ -66,6 +68,8 @@ private:
     static gboolean onPermissionRequest(WebKitWebView*, WebKitPermissionRequest* request, gpointer);
     static GtkWidget* onCreate(WebKitWebView*, WebKitNavigationAction*, gpointer);
     static gboolean onTimeout(gpointer self);
+    void endUnresponsiveWebProcess();
+    static gboolean onSiteCheck(gpointer self);
 
     GObjectPtr<WebKitWebContext> context_;
     GObjectPtr<WebKitWebView> view_;
@@ -88,8 +92,12 @@ private:
     // The web process ended and no load has been started since.
     bool rendererEndedSinceLoad_ = false;
     bool ending_ = false;
+    // The watchdog ended the web process: its end is recovered from like a crash.
+    bool endedAsUnresponsive_ = false;
+    std::unique_ptr<WebProcessWatchdog> watchdog_;
     PageRecovery recovery_;
     guint retry_ = 0;
+    guint siteCheck_ = 0;
     gulong networkHandler_ = 0;
 };
 

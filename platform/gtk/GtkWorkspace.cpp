@@ -59,11 +59,11 @@ bool GtkWorkspace::open(const std::string& url) {
                                         xscreensaverSettingsFile());
         return installer.install(bundle);
     }
-    platform::ensureViewSiteFor(url);
+    const std::string address = platform::addressOnOwnViewSite(url);
     const auto launch = adoptGObject(g_app_launch_context_new());
     WebEngineTuning::removeEngineOnlySettings(launch.get());
     GError* rawError = nullptr;
-    const bool opened = g_app_info_launch_default_for_uri(url.c_str(), launch.get(), &rawError);
+    const bool opened = g_app_info_launch_default_for_uri(address.c_str(), launch.get(), &rawError);
     GErrorPtr error(rawError);  // the caller does not look at why
     return opened;
 }

@@ -273,17 +273,18 @@ as_account() {
 # without GL, and its web processes load the bundle's display-only EGL driver.
 no_gpu_device() { ! compgen -G "/dev/dri/renderD*" >/dev/null && [[ ! -e /dev/nvidia0 ]]; }
 
-# start_stand_in_site FOLDER LOG: serves FOLDER as this test's view site (a stand-in
-# whose request log, LOG, tells which pages were asked for). The stand-in binds a port
-# of its own choosing first and the origin is handed on only then.
+# start_stand_in_site FOLDER LOG [ADDRESS]: serves FOLDER as this test's view site (a
+# stand-in whose request log, LOG, tells which pages were asked for) on ADDRESS
+# (127.0.0.1 by default). The stand-in binds a port of its own choosing first and the
+# origin is handed on only then.
 start_stand_in_site() {
-  local folder=$1 log=$2 port_file="$WORK/stand-in.port"
+  local folder=$1 log=$2 address=${3:-127.0.0.1} port_file="$WORK/stand-in.port"
   rm -f "$port_file"
   : >"$log"
-  python3 "$SOURCE_DIR/tests/integration/helpers/stand_in_site.py" "$folder" "$port_file" "$log" &
+  python3 "$SOURCE_DIR/tests/integration/helpers/stand_in_site.py" "$folder" "$port_file" "$log" "$address" &
   track $!
   wait_for 10 test -s "$port_file" || fail "the stand-in site did not start"
   TEST_SITE_PORT=$(<"$port_file")
-  SITE_ORIGIN="http://127.0.0.1:$TEST_SITE_PORT"
+  SITE_ORIGIN="http://$address:$TEST_SITE_PORT"
   export TAVELO_TEST_VIEW_SITE_ORIGIN=$SITE_ORIGIN
 }

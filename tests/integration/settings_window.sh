@@ -20,9 +20,11 @@ mkdir -p "$(dirname "$config")"
 printf '{"firstLaunchDone": true, "selectedViewID": "crypto_chart"}\n' >"$config"
 
 # A stand-in for the view site: its request log tells which page the wallpaper loaded.
+# On 127.0.0.2, loopback but not the built-in site's address, so it is loaded as a
+# deployed site would be (a stand-in on 127.0.0.1 is not this account's site).
 mkdir -p "$WORK/site"
 echo '<!doctype html><title>view</title><body style="background:#123">' >"$WORK/site/view.html"
-start_stand_in_site "$WORK/site" "$WORK/site.log"
+start_stand_in_site "$WORK/site" "$WORK/site.log" 127.0.0.2
 
 "$APP" >"$WORK/app.log" 2>&1 &
 app_pid=$!

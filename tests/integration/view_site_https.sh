@@ -42,7 +42,7 @@ curl -sS -o /dev/null "$origin/" 2>/dev/null && fail "the system trusts the test
 note "pages and headers over HTTPS"
 header() { grep -i "^$1:" "$WORK/headers" | head -1 | cut -d' ' -f2- | tr -d '\r'; }
 csp="default-src 'none'; script-src 'self'; style-src 'self'; font-src 'self'; img-src 'self' data:; connect-src 'self'; base-uri 'none'; form-action 'none'; frame-ancestors 'none'"
-for path in / /view.html /stockView.html /view.html?darkened=1 /js/heatmap.js /data/sp500.json /data/indices.js; do
+for path in / /view.html /stockView.html /view.html?darkened=1 /js/heatmap.js /data/sp500.json /data/indices.json; do
   [[ $(get -o "$WORK/body" -D "$WORK/headers" -w '%{http_code}' "$origin$path") == 200 ]] || fail "$path did not answer 200"
   file="$BUILD_DIR/site${path%%\?*}"
   [[ "$path" == / ]] && file="$BUILD_DIR/site/index.html"

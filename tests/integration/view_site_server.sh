@@ -62,7 +62,9 @@ expect_headers() {  # PATH CONTENT-TYPE CACHE-CONTROL
 expect_headers / "text/html; charset=utf-8" "no-cache"
 expect_headers /view.html "text/html; charset=utf-8" "no-cache"
 expect_headers /data/sp500.json "application/json" "public, max-age=60, must-revalidate"
-expect_headers /data/sp500.js "text/javascript; charset=utf-8" "public, max-age=60, must-revalidate"
+# Data is never a script: a .js file in the data folder is not served, wherever it came from.
+printf 'document.title = "planted"\n' >"$data/sp500.js"
+[[ $(code "$base/data/sp500.js") == 404 ]] || fail "a script in the data folder was served"
 expect_headers /js/heatmap.js "text/javascript; charset=utf-8" "public, max-age=300"
 stamp=$(grep -o 'js/heatmap.js?v=[0-9a-f]*' "$root/view.html") || fail "view.html names its script without a stamp"
 expect_headers "/$stamp" "text/javascript; charset=utf-8" "public, max-age=31536000, immutable"
@@ -113,17 +115,26 @@ status=0
 grep -q "❌ View site: http://127.0.0.1:$other is held by another program; not serving\$" "$WORK/taken.log" ||
   fail "no clear line for the taken port: $(cat "$WORK/taken.log")"
 
-# The application meets the other program on its origin: one clear line, once, and it
-# does not start a site of its own over it.
+# The application meets the other program on its origin: one clear line, once, and the
+# views come from a site of its own on another port, never from the other program.
 start_display 1280x800x24
 use_temporary_home
 mkdir -p "$(dirname "$(settings_file)")"
 printf '{"firstLaunchDone": true, "selectedViewID": "sp500_heatmap"}\n' >"$(settings_file)"
 TAVELO_TEST_VIEW_SITE_ORIGIN="http://127.0.0.1:$other" GDK_BACKEND=x11 NO_AT_BRIDGE=1 dbus-run-session -- "$APP" >"$WORK/app.log" 2>&1 &
 track $!
-wait_for 30 grep -q "App did finish launching" "$WORK/app.log" || fail "the application did not start: $(cat "$WORK/app.log")"
-wait_for 10 grep -q "❌ View site: another program holds" "$WORK/app.log" || true
-[[ $(grep -c "❌ View site: another program holds http://127.0.0.1:$other; the S&P 500 heat map and the stocks chart show its pages, not ours, until it frees the port\$" "$WORK/app.log") == 1 ]] ||
+wait_for 30 grep -q "View site started at" "$WORK/app.log" || fail "the application started no site of its own: $(cat "$WORK/app.log")"
+own=$(grep -o "View site started at http://127.0.0.1:[0-9]*" "$WORK/app.log" | grep -o "[0-9]*$")
+[[ "$own" != "$other" ]] || fail "the own site claims the other program's port"
+record="$XDG_RUNTIME_DIR/$TAVELO_PROGRAM_NAME/view-site.json"
+grep -q "\"port\":$own" "$record" || fail "the site's record does not name its port: $(cat "$record")"
+wait_for 30 grep -q "✅ Finished loading\|did finish loading\|Wallpaper loaded" "$WORK/app.log" || true
+[[ $(grep -c "⚠️ View site: another program holds http://127.0.0.1:$other; the views come from this account's own site at http://127.0.0.1:$own, never from it\$" "$WORK/app.log") == 1 ]] ||
   fail "the application did not say once that another program holds the port: $(cat "$WORK/app.log")"
-grep -Eq "View site (started|starting)" "$WORK/app.log" && fail "the application started a site over another program's port"
+# The wallpaper shows the heat map of the own site, and the other program never hears
+# a page request from it (the one GET above was this test's own).
+heat_map_shown() { import -window root "$WORK/screen.png" 2>/dev/null && at_least "$(tile_share "$WORK/screen.png")" 0.3; }
+wait_for 40 heat_map_shown || fail "the wallpaper does not show the own site's heat map (tiles: $(tile_share "$WORK/screen.png"))"
+[[ $(grep -c "GET /view.html" "$WORK/other.log") == 1 ]] || fail "the wallpaper asked the other program for its page: $(cat "$WORK/other.log")"
+kill "$(python3 -c 'import json,sys; print(json.load(open(sys.argv[1]))["pid"])' "$record")"
 echo "PASS view site server"

@@ -75,7 +75,12 @@ test('shipped snapshots are valid and labelled', async () => {
   assert.ok(['sample', 'coingecko'].includes(coins.source));
   const btc = load('resources/data/btc-snapshot.js', 'TAVELO_BTC_SNAPSHOT');
   assert.ok(btc.candles.length >= 100 && ['sample', 'binance'].includes(btc.source));
-  assert.ok(readHeatmap(load('site/data/sp500.js', 'TAVELO_SP500')).sectors.length >= 10);
-  assert.equal(readSeries(load('site/data/indices.js', 'TAVELO_INDICES')).series.length, 4);
-  assert.deepEqual(load('site/data/sp500.js', 'TAVELO_SP500'), JSON.parse(readFileSync(join(repo, 'site/data/sp500.json'), 'utf8')));
+  const json = (file) => JSON.parse(readFileSync(join(repo, file), 'utf8'));
+  assert.ok(readHeatmap(json('site/data/sp500.json')).sectors.length >= 10);
+  assert.equal(readSeries(json('site/data/indices.json')).series.length, 4);
+  // The site's data is never a script: no page of the site loads one from data/.
+  assert.deepEqual(readdirSync(join(repo, 'site/data')).filter((f) => !f.endsWith('.json')), []);
+  for (const page of ['site/view.html', 'site/stockView.html', 'site/index.html']) {
+    assert.doesNotMatch(readFileSync(join(repo, page), 'utf8'), /<script[^>]*src="[^"]*data\//, page);
+  }
 });

@@ -166,6 +166,9 @@ TEST_F(AppDelegateTest, AMissingPageOrHandEditedFileStillStartsTheWallpaper) {
     EXPECT_TRUE(fake.record.contains("window.makeKeyAndOrderFront"));
     EXPECT_TRUE(fake.record.contains("log ⚠️ No URL available for view: crypto_bubbles"));
     EXPECT_TRUE(settings.firstLaunchDone());
+    // A file was there: whatever the user chose about the login item stands.
+    EXPECT_FALSE(fake.record.contains("loginItem.register"));
+    EXPECT_EQ(fake.record.matching("log ⚠️ Settings: ").size(), 1u);
 }
 
 TEST_F(AppDelegateTest, NoMainScreenEndsTheLaunchWithOneFailureLineAndANonZeroStatus) {

@@ -68,3 +68,24 @@ TEST_F(SiteFilesTest, WithoutADataFolderTheShippedDataIsServed) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SiteFilesTest, DataIsServedAsJsonOnlyAndScriptsFromTheScriptFolderOnly) {
+    // A script planted in the writable data folder, or shipped beside the data, is never served.
+    write(base / "overlay" / "sp500.js");
+    write(base / "site" / "data" / "indices.js");
+    write(base / "overlay" / "notes.html");
+    fs::create_directories(base / "site" / "js");
+    write(base / "site" / "js" / "heatmap.js");
+    write(base / "site" / "css" / "stray.js");
+    EXPECT_FALSE(files().resolve("/data/sp500.js"));
+    EXPECT_FALSE(files().resolve("/data/indices.js"));
+    EXPECT_FALSE(files().resolve("/data/notes.html"));
+    EXPECT_FALSE(files().resolve("/data/"));
+    EXPECT_FALSE(files().resolve("/css/stray.js"));
+    EXPECT_EQ(files().resolve("/data/sp500.json"), fs::canonical(base / "overlay" / "sp500.json"));
+    EXPECT_EQ(files().resolve("/js/heatmap.js"), fs::canonical(base / "site" / "js" / "heatmap.js"));
+}
+
+}  // namespace
