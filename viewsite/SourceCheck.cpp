@@ -1,0 +1,80 @@
+#include "viewsite/SourceCheck.h"
+
+#include "shared/ControlCharacterEscape.h"
+#include "viewsite/MarketSources.h"
+
+#include <glib.h>
+
+#include <cstdio>
+#include <map>
+
+namespace viewsite {
+
+namespace {
+
+std::string describe(const Fetched& fetched, Dataset dataset) {
+    const std::string& why = fetched.verdict.reason;
+    switch (fetched.verdict.refusal) {
+    case Refusal::none: {
+        const auto& list = fetched.document[dataset == Dataset::heatmap ? "companies" : "series"];
+        return "answers (" + std::to_string(list.size()) + (dataset == Dataset::heatmap ? " companies)" : " series)");
+    }
+    case Refusal::refused: return "refused (" + why + ")";
+    case Refusal::blocked: return "blocked here (" + why + ")";
+    case Refusal::rateLimited:
+        return "rate-limited (" + why +
+               (fetched.retryAfter ? ", asks for a pause of " + std::to_string(fetched.retryAfter->count()) + " s)"
+                                   : std::string(")"));
+    case Refusal::wrongFormat: return "wrong format (" + why + ")";
+    case Refusal::unavailable: return "no answer (" + why + ")";
+    }
+    return "no answer";
+}
+
+struct Check {
+    MarketSources sources;
+    GMainLoop* loop;
+    int pending = 0;
+    std::map<Dataset, bool> working;
+};
+
+}  // namespace
+
+int checkSources(const SiteOptions& options, const std::filesystem::path& shippedData) {
+    GMainLoop* loop = g_main_loop_new(nullptr, FALSE);
+    Check check{MarketSources(options, shippedData), loop, 0, {}};
+    for (const Dataset dataset : {Dataset::heatmap, Dataset::indices}) {
+        check.working[dataset] = false;
+        for (const auto& source : sourcesOf(dataset, options)) {
+            const std::string label = std::string(datasetTitle(dataset)) + ": " + source.name + ": ";
+            if (lacksItsKey(source.url, source.apiKey)) {
+                std::printf("%sneeds a key of your own in site.json; not asked\n", label.c_str());
+                continue;
+            }
+            ++check.pending;
+            // One source at a time per dataset would be slower and tell nothing more.
+            check.sources.fetch(dataset, source, [&check, dataset, label](const Fetched& fetched) {
+                std::printf("%s%s\n", label.c_str(), escapeControlCharacters(describe(fetched, dataset)).c_str());
+                std::fflush(stdout);
+                check.working[dataset] = check.working[dataset] || fetched.verdict.refusal == Refusal::none;
+                if (--check.pending == 0) {
+                    g_main_loop_quit(check.loop);
+                }
+            });
+        }
+    }
+    if (check.pending > 0) {
+        g_main_loop_run(loop);
+    }
+    g_main_loop_unref(loop);
+    int status = 0;
+    for (const auto& [dataset, works] : check.working) {
+        if (!works) {
+            std::printf("%s: no working source\n", datasetTitle(dataset));
+            status = 1;
+        }
+    }
+    return status;
+}
+
+}  // namespace viewsite
