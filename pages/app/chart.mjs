@@ -22,7 +22,7 @@ const colors = theme(flags.darkened);
 document.documentElement.classList.toggle('darkened', flags.darkened);
 const redrawEveryMs = flags.darkened || flags.reducedMotion ? 5e3 : 2e3;
 
-const note = statusNote(document.getElementById('status'), 3 * 60e3);
+const note = statusNote(document.getElementById('status'));
 const priceEl = document.getElementById('price');
 const changeEl = document.getElementById('change');
 const canvas = document.getElementById('stage');

@@ -52,10 +52,10 @@ export function pollWhileVisible(poller) {
 
 // The note that says where the data came from and how old it is. Only its text
 // changes, twice a minute at most.
-export function statusNote(element, staleAfterMs = 10 * 60e3) {
+export function statusNote(element) {
   let state = { kind: 'sample', updatedAt: NaN, source: '' };
   const render = () => {
-    const text = statusText({ ...state, staleAfterMs, now: Date.now(), online: navigator.onLine !== false });
+    const text = statusText({ ...state, now: Date.now(), online: navigator.onLine !== false });
     if (element.textContent !== text) element.textContent = text;
     element.hidden = text === '';
   };

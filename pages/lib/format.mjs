@@ -72,7 +72,7 @@ export const SILENT_AFTER_MS = 24 * 3600e3;
 // The note under every view: where its data came from and how old it is.
 //   kind: 'live' (last refresh came from the source), 'snapshot' (shipped or cached data
 //   of real origin), 'sample' (made-up values on real names: the shipped sample only).
-export function statusText({ kind, source, updatedAt, now, online = true, staleAfterMs = 10 * 60e3 }) {
+export function statusText({ kind, source, updatedAt, now, online = true }) {
   if (kind === 'sample') return online ? 'sample data' : 'offline · sample data';
   const from = sourceName(source);
   const age = Number.isFinite(updatedAt) && Number.isFinite(now) ? now - updatedAt : NaN;
@@ -81,7 +81,5 @@ export function statusText({ kind, source, updatedAt, now, online = true, staleA
   if (age >= SILENT_AFTER_MS && online) {
     return `No source has answered for ${formatAge(age).replace(' ago', '')}; showing the last data${from ? ` from ${from}` : ''}`;
   }
-  const fresh = kind === 'live' && online && age < staleAfterMs;
-  const when = fresh ? 'live' : `updated ${formatAge(age)}`;
-  return `${offline}${from ? `${from} · ` : ''}${when}`;
+  return `${offline}${from ? `${from} · ` : ''}updated ${formatAge(age)}`;
 }

@@ -131,7 +131,7 @@ test('numbers read the same everywhere', () => {
 
 test('the note names the source and the age; sample only on the sample; a silent day in one calm line', () => {
   const now = Date.parse('2024-05-01T12:00:00Z');
-  assert.equal(statusText({ kind: 'live', source: 'nasdaq', updatedAt: now - 60e3, now }), 'Nasdaq · live');
+  assert.equal(statusText({ kind: 'live', source: 'nasdaq', updatedAt: now - 60e3, now }), 'Nasdaq · updated 1 min ago');
   assert.equal(statusText({ kind: 'live', source: 'fmp', updatedAt: now - 12 * 60e3, now }), 'Financial Modeling Prep · updated 12 min ago');
   assert.equal(statusText({ kind: 'live', source: 'kraken', updatedAt: now - 60e3, now, online: false }), 'offline · Kraken · updated 1 min ago');
   assert.equal(statusText({ kind: 'snapshot', source: 'binance', updatedAt: now - 3 * 3600e3, now }), 'Binance · updated 3 h ago');
@@ -140,7 +140,7 @@ test('the note names the source and the age; sample only on the sample; a silent
     'No source has answered for 2 days; showing the last data from Stooq');
   assert.equal(statusText({ kind: 'live', source: 'nasdaq', updatedAt: now - 23 * 3600e3, now }), 'Nasdaq · updated 23 h ago');
   assert.equal(statusText({ kind: 'snapshot', updatedAt: NaN, now }), 'age unknown');
-  assert.equal(statusText({ kind: 'live', source: '<b>x</b>', updatedAt: now, now }), 'bxb · live', 'no markup from a data file');
+  assert.equal(statusText({ kind: 'live', source: '<b>x</b>', updatedAt: now, now }), 'bxb · updated just now', 'no markup from a data file');
   assert.equal(statusText({ kind: 'sample', source: 'sample', updatedAt: now, now }), 'sample data');
   assert.equal(statusText({ kind: 'sample', updatedAt: now, now, online: false }), 'offline · sample data');
   for (const kind of ['live', 'snapshot']) {

@@ -4,6 +4,7 @@ import { SourceChain } from '../../pages/lib/source-chain.mjs';
 import { parseKrakenOhlc, krakenOhlcUrl } from '../../pages/lib/kraken.mjs';
 import { parseKlines, klinesUrl } from '../../pages/lib/binance.mjs';
 import { parseHeatmap } from '../../pages/lib/stocks.mjs';
+import { parseTickers, tickersUrl } from '../../pages/lib/coinpaprika.mjs';
 
 function chainAt(names, options = {}) {
   const clock = { now: 0 };
@@ -68,4 +69,19 @@ test('the heat map never gives one absurd cap the whole map, nor draws nothing f
   assert.equal(all.find((c) => c.symbol === 'XOM').change, null, 'an absurd change is unknown, not a colour');
   assert.equal(heat.source, 'nasdaq');
   assert.equal(parseHeatmap(200, JSON.stringify({ companies: [{ s: 'A', cap: 1e308 }] })).ok, false, 'nothing usable: the last data stays');
+});
+
+test('CoinPaprika tickers read as the same coins, in rank order, top 100 only', () => {
+  const ticker = (rank, symbol, change24) => ({ id: `${symbol.toLowerCase()}-coin`, name: `${symbol} coin`, symbol, rank,
+    quotes: { USD: { price: 10 * rank, market_cap: 1e9 / rank, percent_change_1h: 0.1, percent_change_24h: change24, percent_change_7d: -2 } } });
+  const list = [ticker(2, 'ETH', -1.5), ticker(1, 'BTC', 2.25), { id: 'x', rank: 0, quotes: { USD: {} } }, null,
+    ...Array.from({ length: 150 }, (_, i) => ticker(i + 3, `C${i}`, 0))];
+  const parsed = parseTickers(200, JSON.stringify(list));
+  assert.equal(parsed.ok, true);
+  assert.equal(parsed.coins.length, 100);
+  assert.deepEqual(parsed.coins.slice(0, 2).map((c) => [c.symbol, c.change['24h']]), [['BTC', 2.25], ['ETH', -1.5]]);
+  assert.equal(parseTickers(402, '{"error":"payment required"}').error, 'http-402');
+  assert.equal(parseTickers(200, '{"error":"id not found"}').error, 'refused');
+  assert.equal(parseTickers(200, '<html>').error, 'malformed');
+  assert.equal(tickersUrl(), 'https://api.coinpaprika.com/v1/tickers?quotes=USD');
 });

@@ -133,4 +133,8 @@ test('data script parsers: Stooq CSV and the Nasdaq screener', () => {
   assert.deepEqual(parseNasdaqScreener(200, JSON.stringify(rows), members), [
     { s: 'AAPL', n: 'Apple', sector: 'Tech', cap: 3.4e12, chg: -0.53 }, { s: 'BRK.B', n: 'Berkshire', sector: 'Fin', cap: 9e5, chg: 1 }]);
   assert.deepEqual(parseNasdaqScreener(200, '{"data":null}', members), []);
+  const unchanged = { data: { rows: [{ symbol: 'AAPL', marketCap: '3,400,000,000,000', netchange: 'UNCH', pctchange: 'UNCH' },
+    { symbol: 'BRK/B', marketCap: '1e308', pctchange: '1%' }] } };
+  assert.deepEqual(parseNasdaqScreener(200, JSON.stringify(unchanged), members), [{ s: 'AAPL', n: 'Apple', sector: 'Tech', cap: 3.4e12, chg: 0 }],
+    'UNCH is no change; an absurd cap is no company');
 });
