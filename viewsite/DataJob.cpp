@@ -74,8 +74,10 @@ void DataJob::start() {
 }
 
 void DataJob::schedule(Refresh& refresh, std::chrono::seconds delay) {
-    refresh.timer = g_timeout_add_seconds(
-        static_cast<guint>(std::max<long>(0, delay.count())),
+    // Millisecond timers: whole-second ones may fire up to a second early, which would
+    // make a pause shorter than the one a source asked for.
+    refresh.timer = g_timeout_add(
+        static_cast<guint>(std::min<long>(std::max<long>(0, delay.count()), G_MAXUINT / 1000) * 1000),
         [](gpointer data) -> gboolean {
             auto* due = static_cast<Refresh*>(data);
             due->timer = 0;
