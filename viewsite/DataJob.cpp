@@ -41,6 +41,9 @@ DataJob::DataJob(const SiteOptions& options, std::filesystem::path shippedData)
     for (const Dataset dataset : {Dataset::heatmap, Dataset::indices}) {
         std::vector<MarketSource> usable;
         for (auto& source : sourcesOf(dataset, options)) {
+            if (source.url.empty()) {
+                continue;
+            }
             if (lacksItsKey(source.url, source.apiKey)) {
                 platform::systemLog(std::string("⚠️ View site data: ") + datasetTitle(dataset) + ": " + source.name +
                                     " needs a key of your own in site.json; not asked");

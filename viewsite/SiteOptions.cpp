@@ -2,7 +2,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <charconv>
+#include <iterator>
 
 namespace viewsite {
 
@@ -101,6 +103,20 @@ std::optional<std::string> applySiteConfig(const std::string& text, SiteOptions&
                                                                      {"stooqApiKey", &changed.stooqApiKey}}) {
         if (!text_(key, *target)) {
             return std::string(key) + " must be a string";
+        }
+    }
+    // A configuration that names its own sources gets those and no built-in ones: a
+    // test's or a deployment's loopback stand-ins are never mixed with real providers
+    // that a later release adds.
+    const std::pair<const char*, std::string*> addresses[] = {{"screenerURL", &changed.screenerURL},
+                                                              {"quotesURL", &changed.quotesURL},
+                                                              {"historyURL", &changed.historyURL},
+                                                              {"nasdaqHistoryURL", &changed.nasdaqHistoryURL}};
+    if (std::any_of(std::begin(addresses), std::end(addresses), [&](const auto& a) { return json.contains(a.first); })) {
+        for (const auto& [key, target] : addresses) {
+            if (!json.contains(key)) {
+                target->clear();
+            }
         }
     }
     for (const std::string* key : {&changed.fmpApiKey, &changed.stooqApiKey}) {

@@ -29,7 +29,7 @@ struct SiteOptions {
     // the lower-case symbol, "{SYMBOL}" the upper-case one, "{symbols}" the members'
     // symbols with commas, "{from}" and "{to}" the days that bound a history
     // (YYYY-MM-DD), and "{apikey}" the user's key for that provider: a source whose
-    // address asks for a key and has none is never asked.
+    // address asks for a key and has none is never asked, nor one without an address.
     // The heat map: Nasdaq's screener, then Financial Modeling Prep's quotes.
     std::string screenerURL = "https://api.nasdaq.com/api/screener/stocks?tableonly=true&download=true";
     std::string quotesURL = "https://financialmodelingprep.com/api/v3/quote/{symbols}?apikey={apikey}";

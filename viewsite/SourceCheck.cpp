@@ -47,6 +47,10 @@ int checkSources(const SiteOptions& options, const std::filesystem::path& shippe
         check.working[dataset] = false;
         for (const auto& source : sourcesOf(dataset, options)) {
             const std::string label = std::string(datasetTitle(dataset)) + ": " + source.name + ": ";
+            if (source.url.empty()) {
+                std::printf("%shas no address in site.json; not asked\n", label.c_str());
+                continue;
+            }
             if (lacksItsKey(source.url, source.apiKey)) {
                 std::printf("%sneeds a key of your own in site.json; not asked\n", label.c_str());
                 continue;

@@ -43,6 +43,23 @@ served() { curl -fsS "$base/data/$1"; }
 source_of() { served "$1" | python3 -c 'import json,sys; print(json.load(sys.stdin)["source"])'; }
 mode() { echo "$2" >"$WORK/modes/$1"; }
 
+note "settings that cannot be read are never passed over"
+touch "$WORK/not-a-folder"
+other=$(free_port)
+XDG_CONFIG_HOME="$WORK/not-a-folder" "$SITE" --listen "127.0.0.1:$other" --root "$BUILD_DIR/site" --data "$WORK/other-data" \
+  --idle-exit 0 >"$WORK/unreadable.log" 2>&1 &
+track $!
+wait_for 10 grep -q "the data job stays off" "$WORK/unreadable.log" || fail "an unreadable site.json was ignored: $(cat "$WORK/unreadable.log")"
+grep -q "❌ View site data: cannot read $WORK/not-a-folder/" "$WORK/unreadable.log" || fail "no line names the unreadable file"
+! grep -q "refreshed\|asking the built-in" "$WORK/unreadable.log" || fail "the job went to the built-in sources"
+for named in "$WORK/missing.json" "$WORK/not-a-folder"; do
+  [[ $named == */not-a-folder ]] && echo '{"screenerURL": 7}' >"$named"
+  status=0
+  "$SITE" --listen "127.0.0.1:$other" --root "$BUILD_DIR/site" --config "$named" >"$WORK/named.log" 2>&1 || status=$?
+  [[ $status -ne 0 ]] || fail "the site ran with settings it could not use: $named"
+  grep -q "cannot be used" "$WORK/named.log" || fail "no line says why: $(cat "$WORK/named.log")"
+done
+
 note "good answers from the first sources"
 wait_for 15 grep -q "✅ View site data: S&P 500 refreshed from nasdaq" "$WORK/site.log" || fail "no refresh: $(cat "$WORK/site.log")"
 wait_for 15 grep -q "✅ View site data: indices refreshed from stooq (4 series)" "$WORK/site.log" || fail "no indices: $(cat "$WORK/site.log")"

@@ -75,6 +75,20 @@ TEST(SiteOptions, AddressesTakeOnlyTheCharactersOfSymbolsKeysAndDays) {
     EXPECT_FALSE(lacksItsKey("http://h/{symbol}", ""));
 }
 
+TEST(SiteOptions, AConfigurationThatNamesItsSourcesGetsNoBuiltInOnes) {
+    SiteOptions options;
+    ASSERT_EQ(applySiteConfig(R"({"screenerURL": "http://127.0.0.1:9/s", "historyURL": "http://127.0.0.1:9/{symbol}"})",
+                              options),
+              std::nullopt);
+    EXPECT_EQ(options.screenerURL, "http://127.0.0.1:9/s");
+    EXPECT_EQ(options.quotesURL, "");
+    EXPECT_EQ(options.nasdaqHistoryURL, "");
+    SiteOptions keysOnly;
+    ASSERT_EQ(applySiteConfig(R"({"fmpApiKey": "abc"})", keysOnly), std::nullopt);
+    EXPECT_EQ(keysOnly.quotesURL, SiteOptions().quotesURL) << "a key alone keeps the built-in sources";
+    EXPECT_EQ(keysOnly.nasdaqHistoryURL, SiteOptions().nasdaqHistoryURL);
+}
+
 TEST(SiteOptions, KeysAndSourceAddressesComeFromTheConfiguration) {
     SiteOptions options;
     EXPECT_EQ(applySiteConfig(R"({"quotesURL": "http://127.0.0.1:9/q/{symbols}?apikey={apikey}", "fmpApiKey": "abc",
