@@ -27,8 +27,8 @@ bool marketOpenNow() {
 std::vector<SourceChain::Source> chainOf(const std::vector<MarketSource>& sources, const SiteOptions& options) {
     std::vector<SourceChain::Source> chain;
     for (const auto& source : sources) {
-        chain.push_back({source.name, {std::max(options.intervals.afterFailure, std::chrono::seconds(1)),
-                                       options.longestPause},
+        chain.push_back({source.name,
+                         {std::max(options.intervals.afterFailure, std::chrono::seconds(1)), options.longestPause},
                          {}});
     }
     return chain;
@@ -45,8 +45,8 @@ DataJob::DataJob(const SiteOptions& options, std::filesystem::path shippedData)
                 continue;
             }
             if (lacksItsKey(source.url, source.apiKey)) {
-                platform::systemLog(std::string("⚠️ View site data: ") + datasetTitle(dataset) + ": " + source.name +
-                                    " needs a key of your own in site.json; not asked");
+                platform::systemLog(std::string("⚠️ View site data: ") + datasetTitle(dataset) + ": " +
+                                    source.name + " needs a key of your own in site.json; not asked");
             } else {
                 usable.push_back(std::move(source));
             }
@@ -97,7 +97,7 @@ void DataJob::run(Refresh& refresh) {
         return;
     }
     // Every source is resting: come back when the first one may be asked.
-    schedule(refresh, std::chrono::ceil<std::chrono::seconds>(refresh.chain.nextUsableAt() - now));
+    schedule(refresh, delayAfterRun(options_.intervals, false, false, refresh.chain.nextUsableAt(), now));
 }
 
 void DataJob::ask(Refresh& refresh, size_t source) {
@@ -108,15 +108,16 @@ void DataJob::ask(Refresh& refresh, size_t source) {
         if (fetched.verdict.refusal == Refusal::none) {
             refresh.chain.answered(source);
             if (write(refresh.dataset, fetched.document)) {
-                const auto& list = refresh.dataset == Dataset::heatmap ? fetched.document["companies"]
-                                                                       : fetched.document["series"];
+                const auto& list =
+                    refresh.dataset == Dataset::heatmap ? fetched.document["companies"] : fetched.document["series"];
                 platform::systemLog("✅ View site data: " + title + " refreshed from " + name + " (" +
                                     std::to_string(list.size()) +
                                     (refresh.dataset == Dataset::heatmap ? " companies)" : " series)"));
             } else {
-                platform::systemLog("⚠️ View site data: " + title + " kept its last data: cannot write the data folder");
+                platform::systemLog("⚠️ View site data: " + title +
+                                    " kept its last data: cannot write the data folder");
             }
-            schedule(refresh, nextRefreshDelay(options_.intervals, marketOpenNow(), false, std::nullopt));
+            schedule(refresh, delayAfterRun(options_.intervals, marketOpenNow(), true, {}, now));
             return;
         }
         Verdict verdict = fetched.verdict;
@@ -126,8 +127,7 @@ void DataJob::ask(Refresh& refresh, size_t source) {
             ask(refresh, *next);
             return;
         }
-        const auto wait = std::chrono::ceil<std::chrono::seconds>(refresh.chain.nextUsableAt() - now);
-        schedule(refresh, std::max(wait, std::chrono::seconds(1)));
+        schedule(refresh, delayAfterRun(options_.intervals, marketOpenNow(), false, refresh.chain.nextUsableAt(), now));
     });
 }
 

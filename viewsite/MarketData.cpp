@@ -199,8 +199,7 @@ Refreshed heatmapFromQuotes(int status, std::string_view body, const std::vector
     return heatmapFromQuoteList(quotes, members, updatedAt, "fmp");
 }
 
-std::vector<std::pair<std::int64_t, double>> closesFromNasdaqHistory(int status, std::string_view body,
-                                                                     size_t keep) {
+std::vector<std::pair<std::int64_t, double>> closesFromNasdaqHistory(int status, std::string_view body, size_t keep) {
     std::vector<std::pair<std::int64_t, double>> closes;
     const auto json = status == 200 ? nlohmann::json::parse(body, nullptr, false) : nlohmann::json();
     const nlohmann::json::json_pointer rowsAt("/data/tradesTable/rows");

@@ -115,8 +115,7 @@ void MarketSources::fetchIndices(const MarketSource& source, std::function<void(
     auto next = std::make_shared<std::function<void()>>();
     *next = [this, run, weakNext = std::weak_ptr<std::function<void()>>(next)]() {
         if (run->histories.size() == run->members.size()) {
-            const Refreshed read =
-                indicesFromHistories(run->members, run->histories, nowIso8601(), run->source.name);
+            const Refreshed read = indicesFromHistories(run->members, run->histories, nowIso8601(), run->source.name);
             Fetched fetched;
             if (read.ok) {
                 fetched.document = read.document;
@@ -138,8 +137,8 @@ void MarketSources::fetchIndices(const MarketSource& source, std::function<void(
                            if (closes.size() < 2) {
                                Fetched fetched;
                                fetched.retryAfter = answer.retryAfter;
-                               fetched.verdict =
-                                   verdictOn(answer, "no usable history for " + run->members[run->histories.size()].symbol);
+                               fetched.verdict = verdictOn(
+                                   answer, "no usable history for " + run->members[run->histories.size()].symbol);
                                run->done(std::move(fetched));
                                return;
                            }

@@ -112,7 +112,8 @@ std::optional<std::string> applySiteConfig(const std::string& text, SiteOptions&
                                                               {"quotesURL", &changed.quotesURL},
                                                               {"historyURL", &changed.historyURL},
                                                               {"nasdaqHistoryURL", &changed.nasdaqHistoryURL}};
-    if (std::any_of(std::begin(addresses), std::end(addresses), [&](const auto& a) { return json.contains(a.first); })) {
+    if (std::any_of(std::begin(addresses), std::end(addresses),
+                    [&](const auto& a) { return json.contains(a.first); })) {
         for (const auto& [key, target] : addresses) {
             if (!json.contains(key)) {
                 target->clear();

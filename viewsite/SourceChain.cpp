@@ -24,8 +24,8 @@ SourceClock::time_point SourceChain::nextUsableAt() const {
     return earliest;
 }
 
-std::string SourceChain::refused(size_t source, const Verdict& verdict,
-                                 std::optional<std::chrono::seconds> retryAfter, SourceClock::time_point now) {
+std::string SourceChain::refused(size_t source, const Verdict& verdict, std::optional<std::chrono::seconds> retryAfter,
+                                 SourceClock::time_point now) {
     Source& refusing = sources_[source];
     const std::chrono::seconds pause = refusing.health.refused(retryAfter, now, refusing.backoff);
     std::string what;

@@ -29,8 +29,8 @@ void SourceHealth::answered() {
     skippedUntil_ = {};
 }
 
-std::chrono::seconds SourceHealth::refused(std::optional<std::chrono::seconds> retryAfter,
-                                           SourceClock::time_point now, const BackoffPolicy& policy) {
+std::chrono::seconds SourceHealth::refused(std::optional<std::chrono::seconds> retryAfter, SourceClock::time_point now,
+                                           const BackoffPolicy& policy) {
     ++refusalsInARow_;
     std::chrono::seconds pause = std::max(policy.first, std::chrono::seconds(1));
     for (int i = 1; i < refusalsInARow_ && pause < policy.longest; ++i) {

@@ -76,8 +76,8 @@ struct UpstreamFetcher::Request {
 UpstreamFetcher::UpstreamFetcher(std::chrono::seconds timeout, std::size_t answerLimitBytes)
     : timeout_(timeout),
       limit_(answerLimitBytes),
-      session_(adoptGObject(soup_session_new_with_options("timeout", static_cast<guint>(timeout.count()),
-                                                          "user-agent", (std::string(serviceName) + "/1").c_str(),
+      session_(adoptGObject(soup_session_new_with_options("timeout", static_cast<guint>(timeout.count()), "user-agent",
+                                                          (std::string(serviceName) + "/1").c_str(),
                                                           "max-conns-per-host", 2, nullptr))) {}
 
 UpstreamFetcher::~UpstreamFetcher() { soup_session_abort(session_.get()); }
@@ -136,8 +136,10 @@ void UpstreamFetcher::send(Request* request) {
                 const char* location =
                     soup_message_headers_get_one(soup_message_get_response_headers(message), "Location");
                 GUri* from = soup_message_get_uri(message);
-                GUri* to = location != nullptr ? g_uri_parse_relative(from, location, static_cast<GUriFlags>(SOUP_HTTP_URI_FLAGS), nullptr)
-                                               : nullptr;
+                GUri* to =
+                    location != nullptr
+                        ? g_uri_parse_relative(from, location, static_cast<GUriFlags>(SOUP_HTTP_URI_FLAGS), nullptr)
+                        : nullptr;
                 const bool follow = to != nullptr && sameOrigin(from, to) && pending->redirects < mostRedirects;
                 if (!follow) {
                     if (to != nullptr) {

@@ -102,7 +102,8 @@ TEST(SiteOptions, KeysAndSourceAddressesComeFromTheConfiguration) {
     EXPECT_EQ(options.answerLimitBytes, 4096u);
     // The message never repeats the key: it may reach a log.
     const auto refused = applySiteConfig(R"({"stooqApiKey": "secret
-key"})", options);
+key"})",
+                                         options);
     ASSERT_TRUE(refused);
     EXPECT_EQ(refused->find("secret"), std::string::npos);
     EXPECT_EQ(options.stooqApiKey, "def");

@@ -53,9 +53,10 @@ TEST(SourceChain, EveryKindOfRefusalSkipsTheSourceAndNamesTheOneAskedInstead) {
 TEST(SourceChain, WhenTheLastSourceRefusesTheLastDataStays) {
     auto chain = twoSources();
     chain.refused(0, {Refusal::refused, "HTTP status 401"}, std::nullopt, start);
-    EXPECT_EQ(chain.refused(1, {Refusal::blocked, "HTTP status 451"}, std::nullopt, start),
-              "⚠️ View site data: S&P 500: fmp blocked here (HTTP status 451), skipped for 60 s; no other source, last "
-              "data kept");
+    EXPECT_EQ(
+        chain.refused(1, {Refusal::blocked, "HTTP status 451"}, std::nullopt, start),
+        "⚠️ View site data: S&P 500: fmp blocked here (HTTP status 451), skipped for 60 s; no other source, last "
+        "data kept");
     EXPECT_FALSE(chain.firstUsable(start));
     EXPECT_EQ(chain.nextUsableAt(), start + 60s);
 }
