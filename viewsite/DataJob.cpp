@@ -26,6 +26,7 @@ bool marketOpenNow() {
 
 std::vector<SourceChain::Source> chainOf(const std::vector<MarketSource>& sources, const SiteOptions& options) {
     std::vector<SourceChain::Source> chain;
+    chain.reserve(sources.size());
     for (const auto& source : sources) {
         chain.push_back({source.name,
                          {std::max(options.intervals.afterFailure, std::chrono::seconds(1)), options.longestPause},

@@ -48,10 +48,10 @@ std::string describePause(std::chrono::seconds pause) {
     if (seconds < 120) {
         return std::to_string(seconds) + " s";
     }
-    if (seconds < 2 * 60 * 60) {
+    if (seconds < 2L * 60 * 60) {
         return std::to_string(seconds / 60) + " min";
     }
-    if (seconds < 2 * 24 * 60 * 60) {
+    if (seconds < 2L * 24 * 60 * 60) {
         return std::to_string(seconds / 3600) + " h";
     }
     return std::to_string(seconds / 86400) + " days";

@@ -16,7 +16,7 @@ using platform::gtk::GObjectPtr;
 namespace {
 
 constexpr int mostRedirects = 3;
-constexpr gsize chunkBytes = 64 * 1024;
+constexpr gsize chunkBytes = gsize{64} * 1024;
 
 std::optional<std::chrono::seconds> retryAfterOf(SoupMessage* message) {
     const char* value = soup_message_headers_get_one(soup_message_get_response_headers(message), "Retry-After");

@@ -85,3 +85,14 @@ test('CoinPaprika tickers read as the same coins, in rank order, top 100 only', 
   assert.equal(parseTickers(200, '<html>').error, 'malformed');
   assert.equal(tickersUrl(), 'https://api.coinpaprika.com/v1/tickers?quotes=USD');
 });
+
+test("Binance's documented and recorded kline answers read as candles", async () => {
+  const { readFileSync } = await import('node:fs');
+  const fixture = (name) => readFileSync(new URL(`./fixtures/${name}`, import.meta.url), 'utf8');
+  const recorded = parseKlines(200, fixture('binance-klines-recorded.json'));
+  assert.equal(recorded.ok, true);
+  assert.deepEqual(recorded.candles, [{ t: 1624559520000, o: 34970.9, h: 35047.03, l: 34800.01, c: 35047.03, v: 0.419472 }]);
+  const documented = parseKlines(200, fixture('binance-klines-docs.json'));
+  assert.equal(documented.ok, true);
+  assert.deepEqual(documented.candles[0], { t: 1499040000000, o: 0.0163479, h: 0.8, l: 0.015758, c: 0.015771, v: 148976.11427815 });
+});
