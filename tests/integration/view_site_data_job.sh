@@ -125,6 +125,15 @@ note "too big"; falls_back huge "failed (an answer too big"
 note "sent to another host"; falls_back redirect "failed (sent elsewhere (HTTP status 302))"
 note "too slow"; falls_back slow "failed ("
 
+note "moved on the same host: followed"
+elsewhere=$(count "nasdaq failed (sent elsewhere")
+mode nasdaq-screener moved
+wait_for 20 grep -q "nasdaq-screener /nasdaq/screener?download=true&moved=1 moved" "$WORK/upstream.log" ||
+  fail "the moved address was not asked"
+wait_for_more "✅ View site data: S&P 500 refreshed from nasdaq" 20 || fail "a redirect on the same host was not followed"
+(($(count "nasdaq failed (sent elsewhere") == elsewhere)) || fail "a redirect on the same host was refused"
+rm -f "$WORK/modes/"*
+
 python3 - "$WORK/upstream.log" <<'PY' || fail "a rate-limited source was asked again before the pause it asked for"
 import sys
 rows = [line.split() for line in open(sys.argv[1])]
@@ -157,9 +166,12 @@ python3 - "$WORK/upstream.log" "$before" <<'PY' || fail "the heat map was fetche
 import sys
 rows = [line.split() for line in open(sys.argv[1])][int(sys.argv[2]):]
 times = [float(r[0]) for r in rows if r[1] == "nasdaq-screener"]
-gaps = [b - a for a, b in zip(times, times[1:])]
+# One run is one request; the HTTP library may send it again at once on a connection the
+# stand-in had closed.
+runs = [t for i, t in enumerate(times) if i == 0 or t - times[i - 1] > 0.5]
+gaps = [b - a for a, b in zip(runs, runs[1:])]
 # The heat map keeps its own two-second round while the indices fail.
-assert all(g >= 1.5 for g in gaps), gaps
+assert len(runs) >= 2 and all(g >= 1.5 for g in gaps), gaps
 PY
 
 note "the sources check"

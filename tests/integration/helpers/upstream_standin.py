@@ -3,7 +3,8 @@
 responses. Each source has a mode file in MODE_DIR (missing: good) that says how it
 answers next: good, malformed, partial, slow, ratelimited (429, Retry-After 3),
 teapot (418, Retry-After 3), forbidden (403), blocked (451), html (an HTML page in a
-200), huge (bigger than any limit), redirect (to another host). Every request is
+200), huge (bigger than any limit), redirect (to another host), moved (to another
+path on the same host, which answers good). Every request is
 logged as "<time> <source> <path> <mode>".
 
 Sources by path: /nasdaq/screener, /fmp/quote/..., /stooq/{symbol}, /nasdaq/history/{SYMBOL}.
@@ -97,6 +98,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
             return self.send(451, b'{"code":0,"msg":"Service unavailable from a restricted location."}')
         if mode == "html":
             return self.send(200, b"<!DOCTYPE html><html><body>Please verify you are a human</body></html>")
+        if mode == "moved" and "moved=1" not in self.path:
+            return self.send(301, b"", [("Location", self.path + ("&" if "?" in self.path else "?") + "moved=1")])
         if mode == "redirect":
             elsewhere = "http://localhost:%d%s" % (port, self.path)
             return self.send(302, b"", [("Location", elsewhere)])
@@ -131,4 +134,11 @@ class Handler(http.server.BaseHTTPRequestHandler):
         return self.send(200, good(source))
 
 
-http.server.ThreadingHTTPServer(("127.0.0.1", port), Handler).serve_forever()
+class Server(http.server.ThreadingHTTPServer):
+    def handle_error(self, request, client_address):
+        # A client that stops reading a huge or cut-off answer is the point of those modes.
+        if not isinstance(sys.exc_info()[1], (BrokenPipeError, ConnectionResetError)):
+            super().handle_error(request, client_address)
+
+
+Server(("127.0.0.1", port), Handler).serve_forever()
