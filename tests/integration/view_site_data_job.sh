@@ -193,4 +193,13 @@ for line in "S&P 500: nasdaq: refused (HTTP status 403)" "S&P 500: fmp: answers 
   grep -qxF "$line" "$WORK/check.out" || fail "no line '$line': $(cat "$WORK/check.out")"
 done
 ! grep -q "test-key" "$WORK/check.out" "$WORK/check.err" || fail "a key reached the check's output"
+note "keys in a file others may read are not used"
+cp "$WORK/site.json" "$WORK/shared-site.json"
+chmod 644 "$WORK/shared-site.json"
+rm -f "$WORK/modes/"*
+"$SITE" --check-sources --config "$WORK/shared-site.json" --root "$BUILD_DIR/site" >"$WORK/check.out" 2>"$WORK/check.err" ||
+  fail "the keyless sources answer, yet the check failed: $(cat "$WORK/check.out")"
+grep -q "holds keys but others may read it" "$WORK/check.err" || fail "no line says the keys were not used: $(cat "$WORK/check.err")"
+grep -qxF "S&P 500: fmp: needs a key of your own in site.json; not asked" "$WORK/check.out" ||
+  fail "a key from a file others may read was used: $(cat "$WORK/check.out")"
 echo "PASS view site data job"
