@@ -94,8 +94,7 @@ int main() {
             const auto budget = budgets.find(provider);
             const bool over = budget != budgets.end() && perDay > budget->second;
             status |= over ? 1 : 0;
-            std::printf("%-34s %-26s %7.1f%s\n", title.c_str(), provider.c_str(), perDay,
-                        over ? "  OVER BUDGET" : "");
+            std::printf("%-34s %-26s %7.1f%s\n", title.c_str(), provider.c_str(), perDay, over ? "  OVER BUDGET" : "");
         }
     }
     return status;
