@@ -6,6 +6,9 @@
 
 #include <glib.h>
 
+#include <fstream>
+#include <sstream>
+
 namespace viewsite {
 
 namespace {
@@ -23,6 +26,11 @@ bool marketOpenNow() {
     g_time_zone_unref(zone);
     return open;
 }
+
+// The sources' pauses, kept beside the data so that a job started again (the site ends
+// after hours without a request, the machine restarts) honours what a source asked
+// before. A hidden name: the site never serves it.
+constexpr const char* healthFileName = ".source-health.json";
 
 std::vector<SourceChain::Source> chainOf(const std::vector<MarketSource>& sources, const SiteOptions& options) {
     std::vector<SourceChain::Source> chain;
@@ -56,6 +64,33 @@ DataJob::DataJob(const SiteOptions& options, std::filesystem::path shippedData)
         refreshes_.push_back(std::unique_ptr<Refresh>(
             new Refresh{this, dataset, std::move(usable), SourceChain(datasetTitle(dataset), std::move(chain)), 0}));
     }
+    restoreHealth();
+}
+
+void DataJob::restoreHealth() {
+    std::ifstream in(options_.dataOverlay / healthFileName, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    const auto saved = nlohmann::json::parse(text.str(), nullptr, false);
+    if (!saved.is_object()) {
+        return;
+    }
+    for (const auto& refresh : refreshes_) {
+        if (const auto found = saved.find(refresh->chain.dataset()); found != saved.end()) {
+            refresh->chain.restore(*found, std::chrono::system_clock::now(), SourceClock::now());
+        }
+    }
+}
+
+void DataJob::saveHealth() {
+    nlohmann::json saved = nlohmann::json::object();
+    for (const auto& refresh : refreshes_) {
+        saved[refresh->chain.dataset()] = refresh->chain.saved(std::chrono::system_clock::now(), SourceClock::now());
+    }
+    std::error_code error;
+    std::filesystem::create_directories(options_.dataOverlay, error);
+    // Losing it costs one early request at the next start: not worth a log line.
+    platform::replaceFileAtomically(options_.dataOverlay / healthFileName, saved.dump() + "\n");
 }
 
 DataJob::~DataJob() {
@@ -107,7 +142,11 @@ void DataJob::ask(Refresh& refresh, size_t source) {
         const std::string title = datasetTitle(refresh.dataset);
         const std::string& name = refresh.sources[source].name;
         if (fetched.verdict.refusal == Refusal::none) {
+            const bool wasRefusing = refresh.chain.sources()[source].health.refusalsInARow() > 0;
             refresh.chain.answered(source);
+            if (wasRefusing) {
+                saveHealth();
+            }
             if (write(refresh.dataset, fetched.document)) {
                 const auto& list =
                     refresh.dataset == Dataset::heatmap ? fetched.document["companies"] : fetched.document["series"];
@@ -124,6 +163,7 @@ void DataJob::ask(Refresh& refresh, size_t source) {
         Verdict verdict = fetched.verdict;
         verdict.reason = escapeControlCharacters(verdict.reason);
         platform::systemLog(refresh.chain.refused(source, verdict, fetched.retryAfter, now));
+        saveHealth();
         if (const auto next = refresh.chain.firstUsable(now, source + 1)) {
             ask(refresh, *next);
             return;

@@ -40,6 +40,8 @@ private:
     void ask(Refresh& refresh, size_t source);
     void schedule(Refresh& refresh, std::chrono::seconds delay);
     bool write(Dataset dataset, const nlohmann::json& document);
+    void restoreHealth();
+    void saveHealth();
 
     SiteOptions options_;
     MarketSources sources_;

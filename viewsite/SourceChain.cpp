@@ -43,6 +43,46 @@ std::string SourceChain::refused(size_t source, const Verdict& verdict, std::opt
            (next ? "asking " + sources_[*next].name + " instead" : std::string("no other source, last data kept"));
 }
 
+void SourceChain::restore(const nlohmann::json& saved, std::chrono::system_clock::time_point wallNow,
+                          SourceClock::time_point now) {
+    if (!saved.is_object()) {
+        return;
+    }
+    for (auto& source : sources_) {
+        const auto found = saved.find(source.name);
+        if (found == saved.end() || !found->is_object() || !found->contains("until") ||
+            !(*found)["until"].is_number_integer()) {
+            continue;
+        }
+        // In whole seconds: a time from a broken file must not overflow a finer clock.
+        const long until = (*found)["until"].get<long>();
+        const long nowSeconds = std::chrono::duration_cast<std::chrono::seconds>(wallNow.time_since_epoch()).count();
+        if (until <= nowSeconds) {
+            continue;
+        }
+        const auto left = std::chrono::seconds(std::min<long>(until - nowSeconds, source.backoff.longest.count()));
+        const int refusals = found->contains("refusals") && (*found)["refusals"].is_number_integer()
+                                 ? std::clamp((*found)["refusals"].get<int>(), 0, 64)
+                                 : 1;
+        source.health.restore(now + left, refusals);
+    }
+}
+
+nlohmann::json SourceChain::saved(std::chrono::system_clock::time_point wallNow, SourceClock::time_point now) const {
+    nlohmann::json saved = nlohmann::json::object();
+    for (const auto& source : sources_) {
+        if (source.health.usable(now)) {
+            continue;
+        }
+        const auto until = wallNow + std::chrono::duration_cast<std::chrono::system_clock::duration>(
+                                         source.health.skippedUntil() - now);
+        saved[source.name] = {
+            {"until", std::chrono::duration_cast<std::chrono::seconds>(until.time_since_epoch()).count() + 1},
+            {"refusals", source.health.refusalsInARow()}};
+    }
+    return saved;
+}
+
 std::string describePause(std::chrono::seconds pause) {
     const long seconds = pause.count();
     if (seconds < 120) {

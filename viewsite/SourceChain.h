@@ -2,6 +2,8 @@
 
 #include "viewsite/SourceHealth.h"
 
+#include <nlohmann/json.hpp>
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -31,6 +33,12 @@ public:
     SourceClock::time_point nextUsableAt() const;
 
     void answered(size_t source) { sources_[source].health.answered(); }
+    // An earlier run's pauses, so that a restarted job does not ask a source sooner than
+    // it asked: {"<source>": {"until": seconds since the epoch, "refusals": n}}. Pauses
+    // longer than the source's longest are cut to it (a clock that jumped).
+    void restore(const nlohmann::json& saved, std::chrono::system_clock::time_point wallNow,
+                 SourceClock::time_point now);
+    nlohmann::json saved(std::chrono::system_clock::time_point wallNow, SourceClock::time_point now) const;
     // Records the refusal and returns the one log line that tells it: which source,
     // why, for how long it is skipped, and which source is asked instead.
     std::string refused(size_t source, const Verdict& verdict, std::optional<std::chrono::seconds> retryAfter,

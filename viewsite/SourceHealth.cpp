@@ -29,6 +29,11 @@ void SourceHealth::answered() {
     skippedUntil_ = {};
 }
 
+void SourceHealth::restore(SourceClock::time_point skippedUntil, int refusalsInARow) {
+    skippedUntil_ = skippedUntil;
+    refusalsInARow_ = std::max(0, refusalsInARow);
+}
+
 std::chrono::seconds SourceHealth::refused(std::optional<std::chrono::seconds> retryAfter, SourceClock::time_point now,
                                            const BackoffPolicy& policy) {
     ++refusalsInARow_;

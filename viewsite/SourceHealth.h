@@ -45,6 +45,8 @@ public:
     int refusalsInARow() const { return refusalsInARow_; }
 
     void answered();
+    // Takes back what an earlier run of the job knew (its pause and refusals in a row).
+    void restore(SourceClock::time_point skippedUntil, int refusalsInARow);
     // Returns how long the source is now skipped.
     std::chrono::seconds refused(std::optional<std::chrono::seconds> retryAfter, SourceClock::time_point now,
                                  const BackoffPolicy& policy);

@@ -118,3 +118,31 @@ TEST(SourceChain, PausesReadAsAPersonWouldSayThem) {
     EXPECT_EQ(describePause(3h), "3 h");
     EXPECT_EQ(describePause(72h), "3 days");
 }
+
+TEST(SourceChain, ARestartedJobKeepsThePausesSourcesAskedFor) {
+    const auto wallNow = std::chrono::system_clock::time_point(std::chrono::seconds(1'800'000'000));
+    auto chain = twoSources({60s, 24h});
+    chain.refused(0, {Refusal::rateLimited, "HTTP status 429"}, 2h, start);
+    const nlohmann::json saved = chain.saved(wallNow, start);
+    EXPECT_EQ(saved.size(), 1u) << "a usable source has nothing to keep";
+    // Restarted half an hour later, on a steady clock that began anew.
+    const auto later = SourceClock::time_point{} + 5s;
+    auto restarted = twoSources({60s, 24h});
+    restarted.restore(saved, wallNow + 30min, later);
+    EXPECT_EQ(restarted.firstUsable(later), 1u);
+    EXPECT_EQ(restarted.firstUsable(later + 89min), 1u);
+    EXPECT_EQ(restarted.firstUsable(later + 91min), 0u);
+    EXPECT_EQ(restarted.sources()[0].health.refusalsInARow(), 1);
+    // Long past, a clock gone wrong, or a file that is not ours: nothing is skipped
+    // longer than the longest pause.
+    auto past = twoSources();
+    past.restore(saved, wallNow + 3h, later);
+    EXPECT_EQ(past.firstUsable(later), 0u);
+    auto jumped = twoSources({60s, 24h});
+    jumped.restore(nlohmann::json::parse(R"({"nasdaq": {"until": 9999999999, "refusals": 3}})"), wallNow, later);
+    EXPECT_EQ(jumped.sources()[0].health.skippedUntil(), later + 24h);
+    auto broken = twoSources();
+    broken.restore(nlohmann::json::parse(R"({"nasdaq": "soon", "fmp": {"until": "x"}})"), wallNow, later);
+    broken.restore(nlohmann::json::parse("[1]"), wallNow, later);
+    EXPECT_EQ(broken.firstUsable(later), 0u);
+}
