@@ -99,6 +99,11 @@ std::optional<std::string> applySiteConfig(const std::string& text, SiteOptions&
          std::initializer_list<std::pair<const char*, std::string*>>{{"historyURL", &changed.historyURL},
                                                                      {"quotesURL", &changed.quotesURL},
                                                                      {"nasdaqHistoryURL", &changed.nasdaqHistoryURL},
+                                                                     {"binanceDataURL", &changed.binanceDataURL},
+                                                                     {"binanceURL", &changed.binanceURL},
+                                                                     {"krakenURL", &changed.krakenURL},
+                                                                     {"coingeckoURL", &changed.coingeckoURL},
+                                                                     {"coinpaprikaURL", &changed.coinpaprikaURL},
                                                                      {"fmpApiKey", &changed.fmpApiKey},
                                                                      {"stooqApiKey", &changed.stooqApiKey}}) {
         if (!text_(key, *target)) {
@@ -108,10 +113,12 @@ std::optional<std::string> applySiteConfig(const std::string& text, SiteOptions&
     // A configuration that names its own sources gets those and no built-in ones: a
     // test's or a deployment's loopback stand-ins are never mixed with real providers
     // that a later release adds.
-    const std::pair<const char*, std::string*> addresses[] = {{"screenerURL", &changed.screenerURL},
-                                                              {"quotesURL", &changed.quotesURL},
-                                                              {"historyURL", &changed.historyURL},
-                                                              {"nasdaqHistoryURL", &changed.nasdaqHistoryURL}};
+    const std::pair<const char*, std::string*> addresses[] = {
+        {"screenerURL", &changed.screenerURL},       {"quotesURL", &changed.quotesURL},
+        {"historyURL", &changed.historyURL},         {"nasdaqHistoryURL", &changed.nasdaqHistoryURL},
+        {"binanceDataURL", &changed.binanceDataURL}, {"binanceURL", &changed.binanceURL},
+        {"krakenURL", &changed.krakenURL},           {"coingeckoURL", &changed.coingeckoURL},
+        {"coinpaprikaURL", &changed.coinpaprikaURL}};
     if (std::any_of(std::begin(addresses), std::end(addresses),
                     [&](const auto& a) { return json.contains(a.first); })) {
         for (const auto& [key, target] : addresses) {

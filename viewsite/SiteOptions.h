@@ -37,6 +37,13 @@ struct SiteOptions {
     std::string historyURL = "https://stooq.com/q/d/l/?s={symbol}.us&i=d&apikey={apikey}";
     std::string nasdaqHistoryURL =
         "https://api.nasdaq.com/api/quote/{SYMBOL}/historical?assetclass=etf&fromdate={from}&todate={to}&limit=200";
+    // The crypto pages' own sources, which only the sources check asks from here.
+    std::string binanceDataURL = "https://data-api.binance.vision/api/v3/klines?symbol=BTCUSDT&interval=15m&limit=160";
+    std::string binanceURL = "https://api.binance.com/api/v3/klines?symbol=BTCUSDT&interval=15m&limit=160";
+    std::string krakenURL = "https://api.kraken.com/0/public/OHLC?pair=XBTUSD&interval=15";
+    std::string coingeckoURL =
+        "https://api.coingecko.com/api/v3/coins/markets?vs_currency=usd&order=market_cap_desc&per_page=100&page=1";
+    std::string coinpaprikaURL = "https://api.coinpaprika.com/v1/tickers?quotes=USD";
     std::string fmpApiKey;
     std::string stooqApiKey;
     // No upstream answer is read past this size: the whole screener is about 2 MB.

@@ -20,6 +20,8 @@ up="http://127.0.0.1:$upstream_port"
 cat >"$WORK/site.json" <<JSON
 {"screenerURL": "$up/nasdaq/screener?download=true", "quotesURL": "$up/fmp/quote/{symbols}?apikey={apikey}",
  "historyURL": "$up/stooq/{symbol}?apikey={apikey}", "nasdaqHistoryURL": "$up/nasdaq/history/{SYMBOL}?fromdate={from}",
+ "binanceDataURL": "$up/binance-data/api/v3/klines", "binanceURL": "$up/binance/api/v3/klines",
+ "krakenURL": "$up/kraken/0/public/OHLC", "coingeckoURL": "$up/coingecko/markets", "coinpaprikaURL": "$up/coinpaprika/tickers",
  "fmpApiKey": "fmp-test-key", "stooqApiKey": "stooq-test-key", "answerLimitBytes": 4194304,
  "upstreamTimeoutSeconds": 2, "firstRunDelaySeconds": 0,
  "refreshMarketOpenSeconds": 2, "refreshMarketClosedSeconds": 2, "retryAfterFailureSeconds": 1}
@@ -179,17 +181,25 @@ rm -f "$WORK/modes/"*
 "$SITE" --check-sources --config "$WORK/site.json" --root "$BUILD_DIR/site" >"$WORK/check.out" 2>"$WORK/check.err" ||
   fail "all sources answer, yet the check failed: $(cat "$WORK/check.out" "$WORK/check.err")"
 for line in "S&P 500: nasdaq: answers (130 companies)" "S&P 500: fmp: answers (130 companies)" \
-  "indices: stooq: answers (4 series)" "indices: nasdaq: answers (4 series)"; do
+  "indices: stooq: answers (4 series)" "indices: nasdaq: answers (4 series)" \
+  "BTC candles: binance (market-data host): answers (1 candles)" "BTC candles: kraken: answers (2 candles)" \
+  "top 100 coins: coingecko: answers (1 coins)" "top 100 coins: coinpaprika: answers (1 coins)"; do
   grep -qxF "$line" "$WORK/check.out" || fail "no line '$line': $(cat "$WORK/check.out")"
 done
 mode nasdaq-screener forbidden
 mode stooq html
 mode nasdaq-history blocked
+mode binance-data blocked
+mode binance ratelimited
+mode kraken html
 status=0
 "$SITE" --check-sources --config "$WORK/site.json" --root "$BUILD_DIR/site" >"$WORK/check.out" 2>"$WORK/check.err" || status=$?
 [[ $status -ne 0 ]] || fail "no index source answers, yet the check succeeded: $(cat "$WORK/check.out")"
 for line in "S&P 500: nasdaq: refused (HTTP status 403)" "S&P 500: fmp: answers (130 companies)" \
-  "indices: stooq: wrong format (an HTML page)" "indices: nasdaq: blocked here (HTTP status 451)" "indices: no working source"; do
+  "indices: stooq: wrong format (an HTML page)" "indices: nasdaq: blocked here (HTTP status 451)" "indices: no working source" \
+  "BTC candles: binance (market-data host): blocked here (HTTP status 451)" \
+  "BTC candles: binance: rate-limited (HTTP status 429, asks for a pause of 3 s)" \
+  "BTC candles: kraken: wrong format (an HTML page)" "BTC candles: no working source"; do
   grep -qxF "$line" "$WORK/check.out" || fail "no line '$line': $(cat "$WORK/check.out")"
 done
 ! grep -q "test-key" "$WORK/check.out" "$WORK/check.err" || fail "a key reached the check's output"

@@ -7,7 +7,8 @@ teapot (418, Retry-After 3), forbidden (403), blocked (451), html (an HTML page 
 path on the same host, which answers good). Every request is
 logged as "<time> <source> <path> <mode>".
 
-Sources by path: /nasdaq/screener, /fmp/quote/..., /stooq/{symbol}, /nasdaq/history/{SYMBOL}.
+Sources by path: /nasdaq/screener, /fmp/quote/..., /stooq/{symbol}, /nasdaq/history/{SYMBOL},
+and the crypto pages' /binance-data/..., /binance/..., /kraken/..., /coingecko/..., /coinpaprika/....
 
   upstream_standin.py PORT FIXTURES MODE_DIR LOG_FILE
 """
@@ -39,7 +40,31 @@ def moved(rows, key):
             row[key] = round(value + counter["good"] / 100, 5)
 
 
+def kraken():
+    # The layout of Kraken's documented OHLC answer.
+    return json.dumps({"error": [], "result": {"XXBTZUSD": [
+        [1688671200, "30306.1", "30306.2", "30305.7", "30305.7", "30306.1", "3.39243896", 23],
+        [1688672100, "30300.3", "30300.4", "30291.4", "30291.4", "30294.7", "2.01029825", 19]],
+        "last": 1688672100}}).encode()
+
+
+def coins(source):
+    if source == "coingecko":
+        return json.dumps([{"id": "bitcoin", "symbol": "btc", "name": "Bitcoin", "current_price": 97000,
+                            "market_cap": 1.9e12, "price_change_percentage_24h": 2.5}]).encode()
+    return json.dumps([{"id": "btc-bitcoin", "name": "Bitcoin", "symbol": "BTC", "rank": 1,
+                        "quotes": {"USD": {"price": 97000, "market_cap": 1.9e12, "percent_change_24h": 2.5}}}]).encode()
+
+
 def good(source):
+    if source in ("binance-data", "binance"):
+        # A recorded real answer (tests/pages/fixtures/SOURCES.md).
+        with open(os.path.join(fixtures, "..", "..", "..", "pages", "fixtures", "binance-klines-recorded.json"), "rb") as f:
+            return f.read()
+    if source == "kraken":
+        return kraken()
+    if source in ("coingecko", "coinpaprika"):
+        return coins(source)
     if source == "nasdaq-screener":
         answer = json.loads(recorded("screener.json"))
         moved(answer["data"]["rows"], "pctchange")
@@ -54,6 +79,9 @@ def good(source):
 
 
 def source_of(path):
+    for crypto in ("binance-data", "binance", "kraken", "coingecko", "coinpaprika"):
+        if path.startswith("/%s/" % crypto):
+            return crypto
     if path.startswith("/nasdaq/screener"):
         return "nasdaq-screener"
     if path.startswith("/nasdaq/history"):
