@@ -61,7 +61,8 @@ std::vector<MarketSource> sourcesOf(Dataset dataset, const SiteOptions& options)
 
 Verdict verdictOn(const UpstreamAnswer& answer, const std::string& why) {
     if (answer.status == 0) {
-        return {Refusal::unavailable, answer.error};
+        // Answered, then dropped here: the source's answer is at fault, not the network.
+        return {answer.answered ? Refusal::wrongFormat : Refusal::unavailable, answer.error};
     }
     if (answer.status != 200) {
         return {refusalForStatus(answer.status), "HTTP status " + std::to_string(answer.status)};

@@ -42,10 +42,10 @@ PageAnswer readPageAnswer(PageSourceFormat format, std::string_view body) {
             const bool limited = json.is_object() && json.contains("code") && json["code"] == -1003;
             return limited ? PageAnswer{{Refusal::rateLimited, "code -1003"}, 0, {}} : wrongFormat(body);
         }
-        return counted(static_cast<std::size_t>(std::count_if(json.begin(), json.end(), [](const auto& row) {
-                           return row.is_array() && row.size() >= 6;
-                       })),
-                       "candles");
+        return counted(
+            static_cast<std::size_t>(std::count_if(json.begin(), json.end(),
+                                                   [](const auto& row) { return row.is_array() && row.size() >= 6; })),
+            "candles");
     }
     case PageSourceFormat::krakenOhlc: {
         if (!json.is_object() || !json.contains("error") || !json["error"].is_array()) {
@@ -53,7 +53,8 @@ PageAnswer readPageAnswer(PageSourceFormat format, std::string_view body) {
         }
         if (!json["error"].empty()) {
             const std::string first = json["error"][0].is_string() ? json["error"][0].get<std::string>() : "";
-            const bool limited = first.find("Too many") != std::string::npos || first.find("Rate limit") != std::string::npos;
+            const bool limited =
+                first.find("Too many") != std::string::npos || first.find("Rate limit") != std::string::npos;
             return {{limited ? Refusal::rateLimited : Refusal::refused, "error " + first}, 0, {}};
         }
         if (json.contains("result") && json["result"].is_object()) {

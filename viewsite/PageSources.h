@@ -24,7 +24,7 @@ struct PageSource {
 std::vector<PageSource> pageSourcesOf(const SiteOptions& options);
 
 struct PageAnswer {
-    Verdict verdict;   // refusal none: the answer is the data
+    Verdict verdict;  // refusal none: the answer is the data
     std::size_t items = 0;
     std::string unit;  // "candles", "coins"
 };

@@ -27,7 +27,8 @@ SourceClock::time_point SourceChain::nextUsableAt() const {
 std::string SourceChain::refused(size_t source, const Verdict& verdict, std::optional<std::chrono::seconds> retryAfter,
                                  SourceClock::time_point now) {
     Source& refusing = sources_[source];
-    const std::chrono::seconds pause = refusing.health.refused(retryAfter, now, refusing.backoff);
+    const std::chrono::seconds pause =
+        refusing.health.refused(retryAfter, now, refusing.backoff, verdict.refusal != Refusal::unavailable);
     std::string what;
     switch (verdict.refusal) {
     case Refusal::refused: what = "refused"; break;

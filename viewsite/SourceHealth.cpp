@@ -35,10 +35,13 @@ void SourceHealth::restore(SourceClock::time_point skippedUntil, int refusalsInA
 }
 
 std::chrono::seconds SourceHealth::refused(std::optional<std::chrono::seconds> retryAfter, SourceClock::time_point now,
-                                           const BackoffPolicy& policy) {
-    ++refusalsInARow_;
+                                           const BackoffPolicy& policy, bool answered) {
+    if (answered) {
+        ++refusalsInARow_;
+    }
+    const int doublings = answered ? refusalsInARow_ - 1 : 0;
     std::chrono::seconds pause = std::max(policy.first, std::chrono::seconds(1));
-    for (int i = 1; i < refusalsInARow_ && pause < policy.longest; ++i) {
+    for (int i = 0; i < doublings && pause < policy.longest; ++i) {
         pause *= 2;
     }
     if (retryAfter) {

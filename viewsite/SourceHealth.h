@@ -18,8 +18,9 @@ enum class Refusal {
     refused,      // 401 or 403: the provider will not serve this client
     blocked,      // 451: not served in this location
     rateLimited,  // 429 or 418
-    wrongFormat,  // an answer, but not the data (an HTML page in a 200, a cut-off list)
-    unavailable,  // no answer, a server error, too big, sent elsewhere
+    wrongFormat,  // an answer, but not the data (an HTML page in a 200, a cut-off list,
+                  // too big, sent to another host)
+    unavailable,  // no answer at all, or a server error
 };
 
 struct Verdict {
@@ -47,9 +48,11 @@ public:
     void answered();
     // Takes back what an earlier run of the job knew (its pause and refusals in a row).
     void restore(SourceClock::time_point skippedUntil, int refusalsInARow);
-    // Returns how long the source is now skipped.
+    // Returns how long the source is now skipped. A source that gave no answer at all
+    // (`answered` false: offline, a name that does not resolve, a timeout) gets the first
+    // pause each time: a night offline must not leave it resting for hours once back.
     std::chrono::seconds refused(std::optional<std::chrono::seconds> retryAfter, SourceClock::time_point now,
-                                 const BackoffPolicy& policy);
+                                 const BackoffPolicy& policy, bool answered = true);
 
 private:
     SourceClock::time_point skippedUntil_{};

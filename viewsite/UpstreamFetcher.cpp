@@ -67,8 +67,10 @@ struct UpstreamFetcher::Request {
         callback(std::move(result));
     }
     void fail(std::string why) {
+        const bool reached = answer.answered;
         answer = {};
         answer.error = std::move(why);
+        answer.answered = reached;
         finish();
     }
 };
@@ -132,6 +134,7 @@ void UpstreamFetcher::send(Request* request) {
             pending->stream = adoptGObject(stream);
             SoupMessage* message = pending->message.get();
             const int status = static_cast<int>(soup_message_get_status(message));
+            pending->answer.answered = true;
             if (SOUP_STATUS_IS_REDIRECTION(status)) {
                 const char* location =
                     soup_message_headers_get_one(soup_message_get_response_headers(message), "Location");

@@ -17,6 +17,10 @@ struct UpstreamAnswer {
     int status = 0;  // 0 when no usable answer came
     std::string body;
     std::string error;  // why, when status is 0
+    // Whether the source answered at all (its status line came), even when the answer
+    // was then refused here (too big, sent elsewhere, broken off). A source that never
+    // answered may be unreachable from here for a while (offline), which is no refusal.
+    bool answered = false;
     std::optional<std::chrono::seconds> retryAfter;
 };
 

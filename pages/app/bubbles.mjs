@@ -210,7 +210,8 @@ const poller = new Poller({
       const parsed = COIN_SOURCES[name].parse(res.status, res.text);
       if (!parsed.ok) {
         // CoinGecko's rate limit often comes without a Retry-After; two minutes is its window.
-        chain.refused(name, res.retryAfterMs ?? (parsed.error === 'rate-limited' ? 120e3 : null));
+        // No answer at all (offline) is no refusal: the source is asked again soon.
+        if (res.status !== 0) chain.refused(name, res.retryAfterMs ?? (parsed.error === 'rate-limited' ? 120e3 : null));
         continue;
       }
       chain.answered(name);

@@ -220,7 +220,8 @@ const history = new Poller({
       const res = await fetchText(from.url());
       const parsed = from.parse(res.status, res.text);
       if (!parsed.ok) {
-        chain.refused(key, res.retryAfterMs);
+        // No answer at all (offline) is no refusal: the source is asked again soon.
+        if (res.status !== 0) chain.refused(key, res.retryAfterMs);
         continue;
       }
       chain.answered(key);

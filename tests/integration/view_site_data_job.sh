@@ -122,18 +122,18 @@ note "rate-limited (429, Retry-After 3)"; falls_back ratelimited "rate-limited (
 note "rate-limited (418, Retry-After 3)"; falls_back teapot "rate-limited (HTTP status 418), skipped for 3 s"
 note "an HTML page in a 200"; falls_back html "wrong format (an HTML page)"
 note "malformed"; falls_back malformed "wrong format"
-note "partial"; falls_back partial "wrong format (partial answer: [0-9]* of 130 companies)" "failed ("
-note "too big"; falls_back huge "failed (an answer too big"
-note "sent to another host"; falls_back redirect "failed (sent elsewhere (HTTP status 302))"
+note "partial"; falls_back partial "wrong format (partial answer: [0-9]* of 130 companies)" "wrong format ("
+note "too big"; falls_back huge "wrong format (an answer too big"
+note "sent to another host"; falls_back redirect "wrong format (sent elsewhere (HTTP status 302))"
 note "too slow"; falls_back slow "failed ("
 
 note "moved on the same host: followed"
-elsewhere=$(count "nasdaq failed (sent elsewhere")
+elsewhere=$(count "nasdaq wrong format (sent elsewhere")
 mode nasdaq-screener moved
 wait_for 20 grep -q "nasdaq-screener /nasdaq/screener?download=true&moved=1 moved" "$WORK/upstream.log" ||
   fail "the moved address was not asked"
 wait_for_more "✅ View site data: S&P 500 refreshed from nasdaq" 20 || fail "a redirect on the same host was not followed"
-(($(count "nasdaq failed (sent elsewhere") == elsewhere)) || fail "a redirect on the same host was refused"
+(($(count "nasdaq wrong format (sent elsewhere") == elsewhere)) || fail "a redirect on the same host was refused"
 rm -f "$WORK/modes/"*
 
 python3 - "$WORK/upstream.log" <<'PY' || fail "a rate-limited source was asked again before the pause it asked for"

@@ -13,18 +13,20 @@ TEST(PageSources, EachAnswerIsReadAsItsProvidersFormat) {
     EXPECT_EQ(binance.verdict.refusal, Refusal::none);
     EXPECT_EQ(binance.items, 1u);
     EXPECT_EQ(binance.unit, "candles");
-    EXPECT_EQ(readPageAnswer(PageSourceFormat::binanceKlines, R"({"code":-1003,"msg":"Too many requests"})")
-                  .verdict.refusal,
-              Refusal::rateLimited);
+    EXPECT_EQ(
+        readPageAnswer(PageSourceFormat::binanceKlines, R"({"code":-1003,"msg":"Too many requests"})").verdict.refusal,
+        Refusal::rateLimited);
     EXPECT_EQ(readPageAnswer(PageSourceFormat::binanceKlines, "[]").verdict.reason, "no candles");
 
-    const auto kraken = readPageAnswer(PageSourceFormat::krakenOhlc,
-                                       R"({"error":[],"result":{"XXBTZUSD":[[1,"1","1","1","1","1","1",1]],"last":1}})");
+    const auto kraken = readPageAnswer(
+        PageSourceFormat::krakenOhlc, R"({"error":[],"result":{"XXBTZUSD":[[1,"1","1","1","1","1","1",1]],"last":1}})");
     EXPECT_EQ(kraken.items, 1u);
-    EXPECT_EQ(readPageAnswer(PageSourceFormat::krakenOhlc, R"({"error":["EGeneral:Too many requests"]})").verdict.refusal,
-              Refusal::rateLimited);
-    EXPECT_EQ(readPageAnswer(PageSourceFormat::krakenOhlc, R"({"error":["EQuery:Unknown asset pair"]})").verdict.refusal,
-              Refusal::refused);
+    EXPECT_EQ(
+        readPageAnswer(PageSourceFormat::krakenOhlc, R"({"error":["EGeneral:Too many requests"]})").verdict.refusal,
+        Refusal::rateLimited);
+    EXPECT_EQ(
+        readPageAnswer(PageSourceFormat::krakenOhlc, R"({"error":["EQuery:Unknown asset pair"]})").verdict.refusal,
+        Refusal::refused);
 
     EXPECT_EQ(readPageAnswer(PageSourceFormat::coingeckoMarkets, R"({"status":{"error_code":429}})").verdict.refusal,
               Refusal::rateLimited);

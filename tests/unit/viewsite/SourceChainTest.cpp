@@ -91,6 +91,18 @@ TEST(SourceChain, PausesDoubleWhileASourceKeepsRefusingAndResetWhenItAnswers) {
     EXPECT_EQ(chain.sources()[0].health.skippedUntil(), start + 60s);
 }
 
+TEST(SourceChain, ASourceThatNeverAnsweredIsTriedAgainAfterTheFirstPauseEachTime) {
+    auto chain = twoSources({60s, 24h});
+    for (int night = 0; night < 50; ++night) {
+        chain.refused(0, {Refusal::unavailable, "Could not connect"}, std::nullopt, start);
+    }
+    EXPECT_EQ(chain.sources()[0].health.skippedUntil(), start + 60s) << "a night offline is no refusal";
+    EXPECT_EQ(chain.sources()[0].health.refusalsInARow(), 0);
+    chain.refused(0, {Refusal::refused, "HTTP status 403"}, std::nullopt, start);
+    chain.refused(0, {Refusal::refused, "HTTP status 403"}, std::nullopt, start);
+    EXPECT_EQ(chain.sources()[0].health.skippedUntil(), start + 120s);
+}
+
 TEST(SourceChain, OneSourcesRefusalLeavesTheOthersHealthAlone) {
     auto chain = twoSources();
     chain.refused(1, {Refusal::rateLimited, "HTTP status 429"}, 1h, start);
