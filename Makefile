@@ -9,7 +9,7 @@ JOBS ?= $(shell nproc)
 CMAKE_ARGS ?=
 TEST_ARGS ?=
 
-.PHONY: run test build-sanitized test-sanitized test-under-load deps build bench soak clean
+.PHONY: run test build-sanitized test-sanitized test-under-load deps build bench soak clean check-sources bench-sources
 
 deps:
 	@bash scripts/install-deps.sh
@@ -49,6 +49,17 @@ SOAK_MINUTES ?= 120
 SOAK_SWITCH_MINUTES ?= 10
 soak: build
 	@bash bench/soak.sh $(BUILD_DIR) $(SOAK_MINUTES) $(SOAK_SWITCH_MINUTES)
+
+# Asks every data source of the view site once from this machine's network, with the
+# user's own site.json (SITE_CONFIG=FILE to use another): one line per source.
+SITE_CONFIG ?=
+check-sources: build
+	@$(BUILD_DIR)/bin/tavelo-live-wallpaper-site --check-sources $(if $(SITE_CONFIG),--config $(SITE_CONFIG))
+
+# Requests a day the data job sends each provider, healthy and with each source refusing.
+bench-sources: build
+	@cmake --build $(BUILD_DIR) --target source-requests-per-day >/dev/null
+	@$(BUILD_DIR)/bin/source-requests-per-day
 
 clean:
 	rm -rf $(BUILD_DIR)

@@ -72,7 +72,11 @@ if [[ $(id -u) -eq 0 ]] && id tavelo-site >/dev/null 2>&1; then
   chown tavelo-site "$data"
   as_site=(setpriv --reuid=tavelo-site --regid="$(id -g tavelo-site)" --init-groups)
 fi
-"${as_site[@]}" "$site_program" --listen "127.0.0.1:$site_port" --idle-exit 0 --data "$data" --config "$config" &
+# A settings file named on the command line must be usable; without one, the site asks
+# its built-in sources.
+config_option=()
+[[ -e "$config" ]] && config_option=(--config "$config")
+"${as_site[@]}" "$site_program" --listen "127.0.0.1:$site_port" --idle-exit 0 --data "$data" "${config_option[@]}" &
 pids+=($!)
 nginx -p "$work" -c "$work/nginx.conf" -g 'daemon off;' &
 pids+=($!)

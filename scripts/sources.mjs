@@ -26,8 +26,9 @@ export function parseNasdaqScreener(status, text, members) {
     const member = members.get(symbol);
     if (!member) continue;
     const cap = finiteNumber(String(row.marketCap || '').replace(/,/g, ''));
-    const chg = finiteNumber(String(row.pctchange || '').replace('%', ''));
-    if (cap && cap > 0) out.push({ s: symbol, n: member.n, sector: member.sector, cap, chg });
+    // "UNCH" is Nasdaq's word for a price that did not move.
+    const chg = row.pctchange === 'UNCH' ? 0 : finiteNumber(String(row.pctchange || '').replace('%', ''));
+    if (cap && cap > 0 && cap <= 1e14) out.push({ s: symbol, n: member.n, sector: member.sector, cap, chg });
   }
   return out;
 }

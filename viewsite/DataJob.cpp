@@ -3,37 +3,15 @@
 #include "platform/AtomicFileReplacement.h"
 #include "platform/Log.h"
 #include "shared/ControlCharacterEscape.h"
-#include "viewsite/ResponsePolicy.h"
 
-#include <libsoup/soup.h>
+#include <glib.h>
 
-#include <charconv>
 #include <fstream>
 #include <sstream>
 
 namespace viewsite {
 
-using platform::gtk::adoptGObject;
-using platform::gtk::GErrorPtr;
-using platform::gtk::GObjectPtr;
-
 namespace {
-
-nlohmann::json readJsonFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return nlohmann::json::parse(text.str(), nullptr, false);
-}
-
-std::string nowIso8601() {
-    const std::time_t now = std::time(nullptr);
-    std::tm utc{};
-    gmtime_r(&now, &utc);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
-    return text;
-}
 
 bool marketOpenNow() {
     GTimeZone* zone = g_time_zone_new_identifier("America/New_York");
@@ -49,114 +27,154 @@ bool marketOpenNow() {
     return open;
 }
 
-std::optional<std::chrono::seconds> retryAfterOf(SoupMessage* message) {
-    const char* value = soup_message_headers_get_one(soup_message_get_response_headers(message), "Retry-After");
-    if (value == nullptr) {
-        return std::nullopt;
-    }
-    const std::string_view text(value);
-    long seconds = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seconds);
-    if (error == std::errc() && end == text.data() + text.size() && seconds >= 0) {
-        return std::chrono::seconds(seconds);
-    }
-    if (const auto when = parseHttpDate(text)) {
-        return std::chrono::seconds(std::max<long>(0, static_cast<long>(*when - std::time(nullptr))));
-    }
-    return std::nullopt;
-}
+// The sources' pauses, kept beside the data so that a job started again (the site ends
+// after hours without a request, the machine restarts) honours what a source asked
+// before. A hidden name: the site never serves it.
+constexpr const char* healthFileName = ".source-health.json";
 
-// One request in flight: the message, a deadline for the whole answer, and what to do
-// with the result.
-struct Request {
-    GObjectPtr<SoupMessage> message;
-    GObjectPtr<GCancellable> cancellable;
-    guint deadline = 0;
-    std::function<void(DataJob::Answer)> done;
-};
+std::vector<SourceChain::Source> chainOf(const std::vector<MarketSource>& sources, const SiteOptions& options) {
+    std::vector<SourceChain::Source> chain;
+    chain.reserve(sources.size());
+    for (const auto& source : sources) {
+        chain.push_back({source.name,
+                         {std::max(options.intervals.afterFailure, std::chrono::seconds(1)), options.longestPause},
+                         {}});
+    }
+    return chain;
+}
 
 }  // namespace
 
 DataJob::DataJob(const SiteOptions& options, std::filesystem::path shippedData)
-    : options_(options),
-      shippedData_(std::move(shippedData)),
-      session_(adoptGObject(soup_session_new_with_options(
-          "timeout", static_cast<guint>(options.upstreamTimeout.count()), "user-agent",
-          (std::string(serviceName) + "/1").c_str(), "max-conns-per-host", 2, nullptr))) {}
-
-DataJob::~DataJob() {
-    if (timer_ != 0) {
-        g_source_remove(timer_);
+    : options_(options), sources_(options, std::move(shippedData)) {
+    for (const Dataset dataset : {Dataset::heatmap, Dataset::indices}) {
+        std::vector<MarketSource> usable;
+        for (auto& source : sourcesOf(dataset, options)) {
+            if (source.url.empty()) {
+                continue;
+            }
+            if (lacksItsKey(source.url, source.apiKey)) {
+                platform::systemLog(std::string("⚠️ View site data: ") + datasetTitle(dataset) + ": " +
+                                    source.name + " needs a key of your own in site.json; not asked");
+            } else {
+                usable.push_back(std::move(source));
+            }
+        }
+        auto chain = chainOf(usable, options);
+        refreshes_.push_back(std::unique_ptr<Refresh>(
+            new Refresh{this, dataset, std::move(usable), SourceChain(datasetTitle(dataset), std::move(chain)), 0}));
     }
-    soup_session_abort(session_.get());
+    restoreHealth();
 }
 
-void DataJob::start() { schedule(options_.firstRunDelay); }
-
-void DataJob::schedule(std::chrono::seconds delay) {
-    timer_ = g_timeout_add_seconds(
-        static_cast<guint>(delay.count()),
-        [](gpointer self) -> gboolean {
-            auto* job = static_cast<DataJob*>(self);
-            job->timer_ = 0;
-            job->runOnce();
-            return G_SOURCE_REMOVE;
-        },
-        this);
-}
-
-void DataJob::fetch(const std::string& url, std::function<void(Answer)> done) {
-    auto* request = new Request;
-    request->done = std::move(done);
-    request->message = adoptGObject(soup_message_new("GET", url.c_str()));
-    if (!request->message) {
-        Answer answer;
-        answer.error = "not a valid address: " + url;
-        auto finish = std::move(request->done);
-        delete request;
-        finish(std::move(answer));
+void DataJob::restoreHealth() {
+    std::ifstream in(options_.dataOverlay / healthFileName, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    const auto saved = nlohmann::json::parse(text.str(), nullptr, false);
+    if (!saved.is_object()) {
         return;
     }
-    request->cancellable = adoptGObject(g_cancellable_new());
-    // The session's timeout covers a silent upstream; this covers one that trickles.
-    request->deadline = g_timeout_add_seconds(
-        static_cast<guint>(std::max<long>(1, options_.upstreamTimeout.count())),
-        [](gpointer data) -> gboolean {
-            auto* pending = static_cast<Request*>(data);
-            pending->deadline = 0;
-            g_cancellable_cancel(pending->cancellable.get());
-            return G_SOURCE_REMOVE;
-        },
-        request);
-    soup_session_send_and_read_async(
-        session_.get(), request->message.get(), G_PRIORITY_DEFAULT, request->cancellable.get(),
-        [](GObject* source, GAsyncResult* result, gpointer data) {
-            std::unique_ptr<Request> pending(static_cast<Request*>(data));
-            if (pending->deadline != 0) {
-                g_source_remove(pending->deadline);
-            }
-            GError* rawError = nullptr;
-            GBytes* bytes = soup_session_send_and_read_finish(SOUP_SESSION(source), result, &rawError);
-            GErrorPtr error(rawError);
-            Answer answer;
-            if (bytes != nullptr) {
-                gsize size = 0;
-                const auto* data_ = static_cast<const char*>(g_bytes_get_data(bytes, &size));
-                answer.body.assign(data_ != nullptr ? data_ : "", size);
-                answer.status = static_cast<int>(soup_message_get_status(pending->message.get()));
-                answer.retryAfter = retryAfterOf(pending->message.get());
-                g_bytes_unref(bytes);
-            } else {
-                answer.error = g_error_matches(error.get(), G_IO_ERROR, G_IO_ERROR_CANCELLED)
-                                   ? std::string("no complete answer in time")
-                                   : std::string(error ? error->message : "no answer");
-            }
-            pending->done(std::move(answer));
-        },
-        request);
+    for (const auto& refresh : refreshes_) {
+        if (const auto found = saved.find(refresh->chain.dataset()); found != saved.end()) {
+            refresh->chain.restore(*found, std::chrono::system_clock::now(), SourceClock::now());
+        }
+    }
 }
 
-bool DataJob::write(const std::string& name, const char* globalName, const nlohmann::json& document) {
+void DataJob::saveHealth() {
+    nlohmann::json saved = nlohmann::json::object();
+    for (const auto& refresh : refreshes_) {
+        saved[refresh->chain.dataset()] = refresh->chain.saved(std::chrono::system_clock::now(), SourceClock::now());
+    }
+    std::error_code error;
+    std::filesystem::create_directories(options_.dataOverlay, error);
+    // Losing it costs one early request at the next start: not worth a log line.
+    platform::replaceFileAtomically(options_.dataOverlay / healthFileName, saved.dump() + "\n");
+}
+
+DataJob::~DataJob() {
+    for (const auto& refresh : refreshes_) {
+        if (refresh->timer != 0) {
+            g_source_remove(refresh->timer);
+        }
+    }
+}
+
+void DataJob::start() {
+    for (const auto& refresh : refreshes_) {
+        if (refresh->sources.empty()) {
+            platform::systemLog(std::string("❌ View site data: ") + datasetTitle(refresh->dataset) +
+                                ": no source to ask; the shipped data stays");
+            continue;
+        }
+        schedule(*refresh, options_.firstRunDelay);
+    }
+}
+
+void DataJob::schedule(Refresh& refresh, std::chrono::seconds delay) {
+    // Millisecond timers: whole-second ones may fire up to a second early, which would
+    // make a pause shorter than the one a source asked for.
+    refresh.timer = g_timeout_add(
+        static_cast<guint>(std::min<long>(std::max<long>(0, delay.count()), G_MAXUINT / 1000) * 1000),
+        [](gpointer data) -> gboolean {
+            auto* due = static_cast<Refresh*>(data);
+            due->timer = 0;
+            due->job->run(*due);
+            return G_SOURCE_REMOVE;
+        },
+        &refresh);
+}
+
+void DataJob::run(Refresh& refresh) {
+    const auto now = SourceClock::now();
+    if (const auto first = refresh.chain.firstUsable(now)) {
+        ask(refresh, *first);
+        return;
+    }
+    // Every source is resting: come back when the first one may be asked.
+    schedule(refresh, delayAfterRun(options_.intervals, false, false, refresh.chain.nextUsableAt(), now));
+}
+
+void DataJob::ask(Refresh& refresh, size_t source) {
+    sources_.fetch(refresh.dataset, refresh.sources[source], [this, &refresh, source](const Fetched& fetched) {
+        const auto now = SourceClock::now();
+        const std::string title = datasetTitle(refresh.dataset);
+        const std::string& name = refresh.sources[source].name;
+        if (fetched.verdict.refusal == Refusal::none) {
+            const bool wasRefusing = refresh.chain.sources()[source].health.refusalsInARow() > 0;
+            refresh.chain.answered(source);
+            if (wasRefusing) {
+                saveHealth();
+            }
+            if (write(refresh.dataset, fetched.document)) {
+                const auto& list =
+                    refresh.dataset == Dataset::heatmap ? fetched.document["companies"] : fetched.document["series"];
+                platform::systemLog("✅ View site data: " + title + " refreshed from " + name + " (" +
+                                    std::to_string(list.size()) +
+                                    (refresh.dataset == Dataset::heatmap ? " companies)" : " series)"));
+            } else {
+                platform::systemLog("⚠️ View site data: " + title +
+                                    " kept its last data: cannot write the data folder");
+            }
+            schedule(refresh, delayAfterRun(options_.intervals, marketOpenNow(), true, {}, now));
+            return;
+        }
+        Verdict verdict = fetched.verdict;
+        verdict.reason = escapeControlCharacters(verdict.reason);
+        platform::systemLog(refresh.chain.refused(source, verdict, fetched.retryAfter, now));
+        saveHealth();
+        if (const auto next = refresh.chain.firstUsable(now, source + 1)) {
+            ask(refresh, *next);
+            return;
+        }
+        schedule(refresh, delayAfterRun(options_.intervals, marketOpenNow(), false, refresh.chain.nextUsableAt(), now));
+    });
+}
+
+bool DataJob::write(Dataset dataset, const nlohmann::json& document) {
+    const std::string name = dataset == Dataset::heatmap ? "sp500" : "indices";
+    const char* globalName = dataset == Dataset::heatmap ? "TAVELO_SP500" : "TAVELO_INDICES";
     std::error_code error;
     std::filesystem::create_directories(options_.dataOverlay, error);
     // The JSON file first: the page re-reads it, and its script twin only serves the
@@ -164,68 +182,5 @@ bool DataJob::write(const std::string& name, const char* globalName, const nlohm
     return platform::replaceFileAtomically(options_.dataOverlay / (name + ".json"), document.dump() + "\n") &&
            platform::replaceFileAtomically(options_.dataOverlay / (name + ".js"), scriptFor(globalName, document));
 }
-
-void DataJob::noteFailure(const Answer& answer) {
-    failed_ = true;
-    if (answer.retryAfter && (!retryAfter_ || *answer.retryAfter > *retryAfter_)) {
-        retryAfter_ = answer.retryAfter;
-    }
-}
-
-void DataJob::runOnce() {
-    failed_ = false;
-    retryAfter_.reset();
-    const auto members = companiesOf(readJsonFile(shippedData_ / "sp500.json"));
-    fetch(options_.screenerURL, [this, members](const Answer& answer) {
-        const Refreshed heatmap = answer.status != 0
-                                      ? heatmapFromScreener(answer.status, answer.body, members, nowIso8601())
-                                      : Refreshed{false, answer.error, {}};
-        if (heatmap.ok && write("sp500", "TAVELO_SP500", heatmap.document)) {
-            platform::systemLog("✅ View site data: S&P 500 refreshed (" +
-                                std::to_string(heatmap.document["companies"].size()) + " companies)");
-        } else {
-            noteFailure(answer);
-            platform::systemLog("⚠️ View site data: S&P 500 kept its last data: " +
-                                escapeControlCharacters(heatmap.ok ? "cannot write the data folder" : heatmap.error));
-        }
-        indices_ = indicesOf(readJsonFile(shippedData_ / "indices.json"));
-        histories_.clear();
-        fetchNextHistory();
-    });
-}
-
-void DataJob::fetchNextHistory() {
-    if (histories_.size() == indices_.size()) {
-        const Refreshed indices = indicesFromHistories(indices_, histories_, nowIso8601());
-        if (indices.ok && write("indices", "TAVELO_INDICES", indices.document)) {
-            platform::systemLog("✅ View site data: indices refreshed (" + std::to_string(indices_.size()) + " series)");
-        } else {
-            failed_ = true;
-            platform::systemLog("⚠️ View site data: indices kept their last data: " +
-                                escapeControlCharacters(indices.ok ? "cannot write the data folder" : indices.error));
-        }
-        finishRun();
-        return;
-    }
-    const IndexSeries& next = indices_[histories_.size()];
-    fetch(historyURLFor(options_.historyURL, next.symbol), [this](const Answer& answer) {
-        auto closes = closesFromCsv(answer.status, answer.body);
-        if (closes.size() < 2) {
-            noteFailure(answer);
-            // One missing history makes the set partial: stop asking, keep the old file.
-            platform::systemLog("⚠️ View site data: indices kept their last data: " +
-                                escapeControlCharacters(
-                                    answer.status != 0 ? "no usable history for " + indices_[histories_.size()].symbol +
-                                                             " (HTTP status " + std::to_string(answer.status) + ")"
-                                                       : answer.error));
-            finishRun();
-            return;
-        }
-        histories_.push_back(std::move(closes));
-        fetchNextHistory();
-    });
-}
-
-void DataJob::finishRun() { schedule(nextRefreshDelay(options_.intervals, marketOpenNow(), failed_, retryAfter_)); }
 
 }  // namespace viewsite

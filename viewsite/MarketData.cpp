@@ -18,6 +18,10 @@ std::optional<double> numberIn(const nlohmann::json& value) {
     if (!value.is_string()) {
         return std::nullopt;
     }
+    // Nasdaq writes "UNCH" for a price that did not move.
+    if (value.get<std::string>() == "UNCH") {
+        return 0.0;
+    }
     std::string text;
     for (const char c : value.get<std::string>()) {
         if (c != ',' && c != '%' && c != ' ' && c != '$') {
@@ -44,10 +48,10 @@ std::string stringIn(const nlohmann::json& object, const char* key) {
     return found != object.end() && found->is_string() ? found->get<std::string>() : std::string();
 }
 
-std::optional<std::int64_t> dayInMilliseconds(std::string_view date) {
+std::optional<std::int64_t> dayInMilliseconds(std::string_view date, const char* format = "%Y-%m-%d") {
     std::tm day{};
     const std::string copy(date);
-    const char* end = strptime(copy.c_str(), "%Y-%m-%d", &day);
+    const char* end = strptime(copy.c_str(), format, &day);
     if (end == nullptr || *end != '\0') {
         return std::nullopt;
     }
@@ -85,6 +89,68 @@ std::vector<IndexSeries> indicesOf(const nlohmann::json& indicesSnapshot) {
     return members;
 }
 
+namespace {
+
+// One upstream row's numbers, before they are matched with the index's members.
+struct Quote {
+    std::string symbol;
+    std::optional<double> cap;
+    std::optional<double> change;
+};
+
+Refreshed heatmapFromQuoteList(const std::vector<Quote>& quotes, const std::vector<Company>& members,
+                               const std::string& updatedAt, const char* source) {
+    std::unordered_map<std::string, const Company*> bySymbol;
+    for (const auto& member : members) {
+        bySymbol.emplace(member.symbol, &member);
+    }
+    nlohmann::json companies = nlohmann::json::array();
+    std::unordered_map<std::string, bool> seen;
+    for (const Quote& quote : quotes) {
+        const auto member = bySymbol.find(quote.symbol);
+        if (member == bySymbol.end() || seen[quote.symbol]) {
+            continue;
+        }
+        const double marketValue = quote.cap.value_or(0.0);
+        if (marketValue <= 0 || marketValue > largestMarketCap) {
+            continue;
+        }
+        const bool changeKnown = quote.change && std::abs(*quote.change) <= largestDailyChangePercent;
+        seen[quote.symbol] = true;
+        const Company& company = *member->second;
+        companies.push_back(
+            {{"s", company.symbol},
+             {"n", company.name},
+             {"sector", company.sector},
+             {"cap", marketValue},
+             {"chg", changeKnown ? nlohmann::json(std::round(*quote.change * 100) / 100) : nlohmann::json()}});
+    }
+    if (members.empty() ||
+        static_cast<double>(companies.size()) < minimumCoverage * static_cast<double>(members.size())) {
+        return {false,
+                "partial answer: " + std::to_string(companies.size()) + " of " + std::to_string(members.size()) +
+                    " companies",
+                {}};
+    }
+    return {true, {}, {{"source", source}, {"updatedAt", updatedAt}, {"companies", std::move(companies)}}};
+}
+
+std::optional<double> numberAt(const nlohmann::json& object, const char* key) {
+    return object.contains(key) ? numberIn(object[key]) : std::nullopt;
+}
+
+std::vector<std::pair<std::int64_t, double>> keepNewest(std::vector<std::pair<std::int64_t, double>> closes,
+                                                        size_t keep) {
+    if (closes.size() > keep) {
+        closes.erase(closes.begin(), closes.end() - static_cast<std::ptrdiff_t>(keep));
+    }
+    return closes;
+}
+
+bool plausibleClose(const std::optional<double>& close) { return close && *close > 0 && *close <= largestClose; }
+
+}  // namespace
+
 Refreshed heatmapFromScreener(int status, std::string_view body, const std::vector<Company>& members,
                               const std::string& updatedAt) {
     if (status != 200) {
@@ -95,12 +161,7 @@ Refreshed heatmapFromScreener(int status, std::string_view body, const std::vect
         !json["data"].contains("rows") || !json["data"]["rows"].is_array()) {
         return {false, "malformed answer", {}};
     }
-    std::unordered_map<std::string, const Company*> bySymbol;
-    for (const auto& member : members) {
-        bySymbol.emplace(member.symbol, &member);
-    }
-    nlohmann::json companies = nlohmann::json::array();
-    std::unordered_map<std::string, bool> seen;
+    std::vector<Quote> quotes;
     for (const auto& row : json["data"]["rows"]) {
         if (!row.is_object()) {
             continue;
@@ -109,32 +170,55 @@ Refreshed heatmapFromScreener(int status, std::string_view body, const std::vect
         for (char& c : symbol) {
             c = c == '/' ? '.' : c;
         }
-        const auto member = bySymbol.find(symbol);
-        if (member == bySymbol.end() || seen[symbol]) {
+        quotes.push_back({std::move(symbol), numberAt(row, "marketCap"), numberAt(row, "pctchange")});
+    }
+    return heatmapFromQuoteList(quotes, members, updatedAt, "nasdaq");
+}
+
+Refreshed heatmapFromQuotes(int status, std::string_view body, const std::vector<Company>& members,
+                            const std::string& updatedAt) {
+    if (status != 200) {
+        return {false, "HTTP status " + std::to_string(status), {}};
+    }
+    const auto json = nlohmann::json::parse(body, nullptr, false);
+    if (json.is_discarded() || !json.is_array()) {
+        return {false, "malformed answer", {}};
+    }
+    std::vector<Quote> quotes;
+    for (const auto& row : json) {
+        if (!row.is_object()) {
             continue;
         }
-        const auto cap = row.contains("marketCap") ? numberIn(row["marketCap"]) : std::nullopt;
-        const auto change = row.contains("pctchange") ? numberIn(row["pctchange"]) : std::nullopt;
-        const double marketValue = cap.value_or(0.0);
-        if (marketValue <= 0) {
+        std::string symbol = stringIn(row, "symbol");
+        // Share classes are written with a dash here ("BRK-B") and with a dot in the index.
+        for (char& c : symbol) {
+            c = c == '-' ? '.' : c;
+        }
+        quotes.push_back({std::move(symbol), numberAt(row, "marketCap"), numberAt(row, "changesPercentage")});
+    }
+    return heatmapFromQuoteList(quotes, members, updatedAt, "fmp");
+}
+
+std::vector<std::pair<std::int64_t, double>> closesFromNasdaqHistory(int status, std::string_view body, size_t keep) {
+    std::vector<std::pair<std::int64_t, double>> closes;
+    const auto json = status == 200 ? nlohmann::json::parse(body, nullptr, false) : nlohmann::json();
+    const nlohmann::json::json_pointer rowsAt("/data/tradesTable/rows");
+    if (!json.is_object() || !json.contains(rowsAt) || !json[rowsAt].is_array()) {
+        return closes;
+    }
+    const auto& rows = json[rowsAt];
+    // Newest first upstream; oldest first here.
+    for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
+        if (!row->is_object()) {
             continue;
         }
-        seen[symbol] = true;
-        const Company& company = *member->second;
-        companies.push_back({{"s", company.symbol},
-                             {"n", company.name},
-                             {"sector", company.sector},
-                             {"cap", marketValue},
-                             {"chg", change ? nlohmann::json(std::round(*change * 100) / 100) : nlohmann::json()}});
+        const auto time = dayInMilliseconds(stringIn(*row, "date"), "%m/%d/%Y");
+        const auto close = numberAt(*row, "close");
+        if (time && plausibleClose(close) && (closes.empty() || *time > closes.back().first)) {
+            closes.emplace_back(*time, *close);
+        }
     }
-    if (members.empty() ||
-        static_cast<double>(companies.size()) < minimumCoverage * static_cast<double>(members.size())) {
-        return {false,
-                "partial answer: " + std::to_string(companies.size()) + " of " + std::to_string(members.size()) +
-                    " companies",
-                {}};
-    }
-    return {true, {}, {{"source", "nasdaq"}, {"updatedAt", updatedAt}, {"companies", std::move(companies)}}};
+    return keepNewest(std::move(closes), keep);
 }
 
 std::vector<std::pair<std::int64_t, double>> closesFromCsv(int status, std::string_view body, size_t keep) {
@@ -173,19 +257,16 @@ std::vector<std::pair<std::int64_t, double>> closesFromCsv(int status, std::stri
         }
         const auto time = dayInMilliseconds(fields[0]);
         const auto close = numberIn(std::string(fields[4]));
-        if (time && close && *close > 0 && (closes.empty() || *time > closes.back().first)) {
+        if (time && plausibleClose(close) && (closes.empty() || *time > closes.back().first)) {
             closes.emplace_back(*time, *close);
         }
     }
-    if (closes.size() > keep) {
-        closes.erase(closes.begin(), closes.end() - static_cast<std::ptrdiff_t>(keep));
-    }
-    return closes;
+    return keepNewest(std::move(closes), keep);
 }
 
 Refreshed indicesFromHistories(const std::vector<IndexSeries>& members,
                                const std::vector<std::vector<std::pair<std::int64_t, double>>>& histories,
-                               const std::string& updatedAt) {
+                               const std::string& updatedAt, const std::string& source) {
     if (members.empty() || histories.size() != members.size()) {
         return {false,
                 "partial answer: " + std::to_string(histories.size()) + " of " + std::to_string(members.size()) +
@@ -203,7 +284,7 @@ Refreshed indicesFromHistories(const std::vector<IndexSeries>& members,
         }
         series.push_back({{"symbol", members[i].symbol}, {"name", members[i].name}, {"closes", std::move(closes)}});
     }
-    return {true, {}, {{"source", "stooq"}, {"updatedAt", updatedAt}, {"series", std::move(series)}}};
+    return {true, {}, {{"source", source}, {"updatedAt", updatedAt}, {"series", std::move(series)}}};
 }
 
 std::string scriptFor(std::string_view globalName, const nlohmann::json& document) {

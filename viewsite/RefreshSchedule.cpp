@@ -23,4 +23,12 @@ std::chrono::seconds nextRefreshDelay(const RefreshIntervals& intervals, bool ma
     return std::max(delay, std::chrono::seconds(1));
 }
 
+std::chrono::seconds delayAfterRun(const RefreshIntervals& intervals, bool marketOpen, bool answered,
+                                   SourceClock::time_point nextUsableAt, SourceClock::time_point now) {
+    if (answered) {
+        return nextRefreshDelay(intervals, marketOpen, false, std::nullopt);
+    }
+    return std::max(std::chrono::ceil<std::chrono::seconds>(nextUsableAt - now), std::chrono::seconds(1));
+}
+
 }  // namespace viewsite

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "viewsite/SourceHealth.h"
+
 #include <chrono>
 #include <optional>
 
@@ -21,5 +23,10 @@ bool usMarketOpen(int isoWeekday, int minuteOfDay);
 // `retryAfter` is what a rate-limited upstream asked for, if anything.
 std::chrono::seconds nextRefreshDelay(const RefreshIntervals& intervals, bool marketOpen, bool lastRunFailed,
                                       std::optional<std::chrono::seconds> retryAfter);
+
+// When a dataset runs next: at its regular time after one of its sources answered;
+// otherwise when the first of its resting sources may be asked again.
+std::chrono::seconds delayAfterRun(const RefreshIntervals& intervals, bool marketOpen, bool answered,
+                                   SourceClock::time_point nextUsableAt, SourceClock::time_point now);
 
 }  // namespace viewsite

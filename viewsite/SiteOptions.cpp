@@ -2,7 +2,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <charconv>
+#include <iterator>
 
 namespace viewsite {
 
@@ -25,6 +27,8 @@ ParsedSiteOptions parseSiteOptions(const std::vector<std::string>& arguments, Si
         const bool hasValue = i + 1 < arguments.size();
         if (argument == "--help" || argument == "-h") {
             options.help = true;
+        } else if (argument == "--check-sources") {
+            options.checkSources = true;
         } else if (argument == "--no-data-job") {
             options.dataJob = false;
         } else if (argument == "--for-account") {
@@ -107,8 +111,49 @@ std::optional<std::string> applySiteConfig(const std::string& text, SiteOptions&
     if (!text_("screenerURL", changed.screenerURL)) {
         return "screenerURL must be a string";
     }
-    if (!text_("historyURL", changed.historyURL)) {
-        return "historyURL must be a string";
+    for (const auto& [key, target] :
+         std::initializer_list<std::pair<const char*, std::string*>>{{"historyURL", &changed.historyURL},
+                                                                     {"quotesURL", &changed.quotesURL},
+                                                                     {"nasdaqHistoryURL", &changed.nasdaqHistoryURL},
+                                                                     {"binanceDataURL", &changed.binanceDataURL},
+                                                                     {"binanceURL", &changed.binanceURL},
+                                                                     {"krakenURL", &changed.krakenURL},
+                                                                     {"coingeckoURL", &changed.coingeckoURL},
+                                                                     {"coinpaprikaURL", &changed.coinpaprikaURL},
+                                                                     {"fmpApiKey", &changed.fmpApiKey},
+                                                                     {"stooqApiKey", &changed.stooqApiKey}}) {
+        if (!text_(key, *target)) {
+            return std::string(key) + " must be a string";
+        }
+    }
+    // A configuration that names its own sources gets those and no built-in ones: a
+    // test's or a deployment's loopback stand-ins are never mixed with real providers
+    // that a later release adds.
+    const std::pair<const char*, std::string*> addresses[] = {
+        {"screenerURL", &changed.screenerURL},       {"quotesURL", &changed.quotesURL},
+        {"historyURL", &changed.historyURL},         {"nasdaqHistoryURL", &changed.nasdaqHistoryURL},
+        {"binanceDataURL", &changed.binanceDataURL}, {"binanceURL", &changed.binanceURL},
+        {"krakenURL", &changed.krakenURL},           {"coingeckoURL", &changed.coingeckoURL},
+        {"coinpaprikaURL", &changed.coinpaprikaURL}};
+    if (std::any_of(std::begin(addresses), std::end(addresses),
+                    [&](const auto& a) { return json.contains(a.first); })) {
+        for (const auto& [key, target] : addresses) {
+            if (!json.contains(key)) {
+                target->clear();
+            }
+        }
+    }
+    for (const std::string* key : {&changed.fmpApiKey, &changed.stooqApiKey}) {
+        // The key itself never goes into a message: this one may reach a log.
+        if (!key->empty() && !plausibleApiKey(*key)) {
+            return "an API key holds characters no key has";
+        }
+    }
+    if (json.contains("answerLimitBytes")) {
+        if (!json["answerLimitBytes"].is_number_integer() || json["answerLimitBytes"].get<long>() < 1024) {
+            return "answerLimitBytes must be a whole number of at least 1024";
+        }
+        changed.answerLimitBytes = json["answerLimitBytes"].get<std::size_t>();
     }
     for (const auto& [key, target] : durations) {
         if (!seconds(key, *target)) {
@@ -119,19 +164,67 @@ std::optional<std::string> applySiteConfig(const std::string& text, SiteOptions&
     return std::nullopt;
 }
 
-std::string historyURLFor(const std::string& pattern, const std::string& symbol) {
-    std::string lower;
+namespace {
+
+bool symbolCharacter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.' || c == '-';
+}
+
+std::string cleanSymbol(const std::string& symbol, bool upper) {
+    std::string clean;
     for (const char c : symbol) {
-        // Symbols are letters, digits and dots; anything else would change the address.
-        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.' || c == '-') {
-            lower += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+        if (!symbolCharacter(c)) {
+            continue;
+        }
+        if (upper) {
+            clean += static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+        } else {
+            clean += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
         }
     }
-    std::string url = pattern;
-    const std::string placeholder = "{symbol}";
-    for (size_t at = url.find(placeholder); at != std::string::npos; at = url.find(placeholder, at + lower.size())) {
-        url.replace(at, placeholder.size(), lower);
+    return clean;
+}
+
+void replaceAll(std::string& text, const std::string& placeholder, const std::string& value) {
+    for (size_t at = text.find(placeholder); at != std::string::npos; at = text.find(placeholder, at + value.size())) {
+        text.replace(at, placeholder.size(), value);
     }
+}
+
+bool dayText(const std::string& text) {
+    return text.size() == 10 && text.find_first_not_of("0123456789-") == std::string::npos;
+}
+
+}  // namespace
+
+bool plausibleApiKey(const std::string& key) {
+    return !key.empty() && key.size() <= 256 &&
+           key.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_") ==
+               std::string::npos;
+}
+
+bool lacksItsKey(const std::string& pattern, const std::string& apiKey) {
+    return pattern.find("{apikey}") != std::string::npos && !plausibleApiKey(apiKey);
+}
+
+std::string addressFor(const std::string& pattern, const AddressValues& values) {
+    std::string url = pattern;
+    const std::string first = values.symbols.empty() ? std::string() : values.symbols.front();
+    replaceAll(url, "{symbol}", cleanSymbol(first, false));
+    replaceAll(url, "{SYMBOL}", cleanSymbol(first, true));
+    std::string list;
+    for (const auto& symbol : values.symbols) {
+        // Share classes go with a dash in a symbol list ("BRK-B").
+        std::string clean = cleanSymbol(symbol, true);
+        for (char& c : clean) {
+            c = c == '.' ? '-' : c;
+        }
+        list += (list.empty() ? "" : ",") + clean;
+    }
+    replaceAll(url, "{symbols}", list);
+    replaceAll(url, "{from}", dayText(values.from) ? values.from : std::string());
+    replaceAll(url, "{to}", dayText(values.to) ? values.to : std::string());
+    replaceAll(url, "{apikey}", plausibleApiKey(values.apiKey) ? values.apiKey : std::string());
     return url;
 }
 

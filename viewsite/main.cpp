@@ -11,14 +11,19 @@
 #include "viewsite/SiteAddressClaim.h"
 #include "viewsite/SiteOptions.h"
 #include "viewsite/SiteServer.h"
+#include "viewsite/SourceCheck.h"
 
 #include <glib-unix.h>
 #include <glib.h>
 #include <sys/resource.h>
 
 #include <algorithm>
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -35,8 +40,9 @@ fs::path xdgFolder(const char* variable, const char* fallbackUnderHome) {
     if (value != nullptr && value[0] == '/') {
         return value;
     }
-    const char* home = std::getenv("HOME");
-    return fs::path(home != nullptr && home[0] == '/' ? home : "/tmp") / fallbackUnderHome;
+    // Without HOME, the account's own home folder: never a folder others may write to,
+    // where someone else's site.json could send the data job to their server.
+    return fs::path(g_get_home_dir()) / fallbackUnderHome;
 }
 
 // The site's pages: beside the program in the build tree (build/bin + build/site),
@@ -94,6 +100,44 @@ void leaveTheStartingSession() {
     }
 }
 
+enum class ConfigState { applied, absent, unusable };
+
+// Reads the data job's settings. A file that is missing leaves the built-in sources; one
+// that exists but cannot be read or understood is never passed over in silence, since
+// whoever wrote it meant the job to ask other sources than the built-in ones.
+ConfigState readSiteConfig(viewsite::SiteOptions& options) {
+    const std::string shown = escapeControlCharacters(options.configFile.string());
+    struct stat facts {};
+    if (stat(options.configFile.c_str(), &facts) != 0) {
+        const int error = errno;
+        if (error == ENOENT) {
+            platform::systemLog("⚠️ View site data: no settings at " + shown + "; asking the built-in sources");
+            return ConfigState::absent;
+        }
+        platform::systemLog("❌ View site data: cannot read " + shown + ": " + std::strerror(error));
+        return ConfigState::unusable;
+    }
+    std::ifstream config(options.configFile);
+    std::stringstream text;
+    text << config.rdbuf();
+    if (!config || !S_ISREG(facts.st_mode)) {
+        platform::systemLog("❌ View site data: cannot read " + shown);
+        return ConfigState::unusable;
+    }
+    if (const auto problem = viewsite::applySiteConfig(text.str(), options)) {
+        platform::systemLog("❌ View site data: " + shown + " is not usable: " + *problem);
+        return ConfigState::unusable;
+    }
+    if ((facts.st_mode & (S_IRWXG | S_IRWXO)) != 0 && (!options.fmpApiKey.empty() || !options.stooqApiKey.empty())) {
+        // A key is the user's own: kept only in a file no one else can read.
+        options.fmpApiKey.clear();
+        options.stooqApiKey.clear();
+        platform::systemLog("⚠️ View site data: " + shown +
+                            " holds keys but others may read it; keys not used until it is chmod 600");
+    }
+    return ConfigState::applied;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -101,7 +145,8 @@ int main(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_IGN);
     // GLib names the program in its warnings; the tests' CRITICAL gate looks for this name.
     g_set_prgname(product::siteProgramName);
-    auto parsed = viewsite::parseSiteOptions(std::vector<std::string>(argv + 1, argv + argc), defaults());
+    const viewsite::SiteOptions builtIn = defaults();
+    auto parsed = viewsite::parseSiteOptions(std::vector<std::string>(argv + 1, argv + argc), builtIn);
     if (!parsed.options) {
         std::fputs(viewsite::siteUsage, stderr);
         return fail(parsed.error);
@@ -111,12 +156,17 @@ int main(int argc, char** argv) {
         std::fputs(viewsite::siteUsage, stdout);
         return 0;
     }
-    if (std::ifstream config(options.configFile); config) {
-        std::stringstream text;
-        text << config.rdbuf();
-        if (const auto problem = viewsite::applySiteConfig(text.str(), options)) {
-            platform::systemLog("⚠️ View site: " + escapeControlCharacters(options.configFile.string()) +
-                                " ignored: " + *problem);
+    const bool configNamed = options.configFile != builtIn.configFile;
+    if (options.dataJob || options.checkSources) {
+        const ConfigState config = readSiteConfig(options);
+        if (config == ConfigState::unusable || (config == ConfigState::absent && configNamed)) {
+            if (configNamed || options.checkSources) {
+                // Named on the command line: a caller that wants these sources and no others.
+                return fail("the data job's settings in " + escapeControlCharacters(options.configFile.string()) +
+                            " cannot be used");
+            }
+            platform::systemLog("⚠️ View site data: the data job stays off; the pages show their last data");
+            options.dataJob = false;
         }
     }
     std::error_code error;
@@ -125,6 +175,9 @@ int main(int argc, char** argv) {
                                                                 : escapeControlCharacters(options.root.string())));
     }
     options.root = fs::canonical(options.root, error);
+    if (options.checkSources) {
+        return viewsite::checkSources(options, options.root / "data");
+    }
     fitConnectionsToDescriptors(options.limits);
 
     viewsite::SiteServer server(viewsite::SiteFiles(options.root, options.dataOverlay), TAVELO_VERSION, options.limits);

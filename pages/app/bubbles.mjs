@@ -1,8 +1,10 @@
 // Crypto bubbles: the top coins as bubbles sized by their move over the period.
 import { formatPercent } from '../lib/format.mjs';
 import { marketsUrl, parseMarkets, readSnapshot, PERIODS } from '../lib/coingecko.mjs';
+import { tickersUrl, parseTickers } from '../lib/coinpaprika.mjs';
 import { bubbleRadii, placeBodies, step, resolveOverlaps, settle } from '../lib/bubbles.mjs';
 import { Poller } from '../lib/retry.mjs';
+import { SourceChain } from '../lib/source-chain.mjs';
 import { latestKnown } from '../lib/latest.mjs';
 import { theme, changeColor, rgb } from '../lib/palette.mjs';
 import { pageFlags, cache, fetchText, statusNote, sharpCanvas, whenFontsReady, canvasFont, pollWhileVisible } from './common.mjs';
@@ -174,9 +176,9 @@ function frame(now) {
   else canvas.dataset.settled = '1';
 }
 
-function show(list, kind, updatedAt) {
+function show(list, kind, updatedAt, source) {
   coins = list;
-  note.set(kind, updatedAt);
+  note.set(kind, updatedAt, source);
   sprites = new Map([...sprites].filter(([id]) => list.some((c) => c.id === id)));
   canvas.dataset.settled = '0';
   layout(false);
@@ -188,24 +190,38 @@ const shipped = readSnapshot(window.TAVELO_COIN_SNAPSHOT);
 const cached = readSnapshot(cache.get(CACHE_KEY));
 const start = latestKnown(shipped, cached);
 whenFontsReady(
-  () => { if (start && coins.length === 0) show(start.coins, start.kind, start.updatedAt); },
+  () => { if (start && coins.length === 0) show(start.coins, start.kind, start.updatedAt, start.source); },
   () => { sprites.clear(); if (!animation) draw(); });
+
+// The top coins: CoinGecko, then CoinPaprika, each passed over while it refuses.
+const COIN_SOURCES = {
+  coingecko: { url: () => marketsUrl(100), parse: parseMarkets },
+  coinpaprika: { url: tickersUrl, parse: parseTickers },
+};
+const chain = new SourceChain(Object.keys(COIN_SOURCES), { firstPauseMs: 120e3 });
 
 const poller = new Poller({
   intervalMs: 3 * 60e3,
   minIntervalMs: 60e3,   // CoinGecko's public API allows a handful of calls a minute
   baseBackoffMs: 30e3,
   task: async () => {
-    const res = await fetchText(marketsUrl(100));
-    const parsed = parseMarkets(res.status, res.text);
-    if (!parsed.ok) {
-      note.render();
-      return { ok: false, retryAfterMs: res.retryAfterMs ?? (parsed.error === 'rate-limited' ? 120e3 : null) };
+    for (const name of chain.usable()) {
+      const res = await fetchText(COIN_SOURCES[name].url());
+      const parsed = COIN_SOURCES[name].parse(res.status, res.text);
+      if (!parsed.ok) {
+        // CoinGecko's rate limit often comes without a Retry-After; two minutes is its window.
+        // No answer at all (offline) is no refusal: the source is asked again soon.
+        if (res.status !== 0) chain.refused(name, res.retryAfterMs ?? (parsed.error === 'rate-limited' ? 120e3 : null));
+        continue;
+      }
+      chain.answered(name);
+      const now = Date.now();
+      cache.set(CACHE_KEY, { source: name, updatedAt: new Date(now).toISOString(), coins: parsed.coins });
+      show(parsed.coins, 'live', now, name);
+      return { ok: true };
     }
-    const now = Date.now();
-    cache.set(CACHE_KEY, { source: 'coingecko', updatedAt: new Date(now).toISOString(), coins: parsed.coins });
-    show(parsed.coins, 'live', now);
-    return { ok: true };
+    note.render();
+    return { ok: false, retryAfterMs: Math.max(0, chain.nextUsableAt() - Date.now()) };
   },
 });
 poller.start(1500);

@@ -2,9 +2,11 @@
 // websocket. Two layers: the candles and axes, redrawn when the data changes (at most
 // every couple of seconds), and the last-price marker.
 import { formatPrice, formatPercent } from '../lib/format.mjs';
-import { klinesUrl, klineStreamUrl, parseKlines, parseKlineMessage, mergeCandle, readCandleSnapshot } from '../lib/binance.mjs';
+import { BINANCE_REST_HOST, klinesUrl, klineStreamUrl, parseKlines, parseKlineMessage, mergeCandle, readCandleSnapshot } from '../lib/binance.mjs';
 import { niceTicks, timeTicks, formatTimeTick, linear } from '../lib/scale.mjs';
+import { krakenOhlcUrl, parseKrakenOhlc } from '../lib/kraken.mjs';
 import { Poller, backoffDelay } from '../lib/retry.mjs';
+import { SourceChain } from '../lib/source-chain.mjs';
 import { theme, rgb } from '../lib/palette.mjs';
 import { latestKnown, KEEP_EVERY_MS } from '../lib/latest.mjs';
 import { pageFlags, cache, fetchText, statusNote, sharpCanvas, whenFontsReady, canvasFont, whileVisible } from './common.mjs';
@@ -20,7 +22,7 @@ const colors = theme(flags.darkened);
 document.documentElement.classList.toggle('darkened', flags.darkened);
 const redrawEveryMs = flags.darkened || flags.reducedMotion ? 5e3 : 2e3;
 
-const note = statusNote(document.getElementById('status'), 3 * 60e3);
+const note = statusNote(document.getElementById('status'));
 const priceEl = document.getElementById('price');
 const changeEl = document.getElementById('change');
 const canvas = document.getElementById('stage');
@@ -137,9 +139,11 @@ function draw() {
   canvas.dataset.candles = String(shown.length);
 }
 
+let source = 'binance';
+
 function setCandles(next, kind, updatedAt) {
   candles = next.slice(-MAX_CANDLES);
-  note.set(kind, updatedAt);
+  note.set(kind, updatedAt, source);
   requestDraw();
 }
 
@@ -150,14 +154,14 @@ function keep() {
   const now = Date.now();
   if (now - keptAt < KEEP_EVERY_MS) return;
   keptAt = now;
-  cache.set(CACHE_KEY, { source: 'binance', updatedAt: new Date(now).toISOString(), candles });
+  cache.set(CACHE_KEY, { source, updatedAt: new Date(now).toISOString(), candles });
 }
 
 // The newest data at hand first, so the chart is there before any network answer.
 const start = latestKnown(readCandleSnapshot(window.TAVELO_BTC_SNAPSHOT), readCandleSnapshot(cache.get(CACHE_KEY)));
 if (start) {
   candles = start.candles.slice(-MAX_CANDLES);
-  note.set(start.kind, start.updatedAt);
+  note.set(start.kind, start.updatedAt, start.source);
 }
 whenFontsReady(() => draw());
 
@@ -169,14 +173,15 @@ function openSocket() {
   if (socket || document.hidden || typeof WebSocket !== 'function') return;
   socketTimer = null;
   let ws;
-  try { ws = new WebSocket(klineStreamUrl(SYMBOL, INTERVAL)); } catch (e) { return scheduleSocket(); }
+  // Alternate between the stream's two ports: some networks let only 443 through.
+  try { ws = new WebSocket(klineStreamUrl(SYMBOL, INTERVAL, socketFailures)); } catch (e) { return scheduleSocket(); }
   socket = ws;
   ws.onmessage = (event) => {
     const update = parseKlineMessage(typeof event.data === 'string' ? event.data : '');
     if (!update) return;
     socketFailures = 0;
     candles = mergeCandle(candles, update.candle, MAX_CANDLES);
-    note.set('live', Date.now());
+    note.set('live', Date.now(), 'binance');
     keep();
     requestDraw();
   };
@@ -194,20 +199,42 @@ function scheduleSocket() {
   socketTimer = setTimeout(openSocket, backoffDelay(socketFailures++, { baseMs: 5e3, maxMs: 5 * 60e3 }));
 }
 
+// The candle sources, in order: Binance's market-data host, its main API host, then
+// Kraken, which serves where Binance answers 451. Only Binance has the live stream; on
+// Kraken the history is asked for every minute instead.
+const HISTORY_SOURCES = {
+  'binance-data': { name: 'binance', url: () => klinesUrl(SYMBOL, INTERVAL, MAX_CANDLES, BINANCE_REST_HOST), parse: parseKlines, streams: true },
+  'binance-api': { name: 'binance', url: () => klinesUrl(SYMBOL, INTERVAL, MAX_CANDLES, 'api.binance.com'), parse: parseKlines, streams: true },
+  kraken: { name: 'kraken', url: () => krakenOhlcUrl('XBTUSD', 15), parse: (status, text) => parseKrakenOhlc(status, text, MAX_CANDLES), streams: false },
+};
+const chain = new SourceChain(Object.keys(HISTORY_SOURCES), { firstPauseMs: 60e3 });
+
 // History: once at start, and again after an outage to fill the gap.
 const history = new Poller({
   intervalMs: 30 * 60e3,
   minIntervalMs: 20e3,
   baseBackoffMs: 20e3,
   task: async () => {
-    const res = await fetchText(klinesUrl(SYMBOL, INTERVAL, MAX_CANDLES));
-    const parsed = parseKlines(res.status, res.text);
-    if (!parsed.ok) return { ok: false, retryAfterMs: res.retryAfterMs };
-    setCandles(parsed.candles, 'live', Date.now());
-    keptAt = 0;
-    keep();
-    openSocket();
-    return { ok: true };
+    for (const key of chain.usable()) {
+      const from = HISTORY_SOURCES[key];
+      const res = await fetchText(from.url());
+      const parsed = from.parse(res.status, res.text);
+      if (!parsed.ok) {
+        // No answer at all (offline) is no refusal: the source is asked again soon.
+        if (res.status !== 0) chain.refused(key, res.retryAfterMs);
+        continue;
+      }
+      chain.answered(key);
+      source = from.name;
+      history.intervalMs = from.streams ? 30 * 60e3 : 60e3;
+      setCandles(parsed.candles, 'live', Date.now());
+      keptAt = 0;
+      keep();
+      if (from.streams) openSocket();
+      return { ok: true };
+    }
+    // Every source is resting: ask again when the first of them may be asked.
+    return { ok: false, retryAfterMs: Math.max(0, chain.nextUsableAt() - Date.now()) };
   },
 });
 history.start(800);

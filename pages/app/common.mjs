@@ -50,11 +50,12 @@ export function pollWhileVisible(poller) {
   whileVisible({ onHidden: () => poller.pause(), onShown: () => poller.resume() });
 }
 
-// The note that says data is not live. Only its text changes, once a minute at most.
-export function statusNote(element, staleAfterMs = 10 * 60e3) {
-  let state = { kind: 'sample', updatedAt: NaN };
+// The note that says where the data came from and how old it is. Only its text
+// changes, twice a minute at most.
+export function statusNote(element) {
+  let state = { kind: 'sample', updatedAt: NaN, source: '' };
   const render = () => {
-    const text = statusText({ ...state, staleAfterMs, now: Date.now(), online: navigator.onLine !== false });
+    const text = statusText({ ...state, now: Date.now(), online: navigator.onLine !== false });
     if (element.textContent !== text) element.textContent = text;
     element.hidden = text === '';
   };
@@ -62,7 +63,7 @@ export function statusNote(element, staleAfterMs = 10 * 60e3) {
   window.addEventListener('online', render);
   window.addEventListener('offline', render);
   return {
-    set(kind, updatedAt) { state = { kind, updatedAt }; render(); },
+    set(kind, updatedAt, source = '') { state = { kind, updatedAt, source }; render(); },
     render,
   };
 }
@@ -121,7 +122,7 @@ export function canvasFont(weight, sizePx) {
 // draws again only when the data changed. `current` is the data drawn now (null before
 // the first), `show` keeps a new result and draws it.
 export function followDataFile({ snapshot = { ok: false }, path, parse, note, current, show, draw }) {
-  const present = (result) => { note.set(result.kind, result.updatedAt); show(result); };
+  const present = (result) => { note.set(result.kind, result.updatedAt, result.source); show(result); };
   whenFontsReady(() => { if (snapshot.ok && !current()) present(snapshot); else draw(); }, () => draw());
   const refresh = async () => {
     const res = await fetchText(path);

@@ -11,7 +11,7 @@ const MONTHS = ['Jan', 'Feb', 'Mar', 'Apr', 'May', 'Jun', 'Jul', 'Aug', 'Sep', '
 const flags = pageFlags();
 const colors = theme(flags.darkened);
 document.documentElement.classList.toggle('darkened', flags.darkened);
-const note = statusNote(document.getElementById('status'), 30 * 60e3);
+const note = statusNote(document.getElementById('status'));
 const canvas = document.getElementById('stage');
 let data = null;
 

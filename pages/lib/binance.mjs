@@ -1,15 +1,21 @@
 // Binance public market data: kline history over REST, live klines over a websocket.
 import { readJson, finiteNumber } from './response.mjs';
 
-export const BINANCE_REST_HOST = 'api.binance.com';
-export const BINANCE_WS_HOST = 'stream.binance.com';
+// Binance documents data-api.binance.vision as a host for public market data only (no
+// account endpoints), and data-stream.binance.vision for its streams, on port 9443 and
+// on 443 for networks that allow nothing else.
+export const BINANCE_REST_HOST = 'data-api.binance.vision';
+export const BINANCE_WS_HOST = 'data-stream.binance.vision';
+export const BINANCE_WS_PORTS = [9443, 443];
 
-export function klinesUrl(symbol = 'BTCUSDT', interval = '15m', limit = 160) {
-  return `https://${BINANCE_REST_HOST}/api/v3/klines?symbol=${symbol}&interval=${interval}&limit=${limit}`;
+export function klinesUrl(symbol = 'BTCUSDT', interval = '15m', limit = 160, host = BINANCE_REST_HOST) {
+  return `https://${host}/api/v3/klines?symbol=${symbol}&interval=${interval}&limit=${limit}`;
 }
 
-export function klineStreamUrl(symbol = 'BTCUSDT', interval = '15m') {
-  return `wss://${BINANCE_WS_HOST}:9443/ws/${symbol.toLowerCase()}@kline_${interval}`;
+// `attempt` picks the port: every other try goes to 443.
+export function klineStreamUrl(symbol = 'BTCUSDT', interval = '15m', attempt = 0) {
+  const port = BINANCE_WS_PORTS[Math.abs(attempt) % BINANCE_WS_PORTS.length];
+  return `wss://${BINANCE_WS_HOST}:${port}/ws/${symbol.toLowerCase()}@kline_${interval}`;
 }
 
 export function makeCandle(t, o, h, l, c, v) {
@@ -72,5 +78,6 @@ export function readCandleSnapshot(data) {
   }
   if (list.length === 0) return null;
   const updatedAt = Date.parse(data.updatedAt);
-  return { candles: list, updatedAt: Number.isFinite(updatedAt) ? updatedAt : NaN, kind: data.source === 'sample' ? 'sample' : 'snapshot' };
+  return { candles: list, updatedAt: Number.isFinite(updatedAt) ? updatedAt : NaN, kind: data.source === 'sample' ? 'sample' : 'snapshot',
+    source: typeof data.source === 'string' ? data.source : '' };
 }

@@ -70,5 +70,6 @@ export function readSnapshot(snapshot) {
   })));
   if (coins.length === 0) return null;
   const updatedAt = Date.parse(snapshot.updatedAt);
-  return { coins, updatedAt: Number.isFinite(updatedAt) ? updatedAt : NaN, kind: snapshot.source === 'sample' ? 'sample' : 'snapshot' };
+  return { coins, updatedAt: Number.isFinite(updatedAt) ? updatedAt : NaN, kind: snapshot.source === 'sample' ? 'sample' : 'snapshot',
+    source: typeof snapshot.source === 'string' ? snapshot.source : '' };
 }

@@ -55,14 +55,31 @@ export function formatAge(ms) {
   return days === 1 ? '1 day ago' : `${days} days ago`;
 }
 
-// The small note that tells the user the data is not live. Empty when it is.
+// Where a view's data came from, as the note names it.
+const SOURCE_NAMES = {
+  nasdaq: 'Nasdaq', fmp: 'Financial Modeling Prep', stooq: 'Stooq', binance: 'Binance', kraken: 'Kraken',
+  coinbase: 'Coinbase', coingecko: 'CoinGecko', coinpaprika: 'CoinPaprika',
+};
+
+export function sourceName(source) {
+  if (typeof source !== 'string' || source === '' || source === 'sample') return '';
+  return SOURCE_NAMES[source] || source.replace(/[^A-Za-z0-9 .-]/g, '').slice(0, 32);
+}
+
+// A view whose data is older than this has heard from none of its sources for a day.
+export const SILENT_AFTER_MS = 24 * 3600e3;
+
+// The note under every view: where its data came from and how old it is.
 //   kind: 'live' (last refresh came from the source), 'snapshot' (shipped or cached data
-//   of real origin), 'sample' (made-up values on real names).
-export function statusText({ kind, updatedAt, now, online = true, staleAfterMs = 10 * 60e3 }) {
+//   of real origin), 'sample' (made-up values on real names: the shipped sample only).
+export function statusText({ kind, source, updatedAt, now, online = true }) {
   if (kind === 'sample') return online ? 'sample data' : 'offline · sample data';
+  const from = sourceName(source);
   const age = Number.isFinite(updatedAt) && Number.isFinite(now) ? now - updatedAt : NaN;
-  if (kind === 'live' && online && age < staleAfterMs) return '';
-  const prefix = online ? 'delayed' : 'offline';
-  if (!Number.isFinite(age)) return prefix;
-  return `${prefix} · updated ${formatAge(age)}`;
+  const offline = online ? '' : 'offline · ';
+  if (!Number.isFinite(age)) return offline + (from || 'age unknown');
+  if (age >= SILENT_AFTER_MS && online) {
+    return `No source has answered for ${formatAge(age).replace(' ago', '')}; showing the last data${from ? ` from ${from}` : ''}`;
+  }
+  return `${offline}${from ? `${from} · ` : ''}updated ${formatAge(age)}`;
 }

@@ -8,7 +8,12 @@ export function backoffDelay(attempt, { baseMs = 15e3, maxMs = 10 * 60e3, random
   return Math.round(Math.min(maxMs, raw * (0.8 + 0.4 * random())));
 }
 
-// Retry-After is either delta-seconds or an HTTP date. Absurd values are capped at an hour.
+// The longest pause any source of the pages documents: Binance bans an IP that keeps
+// asking after a 429 for 2 minutes up to 3 days.
+export const LONGEST_BAN_MS = 3 * 24 * 3600e3;
+
+// Retry-After is either delta-seconds or an HTTP date. It is honoured up to the longest
+// documented ban; beyond that it is a broken header, not a provider's word.
 export function parseRetryAfter(value, nowMs = Date.now()) {
   if (value === null || value === undefined) return null;
   const s = String(value).trim();
@@ -21,7 +26,7 @@ export function parseRetryAfter(value, nowMs = Date.now()) {
     if (!Number.isFinite(at)) return null;
     ms = at - nowMs;
   }
-  return Math.min(3600e3, Math.max(0, Math.round(ms)));
+  return Math.min(LONGEST_BAN_MS, Math.max(0, Math.round(ms)));
 }
 
 export class Poller {

@@ -3,9 +3,13 @@
 import { readJson, finiteNumber } from './response.mjs';
 import { cleanText, cleanSymbol } from './text.mjs';
 
+export const LARGEST_CAP = 1e14;
+const LARGEST_CHANGE = 1000;
+
 function meta(json) {
   const updatedAt = Date.parse(json.updatedAt);
-  return { updatedAt: Number.isFinite(updatedAt) ? updatedAt : NaN, kind: json.source === 'sample' ? 'sample' : 'live' };
+  const source = typeof json.source === 'string' ? json.source : '';
+  return { updatedAt: Number.isFinite(updatedAt) ? updatedAt : NaN, kind: source === 'sample' ? 'sample' : 'live', source };
 }
 
 export function readHeatmap(json) {
@@ -16,11 +20,15 @@ export function readHeatmap(json) {
     if (!c || typeof c !== 'object') continue;
     const symbol = cleanSymbol(c.s);
     const cap = finiteNumber(c.cap);
-    if (!symbol || seen.has(symbol) || cap === null || cap <= 0) continue;
+    // No company is worth a hundred trillion dollars: one absurd cap would shrink every
+    // other tile to nothing.
+    if (!symbol || seen.has(symbol) || cap === null || cap <= 0 || cap > LARGEST_CAP) continue;
     seen.add(symbol);
     const sector = cleanText(c.sector, 32) || 'Other';
     if (!bySector.has(sector)) bySector.set(sector, []);
-    bySector.get(sector).push({ symbol, name: cleanText(c.n, 40) || symbol, cap, change: finiteNumber(c.chg) });
+    const change = finiteNumber(c.chg);
+    bySector.get(sector).push({ symbol, name: cleanText(c.n, 40) || symbol, cap,
+      change: change !== null && Math.abs(change) <= LARGEST_CHANGE ? change : null });
   }
   if (bySector.size === 0) return { ok: false, error: json.companies.length ? 'malformed' : 'empty' };
   const sectors = [...bySector].map(([name, companies]) => ({ name, companies, cap: companies.reduce((a, c) => a + c.cap, 0) }));

@@ -15,7 +15,10 @@ use_temporary_home
 export XDG_CONFIG_HOME="$HOME/.config" GDK_BACKEND=x11 GTK_THEME=Adwaita NO_AT_BRIDGE=1
 config=$(settings_file)
 autostart="$XDG_CONFIG_HOME/autostart/$TAVELO_PROGRAM_NAME.desktop"
-mkdir -p "$(dirname "$config")"
+mkdir -p "$(dirname "$config")" "$XDG_CONFIG_HOME/$TAVELO_PROGRAM_NAME"
+# Should the application start its own view site, its data job asks only a closed loopback port.
+printf '{"screenerURL": "http://127.0.0.1:9/s", "historyURL": "http://127.0.0.1:9/{symbol}"}\n' \
+  >"$XDG_CONFIG_HOME/$TAVELO_PROGRAM_NAME/site.json"
 # Not a first launch, so that only the checkbox touches the autostart entry.
 printf '{"firstLaunchDone": true, "selectedViewID": "crypto_chart"}\n' >"$config"
 

@@ -129,16 +129,23 @@ test('numbers read the same everywhere', () => {
   assert.equal(formatCompact(999), '999');
 });
 
-test('staleness text says how old data is, and nothing while it is live', () => {
+test('the note names the source and the age; sample only on the sample; a silent day in one calm line', () => {
   const now = Date.parse('2024-05-01T12:00:00Z');
-  assert.equal(statusText({ kind: 'live', updatedAt: now - 60e3, now }), '');
-  assert.equal(statusText({ kind: 'live', updatedAt: now - 12 * 60e3, now }), 'delayed · updated 12 min ago');
-  assert.equal(statusText({ kind: 'live', updatedAt: now - 60e3, now, online: false }), 'offline · updated 1 min ago');
-  assert.equal(statusText({ kind: 'snapshot', updatedAt: now - 3 * 3600e3, now }), 'delayed · updated 3 h ago');
-  assert.equal(statusText({ kind: 'snapshot', updatedAt: now - 49 * 3600e3, now, online: false }), 'offline · updated 2 days ago');
-  assert.equal(statusText({ kind: 'snapshot', updatedAt: NaN, now }), 'delayed');
-  assert.equal(statusText({ kind: 'sample', updatedAt: now, now }), 'sample data');
+  assert.equal(statusText({ kind: 'live', source: 'nasdaq', updatedAt: now - 60e3, now }), 'Nasdaq · updated 1 min ago');
+  assert.equal(statusText({ kind: 'live', source: 'fmp', updatedAt: now - 12 * 60e3, now }), 'Financial Modeling Prep · updated 12 min ago');
+  assert.equal(statusText({ kind: 'live', source: 'kraken', updatedAt: now - 60e3, now, online: false }), 'offline · Kraken · updated 1 min ago');
+  assert.equal(statusText({ kind: 'snapshot', source: 'binance', updatedAt: now - 3 * 3600e3, now }), 'Binance · updated 3 h ago');
+  assert.equal(statusText({ kind: 'snapshot', source: 'stooq', updatedAt: now - 49 * 3600e3, now, online: false }), 'offline · Stooq · updated 2 days ago');
+  assert.equal(statusText({ kind: 'snapshot', source: 'stooq', updatedAt: now - 49 * 3600e3, now }),
+    'No source has answered for 2 days; showing the last data from Stooq');
+  assert.equal(statusText({ kind: 'live', source: 'nasdaq', updatedAt: now - 23 * 3600e3, now }), 'Nasdaq · updated 23 h ago');
+  assert.equal(statusText({ kind: 'snapshot', updatedAt: NaN, now }), 'age unknown');
+  assert.equal(statusText({ kind: 'live', source: '<b>x</b>', updatedAt: now, now }), 'bxb · updated just now', 'no markup from a data file');
+  assert.equal(statusText({ kind: 'sample', source: 'sample', updatedAt: now, now }), 'sample data');
   assert.equal(statusText({ kind: 'sample', updatedAt: now, now, online: false }), 'offline · sample data');
+  for (const kind of ['live', 'snapshot']) {
+    assert.doesNotMatch(statusText({ kind, source: 'nasdaq', updatedAt: now - 600e3, now }), /sample/);
+  }
   assert.equal(formatAge(10e3), 'just now');
   assert.equal(formatAge(-5e3), 'just now', 'a clock running behind is not "in the future"');
   assert.equal(formatAge(26 * 3600e3), '1 day ago');

@@ -18,7 +18,8 @@ const site = process.env.TAVELO_SITE_DIR || join(repo, 'build/site');
 const probe = process.env.WEBKIT_PAGE_PROBE ||
   [join(repo, 'build/bin/webkit-page-probe'), join(repo, 'build-pages/webkit-page-probe')].find((p) => existsSync(p)) ||
   join(repo, 'build/bin/webkit-page-probe');
-const DATA_HOSTS = new Set(['api.coingecko.com', 'api.binance.com', 'stream.binance.com']);
+const DATA_HOSTS = new Set(['api.coingecko.com', 'api.coinpaprika.com', 'data-api.binance.vision', 'api.binance.com',
+  'data-stream.binance.vision', 'api.kraken.com']);
 const out = mkdtempSync(join(tmpdir(), 'page-render-'));
 let server; let origin;
 

@@ -15,7 +15,9 @@ test('Retry-After: seconds, HTTP dates, garbage', () => {
   assert.equal(parseRetryAfter('120', now), 120e3);
   assert.equal(parseRetryAfter('Wed, 01 May 2024 12:00:30 GMT', now), 30e3);
   assert.equal(parseRetryAfter('Wed, 01 May 2024 11:00:00 GMT', now), 0);
-  assert.equal(parseRetryAfter('999999', now), 3600e3);
+  assert.equal(parseRetryAfter('86400', now), 86400e3, 'a day-long ban is honoured');
+  assert.equal(parseRetryAfter('259200', now), 259200e3, "Binance's longest documented ban, three days");
+  assert.equal(parseRetryAfter('999999', now), 3 * 24 * 3600e3, 'no longer than that');
   for (const v of [null, undefined, '', 'soon', '-5']) assert.equal(parseRetryAfter(v, now), null, String(v));
 });
 

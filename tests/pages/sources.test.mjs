@@ -85,7 +85,9 @@ test('Binance websocket messages and the bounded candle buffer', () => {
   assert.equal(series.length, 4);
   assert.equal(series[3].c, 115, 'an update to the open candle replaces it');
   assert.equal(mergeCandle(series, parseKlineMessage(msg(3, 101)).candle, 4), series, 'late candles are ignored');
-  assert.equal(klineStreamUrl('BTCUSDT', '15m'), 'wss://stream.binance.com:9443/ws/btcusdt@kline_15m');
+  assert.equal(klineStreamUrl('BTCUSDT', '15m'), 'wss://data-stream.binance.vision:9443/ws/btcusdt@kline_15m');
+  assert.equal(klineStreamUrl('BTCUSDT', '15m', 1), 'wss://data-stream.binance.vision:443/ws/btcusdt@kline_15m', 'the next try goes to 443');
+  assert.equal(klineStreamUrl('BTCUSDT', '15m', 2), 'wss://data-stream.binance.vision:9443/ws/btcusdt@kline_15m');
 });
 
 test('site data files: heat map groups by sector, series keep only valid points', () => {
@@ -131,4 +133,8 @@ test('data script parsers: Stooq CSV and the Nasdaq screener', () => {
   assert.deepEqual(parseNasdaqScreener(200, JSON.stringify(rows), members), [
     { s: 'AAPL', n: 'Apple', sector: 'Tech', cap: 3.4e12, chg: -0.53 }, { s: 'BRK.B', n: 'Berkshire', sector: 'Fin', cap: 9e5, chg: 1 }]);
   assert.deepEqual(parseNasdaqScreener(200, '{"data":null}', members), []);
+  const unchanged = { data: { rows: [{ symbol: 'AAPL', marketCap: '3,400,000,000,000', netchange: 'UNCH', pctchange: 'UNCH' },
+    { symbol: 'BRK/B', marketCap: '1e308', pctchange: '1%' }] } };
+  assert.deepEqual(parseNasdaqScreener(200, JSON.stringify(unchanged), members), [{ s: 'AAPL', n: 'Apple', sector: 'Tech', cap: 3.4e12, chg: 0 }],
+    'UNCH is no change; an absurd cap is no company');
 });

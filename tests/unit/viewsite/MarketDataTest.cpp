@@ -121,3 +121,56 @@ TEST(MarketData, MembershipComesFromTheShippedSnapshots) {
 }
 
 }  // namespace
+
+TEST(MarketData, AbsurdNumbersNeverReachTheMap) {
+    const std::string rows = R"({"data":{"rows":[)"
+                             R"({"symbol":"S0","marketCap":"1e308","pctchange":"1.0%"},)"
+                             R"({"symbol":"S1","marketCap":"100,000,000,000,001","pctchange":"1.0%"},)"
+                             R"({"symbol":"S2","marketCap":"5,000","pctchange":"99999%"},)"
+                             R"({"symbol":"S3","marketCap":"5,000","pctchange":"UNCH"},)"
+                             R"({"symbol":"S4","marketCap":"5,000","pctchange":"-0.25%"}]}})";
+    // S0 and S1 are left out (caps beyond any company's): without them the list is partial.
+    EXPECT_EQ(heatmapFromScreener(200, rows, members(2), "t").error, "partial answer: 0 of 2 companies");
+    std::vector<Company> three{{"S2", "Two", "X"}, {"S3", "Three", "X"}, {"S4", "Four", "X"}};
+    const auto kept = heatmapFromScreener(200, rows, three, "t");
+    ASSERT_TRUE(kept.ok) << kept.error;
+    EXPECT_TRUE(kept.document["companies"][0]["chg"].is_null()) << "a tenfold-plus day is no data";
+    EXPECT_EQ(kept.document["companies"][1]["chg"], 0.0) << "Nasdaq's UNCH is no change";
+    EXPECT_EQ(kept.document["companies"][2]["chg"], -0.25);
+}
+
+TEST(MarketData, ReadsFinancialModelingPrepQuotes) {
+    const std::string body = R"([{"symbol":"AAPL","name":"Apple Inc.","price":145.775,"changesPercentage":0.32,)"
+                             R"("change":0.465,"marketCap":2306437439846,"exchange":"NASDAQ"},)"
+                             R"({"symbol":"BRK-B","marketCap":1.0e12,"changesPercentage":-1.234},)"
+                             R"({"symbol":"MSFT","marketCap":null,"changesPercentage":1}])";
+    const std::vector<Company> index{{"AAPL", "Apple", "Information Technology"}, {"BRK.B", "Berkshire", "Financials"}};
+    const auto result = heatmapFromQuotes(200, body, index, "t");
+    ASSERT_TRUE(result.ok) << result.error;
+    EXPECT_EQ(result.document["source"], "fmp");
+    EXPECT_EQ(result.document["companies"][0]["cap"], 2306437439846.0);
+    EXPECT_EQ(result.document["companies"][1]["s"], "BRK.B");
+    EXPECT_EQ(result.document["companies"][1]["chg"], -1.23);
+    EXPECT_EQ(heatmapFromQuotes(200, R"({"Error Message":"Invalid API KEY."})", index, "t").error, "malformed answer");
+    EXPECT_EQ(heatmapFromQuotes(403, body, index, "t").error, "HTTP status 403");
+}
+
+TEST(MarketData, ReadsNasdaqHistoricalQuotesNewestFirst) {
+    const std::string body =
+        R"({"data":{"symbol":"SPY","totalRecords":4,"tradesTable":{"asOf":null,"rows":[)"
+        R"({"date":"12/04/2026","close":"$1,104.25","volume":"1","open":"$1","high":"$1","low":"$1"},)"
+        R"({"date":"12/03/2026","close":"N/A"},)"
+        R"({"date":"12/02/2026","close":"$102.00"},)"
+        R"({"date":"12/01/2026","close":"$101.50"},)"
+        R"({"date":"11/30/2026","close":"$99999999.00"}]}},"message":null,"status":{"rCode":200}})";
+    const auto closes = closesFromNasdaqHistory(200, body);
+    ASSERT_EQ(closes.size(), 3u);
+    EXPECT_EQ(closes[0].first, 1796155200000);  // 2026-12-01 20:00 UTC
+    EXPECT_DOUBLE_EQ(closes[0].second, 101.5);
+    EXPECT_DOUBLE_EQ(closes[2].second, 1104.25);
+    EXPECT_TRUE(closesFromNasdaqHistory(200, R"({"data":null,"message":"Symbol not exists"})").empty());
+    EXPECT_TRUE(closesFromNasdaqHistory(403, body).empty());
+    const auto indices = indicesFromHistories({{"SPY", "S&P 500"}}, {closes}, "t", "nasdaq");
+    ASSERT_TRUE(indices.ok);
+    EXPECT_EQ(indices.document["source"], "nasdaq");
+}

@@ -60,11 +60,54 @@ TEST(SiteOptions, ABadConfigurationChangesNothing) {
     EXPECT_EQ(options.intervals.marketOpen, before.intervals.marketOpen);
 }
 
-TEST(SiteOptions, HistoryAddressTakesOnlyTheSymbolsCharacters) {
-    EXPECT_EQ(historyURLFor("https://stooq.com/q/d/l/?s={symbol}.us&i=d", "SPY"),
-              "https://stooq.com/q/d/l/?s=spy.us&i=d");
-    EXPECT_EQ(historyURLFor("http://h/{symbol}/{symbol}", "BRK.B"), "http://h/brk.b/brk.b");
-    EXPECT_EQ(historyURLFor("http://h/?s={symbol}", "A&b=c/../#"), "http://h/?s=abc..");
+TEST(SiteOptions, AddressesTakeOnlyTheCharactersOfSymbolsKeysAndDays) {
+    EXPECT_EQ(addressFor("https://stooq.com/q/d/l/?s={symbol}.us&i=d&apikey={apikey}", {{"SPY"}, "k3Y_-9", "", ""}),
+              "https://stooq.com/q/d/l/?s=spy.us&i=d&apikey=k3Y_-9");
+    EXPECT_EQ(addressFor("http://h/{symbol}/{SYMBOL}", {{"BRK.B"}, "", "", ""}), "http://h/brk.b/BRK.B");
+    EXPECT_EQ(addressFor("http://h/?s={symbol}", {{"A&b=c/../#"}, "", "", ""}), "http://h/?s=abc..");
+    EXPECT_EQ(addressFor("http://h/q/{symbols}?apikey={apikey}", {{"AAPL", "brk.b", "X&Y"}, "a&b=c", "", ""}),
+              "http://h/q/AAPL,BRK-B,XY?apikey=");
+    EXPECT_EQ(addressFor("http://h/?from={from}&to={to}", {{}, "", "2026-06-01", "2026-12-01&x=1"}),
+              "http://h/?from=2026-06-01&to=");
+    EXPECT_TRUE(lacksItsKey("http://h/?apikey={apikey}", ""));
+    EXPECT_TRUE(lacksItsKey("http://h/?apikey={apikey}", "has space"));
+    EXPECT_FALSE(lacksItsKey("http://h/?apikey={apikey}", "abc123"));
+    EXPECT_FALSE(lacksItsKey("http://h/{symbol}", ""));
+}
+
+TEST(SiteOptions, AConfigurationThatNamesItsSourcesGetsNoBuiltInOnes) {
+    SiteOptions options;
+    ASSERT_EQ(applySiteConfig(R"({"screenerURL": "http://127.0.0.1:9/s", "historyURL": "http://127.0.0.1:9/{symbol}"})",
+                              options),
+              std::nullopt);
+    EXPECT_EQ(options.screenerURL, "http://127.0.0.1:9/s");
+    EXPECT_EQ(options.quotesURL, "");
+    EXPECT_EQ(options.nasdaqHistoryURL, "");
+    SiteOptions keysOnly;
+    ASSERT_EQ(applySiteConfig(R"({"fmpApiKey": "abc"})", keysOnly), std::nullopt);
+    EXPECT_EQ(keysOnly.quotesURL, SiteOptions().quotesURL) << "a key alone keeps the built-in sources";
+    EXPECT_EQ(keysOnly.nasdaqHistoryURL, SiteOptions().nasdaqHistoryURL);
+}
+
+TEST(SiteOptions, KeysAndSourceAddressesComeFromTheConfiguration) {
+    SiteOptions options;
+    EXPECT_EQ(applySiteConfig(R"({"quotesURL": "http://127.0.0.1:9/q/{symbols}?apikey={apikey}", "fmpApiKey": "abc",
+                                  "nasdaqHistoryURL": "http://127.0.0.1:9/h/{SYMBOL}", "stooqApiKey": "def",
+                                  "answerLimitBytes": 4096})",
+                              options),
+              std::nullopt);
+    EXPECT_EQ(options.quotesURL, "http://127.0.0.1:9/q/{symbols}?apikey={apikey}");
+    EXPECT_EQ(options.fmpApiKey, "abc");
+    EXPECT_EQ(options.stooqApiKey, "def");
+    EXPECT_EQ(options.answerLimitBytes, 4096u);
+    // The message never repeats the key: it may reach a log.
+    const auto refused = applySiteConfig(R"({"stooqApiKey": "secret
+key"})",
+                                         options);
+    ASSERT_TRUE(refused);
+    EXPECT_EQ(refused->find("secret"), std::string::npos);
+    EXPECT_EQ(options.stooqApiKey, "def");
+    EXPECT_TRUE(applySiteConfig(R"({"answerLimitBytes": 10})", options));
 }
 
 }  // namespace
