@@ -14,8 +14,9 @@ namespace platform::gtk {
 
 void useProductIconForEveryWindow(const Bundle& bundle) {
     // Window managers pick the size nearest to what they draw; a few sizes cover a
-    // title bar (16) up to a dock or an overview (256).
-    constexpr std::array sizes{16, 24, 32, 48, 64, 128, 256};
+    // title bar (16) up to a dock (128). GTK leaves a 256 one out of the window's
+    // property (it keeps the property under its size limit).
+    constexpr std::array sizes{16, 24, 32, 48, 64, 128};
     std::vector<GObjectPtr<GdkPixbuf>> icons;
     for (int size : sizes) {
         const auto file = imageAssetPath(bundle, "TVlogo-" + std::to_string(size));

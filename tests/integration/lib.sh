@@ -269,3 +269,12 @@ as_account() {
 # A machine whose GL could only be a software rasteriser: the application then draws
 # without GL, and its web processes load the bundle's display-only EGL driver.
 no_gpu_device() { ! compgen -G "/dev/dri/renderD*" >/dev/null && [[ ! -e /dev/nvidia0 ]]; }
+
+# expect_product_icon ID WHAT: the window carries the product's icon (_NET_WM_ICON) at
+# exactly the sizes the bundle holds it in, from a title bar's 16 to 128 (GTK leaves
+# out the 256 one: it keeps the property under its size limit).
+expect_product_icon() {
+  local sizes
+  sizes=$(xprop -id "$1" _NET_WM_ICON 2>/dev/null | grep -oE 'Icon \([0-9]+ x [0-9]+\)' | grep -oE '[0-9]+ x' | tr -d ' x' | tr '\n' ' ')
+  [[ "$sizes" == "16 24 32 48 64 128 " ]] || fail "$2 does not carry the product icon (sizes: ${sizes:-none})"
+}
