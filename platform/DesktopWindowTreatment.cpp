@@ -37,7 +37,7 @@ std::optional<std::string> DesktopWindowTreatment::faultIn(const DesktopWindowSi
 }
 
 DesktopWindowTreatment::Verdict DesktopWindowTreatment::judge(const DesktopWindowSighting& sighting,
-                                                                Clock::time_point now) {
+                                                              Clock::time_point now) {
     auto fault = faultIn(sighting);
     if (!fault) {
         firstFault_.reset();
