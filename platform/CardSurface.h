@@ -51,7 +51,7 @@ struct CardStyle {
 };
 
 enum class BorderColor {
-    accent,  // the desktop's selection colour, read when the border is set
+    accent,  // the desktop's selection colour, read again when the theme changes
     clear,
 };
 

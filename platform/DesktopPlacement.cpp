@@ -80,4 +80,14 @@ std::optional<DesktopStyleFollower::Change> DesktopStyleFollower::managerNow(
     return Change{style, who + ": the wallpaper becomes " + describe(style) + "."};
 }
 
+std::optional<DesktopStyleFollower::Change> DesktopStyleFollower::managerMishandledWindow(std::string_view what) {
+    if (style_ == DesktopWindowStyle::unmanagedAtBottom) {
+        return std::nullopt;
+    }
+    style_ = DesktopWindowStyle::unmanagedAtBottom;
+    const std::string who = manager_ ? "The window manager " + printable(*manager_) : std::string("The window manager");
+    return Change{style_, who + " mishandles the wallpaper's desktop window (" + printable(what) +
+                              "): the wallpaper becomes " + describe(style_) + "."};
+}
+
 }  // namespace platform

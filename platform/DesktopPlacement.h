@@ -39,6 +39,11 @@ public:
     // this manager too, or it is the same manager announcing itself again.
     std::optional<Change> managerNow(std::optional<std::string_view> windowManagerName);
 
+    // The running manager was seen to mishandle the managed window (`what` it did, as
+    // a phrase such as "put it in a frame"): the unmanaged style for as long as it runs, with
+    // the line that tells why; nothing when the window is unmanaged already.
+    std::optional<Change> managerMishandledWindow(std::string_view what);
+
 private:
     std::optional<std::string> manager_;
     DesktopWindowStyle style_;

@@ -11,14 +11,14 @@ packages=(
   libgtest-dev libgmock-dev libsoup-3.0-dev
   # run and test on a virtual display
   xvfb xauth x11-utils xdotool imagemagick openbox dbus dbus-x11 procps
-  xscreensaver xscreensaver-data fonts-dejavu-core fonts-noto-color-emoji sway grim weston xwayland curl
+  xscreensaver xscreensaver-data xsettingsd fonts-dejavu-core fonts-noto-color-emoji sway grim weston xwayland curl
   nodejs python3 python3-gi desktop-file-utils libglib2.0-bin util-linux passwd
   # the view site: loopback-only test namespaces (ip, ss), the HTTPS recipe's web server
   iproute2 nginx-light openssl ca-certificates
   # check the Debian package
   lintian file
   # window managers and desktop-icon programs the wallpaper is tested under
-  i3-wm fluxbox xfwm4 xfdesktop4 pcmanfm mutter nemo caja kwin-x11 kwin-wayland
+  i3-wm fluxbox xfwm4 xfdesktop4 pcmanfm mutter nemo caja kwin-x11 kwin-wayland icewm awesome dwm
   gnome-shell gnome-shell-extension-desktop-icons-ng
   # the gates CI runs besides the tests
   clang-format clang-tidy

@@ -48,6 +48,10 @@ GtkCardSurface::GtkCardSurface(const Rect& frame)
     g_signal_connect(eventBox_.get(), "leave-notify-event", G_CALLBACK(&GtkCardSurface::onLeave), this);
     g_signal_connect(eventBox_.get(), "button-press-event", G_CALLBACK(&GtkCardSurface::onButtonPress), this);
     g_signal_connect(eventBox_.get(), "button-release-event", G_CALLBACK(&GtkCardSurface::onButtonRelease), this);
+    // A theme or colour scheme changed while the window is open (XSETTINGS, a forced
+    // theme): the panel, its outline and the marked border follow at once, so the text
+    // colour, read at each drawing, always meets the panel it was chosen for.
+    g_signal_connect(eventBox_.get(), "style-updated", G_CALLBACK(&GtkCardSurface::onStyleUpdated), this);
 }
 
 GtkCardSurface::~GtkCardSurface() {
@@ -66,13 +70,25 @@ GdkRGBA GtkCardSurface::textColor(TextColor color) const {
 
 void GtkCardSurface::applyStyle(const CardStyle& style) {
     style_ = style;
-    // Taken once: an existing card keeps the panel colour of the theme it was made in.
+    readThemeColors();
+    contentChanged();
+}
+
+void GtkCardSurface::readThemeColors() {
     panelColor_ = themeColor("theme_bg_color", GdkRGBA{0.96, 0.96, 0.96, 1});
     // Themes whose borders stand out (high contrast) outline the panel with them, as
     // they outline their own controls; elsewhere the panel has only its shadow.
     panelEdge_ = isHighContrastTheme(eventBox_.get()) ? std::optional<GdkRGBA>(themeColor("borders", panelColor_))
                                                       : std::nullopt;
-    contentChanged();
+    borderColor_ = borderKind_ == BorderColor::accent
+                       ? themeColor("theme_selected_bg_color", GdkRGBA{0.21, 0.52, 0.89, 1})
+                       : GdkRGBA{0, 0, 0, 0};
+}
+
+void GtkCardSurface::onStyleUpdated(GtkWidget*, gpointer data) {
+    auto* self = static_cast<GtkCardSurface*>(data);
+    self->readThemeColors();
+    self->contentChanged();
 }
 
 void GtkCardSurface::fixSize(double width, double height) {
@@ -112,9 +128,8 @@ void GtkCardSurface::setOverlayHidden(bool hidden) {
 
 void GtkCardSurface::setBorder(double width, BorderColor color) {
     borderWidth_ = width;
-    // The accent is read now, so a marked card follows the theme at each change.
-    borderColor_ = color == BorderColor::accent ? themeColor("theme_selected_bg_color", GdkRGBA{0.21, 0.52, 0.89, 1})
-                                                : GdkRGBA{0, 0, 0, 0};
+    borderKind_ = color;
+    readThemeColors();
     contentChanged();
 }
 

@@ -50,6 +50,8 @@ private:
 
     static void onSizeAllocate(GtkWidget* widget, GdkRectangle* allocation, gpointer self);
     static gboolean onDraw(GtkWidget* widget, cairo_t* cr, gpointer self);
+    static void onStyleUpdated(GtkWidget* widget, gpointer self);
+    void readThemeColors();
     static gboolean onEnter(GtkWidget* widget, GdkEventCrossing* event, gpointer self);
     static gboolean onLeave(GtkWidget* widget, GdkEventCrossing* event, gpointer self);
     static gboolean onButtonPress(GtkWidget* widget, GdkEventButton* event, gpointer self);
@@ -80,6 +82,7 @@ private:
     std::string description_;
     bool overlayHidden_ = false;
     double borderWidth_ = 0;
+    BorderColor borderKind_ = BorderColor::clear;
     GdkRGBA borderColor_{0, 0, 0, 0};
     std::optional<CardFrames> frames_;
     double width_ = 0;

@@ -6,6 +6,7 @@
 #include "platform/gtk/GtkTitledWindow.h"
 #include "platform/gtk/GtkWebView.h"
 #include "platform/gtk/MonitorGeometry.h"
+#include "platform/gtk/ProductIcon.h"
 #include "platform/linux/ExecutablePath.h"
 
 #include <gtk/gtk.h>
@@ -24,7 +25,9 @@ void GtkApplicationObject::terminate(int status) {
 void GtkApplicationObject::activateIgnoringOtherApps() { activateTitledWindows(); }
 
 GtkPlatform::GtkPlatform(Bundle mainBundle)
-    : bundle_(std::move(mainBundle)), loginItem_(product::programName, runningExecutablePath()) {}
+    : bundle_(std::move(mainBundle)), loginItem_(product::programName, runningExecutablePath()) {
+    useProductIconForEveryWindow(bundle_);
+}
 
 std::optional<Rect> GtkPlatform::mainScreenFrame() {
     return frameOfMonitor(primaryOrFirstMonitor(gdk_display_get_default()));

@@ -49,7 +49,7 @@ void GtkPlatformWindow::setLevel(WindowLevel level) {
     }
 #ifdef GDK_WINDOWING_X11
     if (GDK_IS_X11_DISPLAY(gdk_display_get_default())) {
-        desktopLayer_ = std::make_unique<X11DesktopLayer>(gtkWindow());
+        desktopLayer_ = std::make_unique<X11DesktopLayer>(gtkWindow(), contentRect_);
         return;
     }
 #endif

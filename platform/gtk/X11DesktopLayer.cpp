@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cctype>
 #include <chrono>
+#include <cmath>
 #include <optional>
 #include <string>
 #include <vector>
@@ -126,7 +127,12 @@ Attributes attributesOf(XWindow window) {
 
 }  // namespace
 
-X11DesktopLayer::X11DesktopLayer(GtkWindow* window) : window_(window), follower_(std::nullopt) {
+// Long enough for a manager to finish what it does with a new window (frame it, place
+// it, stack it) and to lower the desktop beneath a window that has just mapped.
+constexpr auto treatmentPatience = std::chrono::milliseconds(500);
+
+X11DesktopLayer::X11DesktopLayer(GtkWindow* window, const Rect& place)
+    : window_(window), place_(place), follower_(std::nullopt), treatment_(place, treatmentPatience) {
     const auto manager = runningManager();
     managerCheck_ = manager.check;
     follower_ = DesktopStyleFollower(manager.name);
@@ -162,7 +168,9 @@ void X11DesktopLayer::applyStyle() {
     if (shown) {
         gtk_widget_hide(widget);
     }
-    gdk_window_set_override_redirect(gtk_widget_get_window(widget), unmanaged ? TRUE : FALSE);
+    if (GdkWindow* surface = gtk_widget_get_window(widget)) {
+        gdk_window_set_override_redirect(surface, unmanaged ? TRUE : FALSE);
+    }
     gtk_window_set_keep_below(window_, unmanaged ? FALSE : TRUE);
     if (shown) {
         gtk_widget_show(widget);
@@ -179,6 +187,9 @@ X11DesktopLayer::~X11DesktopLayer() {
     }
     if (pendingManagerCheck_ != 0) {
         g_source_remove(pendingManagerCheck_);
+    }
+    if (pendingLook_ != 0) {
+        g_source_remove(pendingLook_);
     }
 }
 
@@ -268,6 +279,7 @@ gboolean X11DesktopLayer::onManagerCheckDue(gpointer self) {
     const auto manager = runningManager();
     layer->managerCheck_ = manager.check;
     if (const auto change = layer->follower_.managerNow(manager.name)) {
+        layer->treatment_.forget();
         systemLog(change->logLine);
         layer->applyStyle();
         layer->scheduleCheck();
@@ -335,6 +347,7 @@ void X11DesktopLayer::keepBeneath() {
         if (restackAmongRootChildren(order, ours).kind == Restack::Kind::toBottom && mayRestack()) {
             XLowerWindow(display, ours);
         }
+        keepInPlace();
     } else {
         std::vector<StackedWindow> order;
         for (XWindow client :
@@ -354,9 +367,210 @@ void X11DesktopLayer::keepBeneath() {
             XReconfigureWMWindow(display, ours, DefaultScreen(display), CWStackMode, &changes);
             gdk_x11_display_error_trap_pop_ignored(gdkDisplay);
         }
+        judgeTreatment();
     }
     XFlush(display);
     reportOpaqueIconLayers();
+}
+
+namespace {
+
+// The window's ancestor that is a child of the root: the manager's frame around it,
+// or the window itself when it has none. None when the window is gone.
+XWindow toplevelOf(XWindow window, XWindow root) {
+    GdkDisplay* display = gdk_display_get_default();
+    gdk_x11_display_error_trap_push(display);
+    XWindow current = window;
+    while (current != None) {
+        XWindow rootReturn = None;
+        XWindow parent = None;
+        XWindow* children = nullptr;
+        unsigned int count = 0;
+        if (XQueryTree(xdisplay(), current, &rootReturn, &parent, &children, &count) == 0) {
+            current = None;
+            break;
+        }
+        if (children != nullptr) {
+            XFree(children);
+        }
+        if (parent == root) {
+            break;
+        }
+        current = parent;
+    }
+    gdk_x11_display_error_trap_pop_ignored(display);
+    return current;
+}
+
+std::vector<XWindow> rootChildrenBottomFirst() {
+    Display* display = xdisplay();
+    XWindow rootReturn = None;
+    XWindow parent = None;
+    XWindow* children = nullptr;
+    unsigned int count = 0;
+    std::vector<XWindow> order;
+    if (XQueryTree(display, DefaultRootWindow(display), &rootReturn, &parent, &children, &count) != 0) {
+        order.assign(children, children + count);
+        XFree(children);
+    }
+    return order;
+}
+
+// Mapped, and neither hidden nor on another workspace: managers that composite keep
+// the windows of other workspaces mapped and stack them out of the way (mutter puts
+// them beneath everything).
+bool shownOnThisWorkspace(XWindow client) {
+    if (!attributesOf(client).viewable) {
+        return false;
+    }
+    for (Atom state : readProperty<Atom>(client, "_NET_WM_STATE", XA_ATOM)) {
+        if (state == atom("_NET_WM_STATE_HIDDEN")) {
+            return false;
+        }
+    }
+    const auto desktop = readProperty<unsigned long>(client, "_NET_WM_DESKTOP", XA_CARDINAL);
+    const auto current =
+        readProperty<unsigned long>(DefaultRootWindow(xdisplay()), "_NET_CURRENT_DESKTOP", XA_CARDINAL);
+    return desktop.empty() || current.empty() || desktop.front() == 0xFFFFFFFFUL || desktop.front() == current.front();
+}
+
+// Whether a client takes button presses on the root window: only one client can, and a
+// manager with a root menu does.
+bool rootTakesClicks() {
+    GdkDisplay* display = gdk_display_get_default();
+    gdk_x11_display_error_trap_push(display);
+    XWindowAttributes attributes{};
+    const Status ok = XGetWindowAttributes(xdisplay(), DefaultRootWindow(xdisplay()), &attributes);
+    gdk_x11_display_error_trap_pop_ignored(display);
+    return ok != 0 && (attributes.all_event_masks & ButtonPressMask) != 0;
+}
+
+// Whether a shown window of another program, not a desktop layer, lies beneath ours.
+bool aboveAnOrdinaryClient(XWindow ours, XWindow ourToplevel) {
+    const XWindow root = DefaultRootWindow(xdisplay());
+    const auto order = rootChildrenBottomFirst();
+    const auto ourPosition = std::find(order.begin(), order.end(), ourToplevel);
+    if (ourPosition == order.end()) {
+        return false;
+    }
+    for (XWindow client : readProperty<XWindow>(root, "_NET_CLIENT_LIST", XA_WINDOW)) {
+        if (client == ours || isDesktopType(client) || !shownOnThisWorkspace(client)) {
+            continue;
+        }
+        const auto position = std::find(order.begin(), ourPosition, toplevelOf(client, root));
+        if (position != ourPosition) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+void X11DesktopLayer::judgeTreatment() {
+    GdkWindow* surface = gtk_widget_get_window(GTK_WIDGET(window_));
+    const XWindow ours = GDK_WINDOW_XID(surface);
+    const XWindow root = DefaultRootWindow(xdisplay());
+    const XWindow toplevel = toplevelOf(ours, root);
+    if (toplevel == None || !attributesOf(ours).viewable) {
+        return;
+    }
+    GdkDisplay* display = gdk_display_get_default();
+    gdk_x11_display_error_trap_push(display);
+    XWindowAttributes attributes{};
+    int x = 0;
+    int y = 0;
+    XWindow child = None;
+    const bool read = XGetWindowAttributes(xdisplay(), ours, &attributes) != 0 &&
+                      XTranslateCoordinates(xdisplay(), ours, root, 0, 0, &x, &y, &child) != 0;
+    if (gdk_x11_display_error_trap_pop(display) != 0 || !read) {
+        return;
+    }
+    const double scale = gdk_window_get_scale_factor(surface);
+    const DesktopWindowSighting sighting{
+        toplevel != ours,
+        Rect{x / scale, y / scale, attributes.width / scale, attributes.height / scale},
+        aboveAnOrdinaryClient(ours, toplevel),
+        rootTakesClicks(),
+    };
+    const auto now = DesktopWindowTreatment::Clock::now();
+    const auto verdict = treatment_.judge(sighting, now);
+    switch (verdict.kind) {
+    case DesktopWindowTreatment::Verdict::Kind::fits: break;
+    case DesktopWindowTreatment::Verdict::Kind::lookAgain:
+        if (pendingLook_ == 0) {
+            const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(verdict.lookAgainAt - now);
+            pendingLook_ = g_timeout_add(static_cast<guint>(std::max<long long>(wait.count(), 0) + 1),
+                                         &X11DesktopLayer::onLookAgainDue, this);
+        }
+        break;
+    case DesktopWindowTreatment::Verdict::Kind::mishandled:
+        if (const auto change = follower_.managerMishandledWindow(verdict.what)) {
+            becomeUnmanaged(change->logLine);
+        }
+        break;
+    }
+}
+
+gboolean X11DesktopLayer::onLookAgainDue(gpointer self) {
+    auto* layer = static_cast<X11DesktopLayer*>(self);
+    layer->pendingLook_ = 0;
+    layer->scheduleCheck();
+    return G_SOURCE_REMOVE;
+}
+
+// The manager lets go of a window it managed when the window is withdrawn, and puts
+// it back on the root window where its frame was; a window that is not the manager's
+// any more takes its own place at once rather than waiting for that.
+void X11DesktopLayer::becomeUnmanaged(const std::string& logLine) {
+    systemLog(logLine);
+    GtkWidget* widget = GTK_WIDGET(window_);
+    const bool shown = gtk_widget_get_visible(widget) != FALSE;
+    if (shown) {
+        gtk_widget_hide(widget);
+    }
+    GdkWindow* surface = gtk_widget_get_window(widget);
+    const XWindow ours = GDK_WINDOW_XID(surface);
+    const XWindow root = DefaultRootWindow(xdisplay());
+    const int scale = gdk_window_get_scale_factor(surface);
+    GdkDisplay* display = gdk_display_get_default();
+    gdk_x11_display_error_trap_push(display);
+    if (toplevelOf(ours, root) != ours) {
+        XReparentWindow(xdisplay(), ours, root, static_cast<int>(std::lround(place_.x * scale)),
+                        static_cast<int>(std::lround(place_.y * scale)));
+    }
+    gdk_x11_display_error_trap_pop_ignored(display);
+    applyStyle();
+    if (shown) {
+        gtk_widget_show(widget);
+    }
+    keepInPlace();
+    scheduleCheck();
+}
+
+// An unmanaged window is where it was put unless a manager that used to manage it
+// put it elsewhere on letting it go.
+void X11DesktopLayer::keepInPlace() {
+    GdkWindow* surface = gtk_widget_get_window(GTK_WIDGET(window_));
+    const XWindow ours = GDK_WINDOW_XID(surface);
+    const XWindow root = DefaultRootWindow(xdisplay());
+    const int scale = gdk_window_get_scale_factor(surface);
+    const int x = static_cast<int>(std::lround(place_.x * scale));
+    const int y = static_cast<int>(std::lround(place_.y * scale));
+    const auto width = static_cast<unsigned int>(std::lround(place_.width * scale));
+    const auto height = static_cast<unsigned int>(std::lround(place_.height * scale));
+    GdkDisplay* display = gdk_display_get_default();
+    gdk_x11_display_error_trap_push(display);
+    XWindowAttributes attributes{};
+    if (XGetWindowAttributes(xdisplay(), ours, &attributes) != 0) {
+        if (attributes.root == root && toplevelOf(ours, root) != ours) {
+            XReparentWindow(xdisplay(), ours, root, x, y);
+        } else if (attributes.x != x || attributes.y != y || static_cast<unsigned int>(attributes.width) != width ||
+                   static_cast<unsigned int>(attributes.height) != height) {
+            XMoveResizeWindow(xdisplay(), ours, x, y, width, height);
+        }
+    }
+    gdk_x11_display_error_trap_pop_ignored(display);
 }
 
 // Nobody but us maps or unmaps an unmanaged window, yet a manager on its way out may

@@ -1,12 +1,15 @@
 #pragma once
 
 #include "platform/DesktopPlacement.h"
+#include "platform/DesktopWindowTreatment.h"
+#include "platform/Rect.h"
 #include "platform/RestackBudget.h"
 
 #include <gtk/gtk.h>
 
 #include <cstdint>
 #include <set>
+#include <string>
 
 namespace platform::gtk {
 
@@ -16,10 +19,12 @@ namespace platform::gtk {
 // whenever windows map or restack, beneath every other window, desktop-icon layers
 // included. An icon layer that paints an opaque desktop therefore hides the
 // wallpaper rather than leaving hidden icons under the pointer; that is logged once.
+// A manager that frames, moves, resizes or raises the managed window (whatever its
+// name) is seen doing so, and the window becomes unmanaged for as long as it runs.
 class X11DesktopLayer {
 public:
-    // Call before the window is shown.
-    explicit X11DesktopLayer(GtkWindow* window);
+    // Call before the window is shown; `place` is where it goes, in screen pixels.
+    X11DesktopLayer(GtkWindow* window, const Rect& place);
     ~X11DesktopLayer();
     X11DesktopLayer(const X11DesktopLayer&) = delete;
     X11DesktopLayer& operator=(const X11DesktopLayer&) = delete;
@@ -34,7 +39,11 @@ private:
     static gboolean onCheckDue(gpointer self);
     static gboolean onBudgetRenewed(gpointer self);
     static gboolean onManagerCheckDue(gpointer self);
+    static gboolean onLookAgainDue(gpointer self);
     void applyStyle();
+    void judgeTreatment();
+    void becomeUnmanaged(const std::string& logLine);
+    void keepInPlace();
     unsigned long managerSelection() const;
     void scheduleManagerCheck();
     bool mayRestack();
@@ -44,13 +53,16 @@ private:
     void reportOpaqueIconLayers();
 
     GtkWindow* window_;
+    Rect place_;
     GdkWindow* root_ = nullptr;
     DesktopStyleFollower follower_;
+    DesktopWindowTreatment treatment_;
     // The running manager's supporting window (0 for none): it goes when the manager does.
     unsigned long managerCheck_ = 0;
     guint pendingCheck_ = 0;
     guint pendingManagerCheck_ = 0;
     guint pendingRetry_ = 0;
+    guint pendingLook_ = 0;
     RestackBudget budget_{20, std::chrono::seconds(10)};
     std::set<std::uint64_t> reportedLayers_;
 };

@@ -288,3 +288,12 @@ start_stand_in_site() {
   SITE_ORIGIN="http://$address:$TEST_SITE_PORT"
   export TAVELO_TEST_VIEW_SITE_ORIGIN=$SITE_ORIGIN
 }
+
+# expect_product_icon ID WHAT: the window carries the product's icon (_NET_WM_ICON) at
+# exactly the sizes the bundle holds it in, from a title bar's 16 to 128 (GTK leaves
+# out the 256 one: it keeps the property under its size limit).
+expect_product_icon() {
+  local sizes
+  sizes=$(xprop -id "$1" _NET_WM_ICON 2>/dev/null | grep -oE 'Icon \([0-9]+ x [0-9]+\)' | grep -oE '[0-9]+ x' | tr -d ' x' | tr '\n' ' ')
+  [[ "$sizes" == "16 24 32 48 64 128 " ]] || fail "$2 does not carry the product icon (sizes: ${sizes:-none})"
+}

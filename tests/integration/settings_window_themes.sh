@@ -4,7 +4,9 @@
 # keeps its 560x560 content with nothing cut off, and every word of text (heading,
 # card titles and descriptions, checkbox, version line and link) stands out from its
 # background by at least 4.5:1 (7:1 in the high-contrast themes). A marked card's border and the hover growth follow
-# the theme and the card's corner. Screenshots go to $TAVELO_BUILD_DIR/test-artifacts/.
+# the theme and the card's corner. A theme switched while the window is open (through
+# XSETTINGS) is followed at once, cards included, with the same contrast. The first
+# launch's question keeps 4.5:1 in front and behind another window. Screenshots go to $TAVELO_BUILD_DIR/test-artifacts/.
 if [[ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ]]; then exec dbus-run-session -- bash "$0" "$@"; fi
 source "$(dirname "$0")/wm_lib.sh"
 ARTIFACTS="$BUILD_DIR/test-artifacts/themes"
@@ -28,13 +30,15 @@ open_settings() {
   chmod 700 "$XDG_RUNTIME_DIR"
   mkdir -p "$(dirname "$(settings_file)")"
   printf '{"firstLaunchDone": true, "selectedViewID": "crypto_chart"}\n' >"$(settings_file)"
-  GTK_THEME=$1 GDK_DPI_SCALE=$2 "$APP" >"$WORK/app.log" 2>&1 &
+  # The last run's log goes first: its launch line must not pass for this run's.
+  rm -f "$WORK/app.log"
+  # No theme named: the desktop's, through XSETTINGS.
+  env ${1:+GTK_THEME=$1} GDK_DPI_SCALE=$2 "$APP" >"$WORK/app.log" 2>&1 &
   app=$!
   track $app
   wait_for 30 grep -q "App did finish launching" "$WORK/app.log" || fail "$1: the application did not start"
-  local status=0
-  GTK_THEME=$1 timeout 20 "$APP" >"$WORK/again.log" 2>&1 || status=$?
-  ((status == 0)) || fail "$1: launching again failed with status $status: $(cat "$WORK/again.log")"
+  env ${1:+GTK_THEME=$1} timeout 20 "$APP" >"$WORK/again.log" 2>&1 ||
+    fail "$1: launching again failed: $(cat "$WORK/again.log"); the first: $(cat "$WORK/app.log")"
   wait_for 10 settings_window || fail "$1: the settings window did not open"
   win=$(settings_window)
   xdotool mousemove 1270 790
@@ -116,5 +120,80 @@ for variant in Adwaita Adwaita:dark HighContrast HighContrastInverse Adwaita@1.2
   fi
   close_app
 done
+
+# The desktop switches theme while the window is open, as a settings panel does through
+# XSETTINGS: the window follows at once, cards included, and keeps every word readable.
+# GTK 3 builds in Adwaita and the two HighContrast themes; a dark one of them is the
+# switch every machine can make.
+note "a live switch from Adwaita to HighContrastInverse"
+printf 'Net/ThemeName "Adwaita"\n' >"$WORK/xsettingsd.conf"
+xsettingsd -c "$WORK/xsettingsd.conf" >"$WORK/xsettingsd.log" 2>&1 &
+xsettings=$!
+track $xsettings
+wait_for 10 grep -q "Took ownership of selection _XSETTINGS_S0" "$WORK/xsettingsd.log" || fail "xsettingsd did not start"
+theme=live
+open_settings "" 1
+shot="$ARTIFACTS/settings-live-light.png"
+import -window "$win" "$shot"
+check_contrast "$shot" 4.5 heading:20,16,540,52 card-title:40,205,265,229 card-description:40,231,265,252
+# Grey levels of the window's corner and of a card's panel beside its text.
+grey_at() { convert "$1" -crop "1x1+$2+$3" -colorspace Gray -format '%[fx:int(255*r)]' info:; }
+(($(grey_at "$shot" 8 8) > 180 && $(grey_at "$shot" 262 240) > 180)) || fail "Adwaita did not start light (see $shot)"
+printf 'Net/ThemeName "HighContrastInverse"\n' >"$WORK/xsettingsd.conf"
+kill -HUP $xsettings
+dark_at() { import -window "$win" "$WORK/now.png" && (($(grey_at "$WORK/now.png" "$1" "$2") < 90)); }
+wait_for 10 dark_at 8 8 || fail "the window did not follow the switch to HighContrastInverse"
+# The cards repaint with the window, not with the next hover.
+dark_at 262 240 || fail "the cards kept the light theme's panel (see $WORK/now.png)"
+shot="$ARTIFACTS/settings-live-dark.png"
+import -window "$win" "$shot"
+check_contrast "$shot" 7 heading:20,16,540,52 card-title:40,205,265,229 card-description:40,231,265,252 \
+  checkbox:44,496,540,522 footer:20,526,540,556
+close_app
+
+# The first launch's question keeps its text readable when another window takes the
+# focus (GTK's backdrop state dims a window's text), not only while it is in front.
+# GTK shows that state only under a manager that tells it which window has the focus
+# (_NET_WM_STATE_FOCUSED), as GNOME's does: a display of its own, under mutter.
+note "the first launch's question, in front and behind another window, under mutter"
+start_display 1280x800x24
+mutter --x11 --sm-disable >"$WORK/mutter.log" 2>&1 &
+track $!
+wait_for 20 xprop -root _NET_SUPPORTING_WM_CHECK || fail "mutter did not start: $(tail -5 "$WORK/mutter.log")"
+export HOME="$WORK/home-question" XDG_RUNTIME_DIR="$WORK/runtime-question"
+mkdir -p "$HOME" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+rm -f "$WORK/app.log"
+GTK_THEME=Adwaita "$APP" >"$WORK/app.log" 2>&1 &
+app=$!
+track $app
+wait_for 30 alert_window || fail "the first launch did not ask its question: $(cat "$WORK/app.log")"
+question=$(alert_window)
+theme="the question"
+is_active() { [[ "$(xdotool getactivewindow 2>/dev/null)" == "$1" ]]; }
+# Who gets the focus first is not under test here (the tray test covers it).
+xdotool windowactivate --sync "$question" 2>/dev/null || true
+wait_for 10 is_active "$question" ||
+  fail "the question ($question) is not the active window: $(xdotool getactivewindow 2>&1)"
+sleep 0.5
+# The message, the informative text under it, and the two buttons' titles.
+regions=(message:20,4,495,26 detail:20,32,495,68 later:20,100,250,124 install:270,100,500,124)
+import -window "$question" "$ARTIFACTS/question-in-front.png"
+check_contrast "$ARTIFACTS/question-in-front.png" 4.5 "${regions[@]}"
+xmessage -name other-application -geometry 400x200+0+0 "another application" >/dev/null 2>&1 &
+track $!
+wait_for 10 xdotool search --classname '^other-application$' >/dev/null || fail "the other application did not start"
+other=$(xdotool search --classname '^other-application$' | head -1)
+xdotool windowactivate --sync "$other" || fail "cannot activate the other application"
+wait_for 10 is_active "$other" || fail "the other application did not take the focus"
+# The theme draws the window differently behind another one (its buttons at least):
+# wait until that state is on screen.
+drawn_behind() {
+  import -window "$question" "$ARTIFACTS/question-behind.png" &&
+    [[ "$(compare -metric AE "$ARTIFACTS/question-in-front.png" "$ARTIFACTS/question-behind.png" null: 2>&1)" != 0 ]]
+}
+wait_for 10 drawn_behind || fail "the question never showed behind another window"
+check_contrast "$ARTIFACTS/question-behind.png" 4.5 "${regions[@]}"
+close_app
 
 echo "PASS settings window themes (screenshots in $ARTIFACTS)"

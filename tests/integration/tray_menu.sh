@@ -4,7 +4,8 @@
 # entry, and the entry maps it back; "Settings" maps the settings window and brings it
 # in front of another application's active window; launching the application again
 # does the same; "Quit" ends the process (and its web processes) with status 0, also
-# while the first launch's modal question is on screen.
+# while the first launch's modal question is on screen. Every window carries the
+# product's icon.
 if [[ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ]]; then exec dbus-run-session -- bash "$0" "$@"; fi
 source "$(dirname "$0")/wm_lib.sh"
 source "$(dirname "$0")/tray_lib.sh"
@@ -27,6 +28,7 @@ bus=$(bus_name_of $app)
 wait_for 20 wallpaper_window || fail "no wallpaper window"
 wallpaper=$(wallpaper_window)
 wait_for 10 is_viewable "$wallpaper" || fail "the wallpaper is not mapped"
+expect_product_icon "$wallpaper" "the wallpaper"
 
 note "menu entries"
 entries=$(menu_entries "$bus" | cut -f2,3)
@@ -61,6 +63,7 @@ wait_for 5 bash -c "[[ \$(xdotool getactivewindow) == $win ]]" ||
   fail "the settings window is not the active window (active: $(xdotool getactivewindow), other: $other)"
 settled_screen_shot settings-from-menu
 cp "$WORK/settings-from-menu.png" "$ARTIFACTS/settings-from-menu.png"
+expect_product_icon "$win" "the settings window"
 
 note "launching again brings the settings window back"
 xdotool windowactivate --sync "$win" key alt+F4
@@ -88,6 +91,7 @@ first=$!
 track $first
 wait_for 30 bus_name_of $first || fail "the first launch's status item never appeared"
 wait_for 15 alert_window || fail "the first launch did not ask to install the screen saver"
+expect_product_icon "$(alert_window)" "the first launch's question"
 click_entry "$(bus_name_of $first)" "Quit" || fail "no entry Quit during the question"
 for _ in $(seq 100); do kill -0 $first 2>/dev/null || break; sleep 0.1; done
 kill -0 $first 2>/dev/null && fail "the open question held Quit back"

@@ -14,7 +14,8 @@ needs_program() {
 
 wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; }
 
-# start_named_window_manager NAME: openbox, xfwm4, i3, fluxbox, mutter or kwin_x11.
+# start_named_window_manager NAME: openbox, xfwm4, i3, fluxbox, mutter, kwin_x11, icewm, awesome
+# or dwm.
 start_named_window_manager() {
   local name=$1
   case "$name" in
@@ -46,6 +47,12 @@ I3
       printf '[Desktops]\nNumber=2\nRows=1\n' >"$HOME/.config/kwinrc"
       dbus-run-session -- kwin_x11 --replace >"$WORK/wm.log" 2>&1 &
       ;;
+    icewm) icewm >"$WORK/wm.log" 2>&1 & ;;
+    awesome)
+      # Its own session bus: awesome's notification daemon would take the test's.
+      dbus-run-session -- awesome >"$WORK/wm.log" 2>&1 &
+      ;;
+    dwm) dwm >"$WORK/wm.log" 2>&1 & ;;
     *) fail "no such window manager: $name" ;;
   esac
   track $!
@@ -428,4 +435,29 @@ start_wallpaper_beside_icons() {
   wait_for 20 log_has_line_ending "$WORK/app.log" "App did finish launching" || fail "no launch"
   # The wallpaper has seen the icons' desktop over it once it says so.
   wait_for 20 grep -q "paint an opaque desktop" "$WORK/app.log" || true
+}
+
+# expect_own_toplevel ID: the window is a child of the root, in no frame of a manager's.
+expect_own_toplevel() {
+  local top
+  top=$(toplevel_of "$1") || fail "window $1 is gone"
+  ((top == $1)) || fail "the wallpaper lies in the frame $top of the window manager"
+}
+
+# The window under the pointer at X Y, as the X server finds it for a click.
+window_under_pointer() {
+  xdotool mousemove "$1" "$2"
+  sleep 0.2
+  xdotool getmouselocation --shell | grep '^WINDOW=' | cut -d= -f2
+}
+
+# expect_pointer_reaches_root X...: at each "X Y" the pointer is over the root window
+# (the wallpaper's empty input shape lets it through), so the manager gets the clicks.
+expect_pointer_reaches_root() {
+  local root point under
+  root=$(xwininfo -root | grep -oE 'Window id: 0x[0-9a-f]+' | grep -oE '0x[0-9a-f]+')
+  for point in "$@"; do
+    under=$(window_under_pointer $point)
+    ((under == root)) || fail "window $under, not the desktop, is under the pointer at $point"
+  done
 }

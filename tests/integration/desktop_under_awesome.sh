@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# awesome manages a desktop-type window like any other: a frame, placed under its bar.
+# The wallpaper sees that and becomes an unmanaged window at the bottom, with one line
+# in the log: at 0,0 over the whole screen, in no frame, below windows, docks and the
+# bar, on every tag, and a right click on it opens awesome's main menu.
+source "$(dirname "$0")/wm_lib.sh"
+# GTK waits for one configure notification more than GDK does once the manager has
+# sent its own, and says so; nothing drawn changes (the screenshots below show the
+# page), so that one message is not a failure here.
+ACCEPTED_CRITICAL="gdk_window_thaw_toplevel_updates: assertion 'window->update_and_descendants_freeze_count > 0' failed"
+needs_program awesome
+
+start_display
+start_site
+use_temporary_home
+start_named_window_manager awesome
+check_desktop_layer awesome
+grep -q "mishandles the wallpaper's desktop window" "$WORK/app.log" ||
+  fail "the wallpaper did not say why it changed: $(cat "$WORK/app.log")"
+expect_own_toplevel "$wallpaper"
+for bar in $(xdotool search --class awesome 2>/dev/null); do
+  viewable "$bar" && expect_below "$wallpaper" "$bar" "awesome's bar"
+done
+note "awesome: the wallpaper covers the screen from 0,0, in no frame, below awesome's bar"
+
+# awesome opens its menu one pixel right of and below the pointer, past its border.
+! menu_window_at 1402 802 || fail "a window already covers 1402,802"
+xdotool mousemove 1400 800 click 3
+wait_for 5 menu_window_at 1402 802 || fail "a right click on the desktop did not open awesome's main menu"
+screen_shot desktop-under-awesome-main-menu
+note "awesome: a right click on the wallpaper opens the main menu (screenshot desktop-under-awesome-main-menu.png)"
+echo "PASS"
