@@ -17,8 +17,8 @@
 #include <glib.h>
 #include <sys/resource.h>
 
-#include <algorithm>
 #include <sys/stat.h>
+#include <algorithm>
 
 #include <cerrno>
 #include <csignal>
