@@ -31,6 +31,7 @@ const char* datasetTitle(Dataset dataset);
 // Every source of the dataset, including those that lack the user's key.
 std::vector<MarketSource> sourcesOf(Dataset dataset, const SiteOptions& options);
 
+// NOLINTNEXTLINE(bugprone-exception-escape): built and moved only where a failed allocation ends the process anyway
 struct Fetched {
     Verdict verdict;  // refusal none: `document` is the new data file
     nlohmann::json document;

@@ -170,6 +170,13 @@ void X11DesktopLayer::applyStyle() {
     }
     if (GdkWindow* surface = gtk_widget_get_window(widget)) {
         gdk_window_set_override_redirect(surface, unmanaged ? TRUE : FALSE);
+        if (unmanaged) {
+            // A window maps where it stands in the stack, and a new one stands on top: an
+            // unmanaged one is lowered first, so it never covers an icon program's
+            // desktop even for a moment (caja then leaves the wallpaper's black behind
+            // in what it does not repaint).
+            gdk_window_lower(surface);
+        }
     }
     gtk_window_set_keep_below(window_, unmanaged ? FALSE : TRUE);
     if (shown) {

@@ -1,6 +1,6 @@
 # Shared helpers for integration tests: each test runs the real binaries on a
 # virtual display of its own, with a temporary home folder, and cleans up after itself.
-set -Eeuo pipefail
+set -euo pipefail
 
 BUILD_DIR=${TAVELO_BUILD_DIR:?run through ctest}
 SOURCE_DIR=${TAVELO_SOURCE_DIR:?run through ctest}
