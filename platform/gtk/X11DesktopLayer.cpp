@@ -172,9 +172,8 @@ void X11DesktopLayer::applyStyle() {
         gdk_window_set_override_redirect(surface, unmanaged ? TRUE : FALSE);
         if (unmanaged) {
             // A window maps where it stands in the stack, and a new one stands on top: an
-            // unmanaged one is lowered first, so it never covers an icon program's
-            // desktop even for a moment (caja then leaves the wallpaper's black behind
-            // in what it does not repaint).
+            // unmanaged one is lowered first, so it never covers the windows and icon
+            // desktops it belongs under, even for a moment.
             gdk_window_lower(surface);
         }
     }

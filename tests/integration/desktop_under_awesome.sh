@@ -15,12 +15,7 @@ start_site
 use_temporary_home
 start_named_window_manager awesome
 check_desktop_layer awesome
-grep -q "mishandles the wallpaper's desktop window" "$WORK/app.log" ||
-  fail "the wallpaper did not say why it changed: $(cat "$WORK/app.log")"
-expect_own_toplevel "$wallpaper"
-for bar in $(xdotool search --class awesome 2>/dev/null); do
-  viewable "$bar" && expect_below "$wallpaper" "$bar" "awesome's bar"
-done
+expect_alone_below_bars awesome "awesome's bar"
 note "awesome: the wallpaper covers the screen from 0,0, in no frame, below awesome's bar"
 
 # awesome opens its menu one pixel right of and below the pointer, past its border.

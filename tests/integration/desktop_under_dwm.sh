@@ -14,16 +14,10 @@ start_named_window_manager dwm
 # dwm answers no workspace requests: its users change tags with Alt and a number.
 switch_workspace() { xdotool key "alt+$(($1 + 1))"; }
 check_desktop_layer dwm
-grep -q "mishandles the wallpaper's desktop window" "$WORK/app.log" ||
-  fail "the wallpaper did not say why it changed: $(cat "$WORK/app.log")"
-expect_own_toplevel "$wallpaper"
-for bar in $(xdotool search --class dwm 2>/dev/null); do
-  viewable "$bar" && expect_below "$wallpaper" "$bar" "dwm's bar"
-done
+expect_alone_below_bars dwm "dwm's bar"
 note "dwm: the wallpaper covers the screen from 0,0 below the tiled windows and the bar"
 
 switch_workspace 4
-sleep 0.5
 expect_pointer_reaches_root "900 600" "10 1000" "1900 900"
 note "dwm: on an empty tag the pointer is over the root window, not the wallpaper"
 echo "PASS"

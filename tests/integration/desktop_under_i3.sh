@@ -29,15 +29,6 @@ note "i3: the wallpaper lies below i3bar"
 i3-msg -q workspace 5
 on_workspace_5() { i3-msg -t get_workspaces | grep -q '"num":5,[^}]*"focused":true'; }
 wait_for 10 on_workspace_5 || fail "i3 did not switch to workspace 5"
-root=$(xwininfo -root | grep -oE 'Window id: 0x[0-9a-f]+' | grep -oE '0x[0-9a-f]+')
-window_under_pointer() { xdotool getmouselocation --shell | grep '^WINDOW=' | cut -d= -f2; }
-# The pointer's window is what the server reports once the move has arrived.
-root_under_pointer() { under=$(window_under_pointer); ((under == root)); }
-for point in "900 600" "10 1000" "1900 900"; do
-  xdotool mousemove --sync $point
-  wait_for 5 root_under_pointer || true
-  ((under != wallpaper)) || fail "the wallpaper takes the pointer at $point"
-  ((under == root)) || fail "window $under, not the desktop, is under the pointer at $point"
-done
+expect_pointer_reaches_root "900 600" "10 1000" "1900 900"
 note "i3: on an empty workspace the pointer is over the root window, not the wallpaper"
 echo "PASS"

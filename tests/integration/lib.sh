@@ -90,6 +90,15 @@ use_test_site() {
   printf '{"screenerURL": "http://127.0.0.1:9/screener", "historyURL": "http://127.0.0.1:9/{symbol}"}\n' >"$SITE_CONFIG"
 }
 
+# use_heat_map_home: a display and a temporary home whose settings pick the heat map
+# (a view of the site) and say the first launch is done.
+use_heat_map_home() {
+  start_display 1280x800x24
+  use_temporary_home
+  mkdir -p "$(dirname "$(settings_file)")"
+  echo '{"selectedViewID": "sp500_heatmap", "firstLaunchDone": true}' >"$(settings_file)"
+}
+
 # The site that the application or the screen saver starts reads its settings from the
 # home folder it runs with.
 site_config_into_home() {  # HOME-FOLDER

@@ -175,10 +175,12 @@ is_active() { [[ "$(xdotool getactivewindow 2>/dev/null)" == "$1" ]]; }
 xdotool windowactivate --sync "$question" 2>/dev/null || true
 wait_for 10 is_active "$question" ||
   fail "the question ($question) is not the active window: $(xdotool getactivewindow 2>&1)"
-sleep 0.5
-# The message, the informative text under it, and the two buttons' titles.
+# The message, the informative text under it, and the two buttons' titles, once the
+# question has drawn itself as the active window.
 regions=(message:20,4,495,26 detail:20,32,495,68 later:20,100,250,124 install:270,100,500,124)
-import -window "$question" "$ARTIFACTS/question-in-front.png"
+question_shot() { import -window "$question" "$WORK/$1.png"; }
+settled_screen_shot question-in-front question_shot
+cp "$WORK/question-in-front.png" "$ARTIFACTS/question-in-front.png"
 check_contrast "$ARTIFACTS/question-in-front.png" 4.5 "${regions[@]}"
 xmessage -name other-application -geometry 400x200+0+0 "another application" >/dev/null 2>&1 &
 track $!

@@ -3,10 +3,7 @@
 # of descriptors would be silent): the application notices within its check interval,
 # ends that site, starts another, loads the page from it, and says so.
 source "$(dirname "$0")/lib.sh"
-start_display 1280x800x24
-use_temporary_home
-mkdir -p "$(dirname "$(settings_file)")"
-echo '{"selectedViewID": "sp500_heatmap", "firstLaunchDone": true}' >"$(settings_file)"
+use_heat_map_home
 record="$XDG_RUNTIME_DIR/$TAVELO_PROGRAM_NAME/view-site.json"
 recorded() { python3 -c 'import json,sys; print(json.load(open(sys.argv[1]))[sys.argv[2]])' "$record" "$1"; }
 

@@ -4,10 +4,7 @@
 # once the site serves a sound page again). Each ending is said in one line, and the wallpaper
 # draws the heat map afterwards in a new web process.
 source "$(dirname "$0")/lib.sh"
-start_display 1280x800x24
-use_temporary_home
-mkdir -p "$(dirname "$(settings_file)")"
-echo '{"selectedViewID": "sp500_heatmap", "firstLaunchDone": true}' >"$(settings_file)"
+use_heat_map_home
 root="$WORK/root"
 cp -r "$BUILD_DIR/site" "$root"
 "$BUILD_DIR/bin/$TAVELO_SITE_PROGRAM_NAME" --listen "127.0.0.1:$TEST_SITE_PORT" --root "$root" --data "$WORK/site-data" \

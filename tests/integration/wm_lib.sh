@@ -445,19 +445,30 @@ expect_own_toplevel() {
 }
 
 # The window under the pointer at X Y, as the X server finds it for a click.
-window_under_pointer() {
-  xdotool mousemove "$1" "$2"
-  sleep 0.2
-  xdotool getmouselocation --shell | grep '^WINDOW=' | cut -d= -f2
-}
-
-# expect_pointer_reaches_root X...: at each "X Y" the pointer is over the root window
-# (the wallpaper's empty input shape lets it through), so the manager gets the clicks.
+# expect_pointer_reaches_root "X Y"...: at each point the X server reports the root window
+# under the pointer (never the wallpaper, whose input shape is empty), once the move and
+# any restack it waits on have arrived.
+window_under_pointer() { xdotool getmouselocation --shell | grep '^WINDOW=' | cut -d= -f2; }
 expect_pointer_reaches_root() {
   local root point under
   root=$(xwininfo -root | grep -oE 'Window id: 0x[0-9a-f]+' | grep -oE '0x[0-9a-f]+')
+  root_under_pointer() { under=$(window_under_pointer); ((under == root)); }
   for point in "$@"; do
-    under=$(window_under_pointer $point)
+    xdotool mousemove --sync $point
+    wait_for 5 root_under_pointer || true
+    ((under != wallpaper)) || fail "the wallpaper takes the pointer at $point"
     ((under == root)) || fail "window $under, not the desktop, is under the pointer at $point"
+  done
+}
+
+# expect_alone_below_bars CLASS WHAT: after the manager mishandled it, the wallpaper said
+# why, left the manager's frame and lies below every bar of the manager (by class).
+expect_alone_below_bars() {
+  local bar
+  grep -q "mishandles the wallpaper's desktop window" "$WORK/app.log" ||
+    fail "the wallpaper did not say why it changed: $(cat "$WORK/app.log")"
+  expect_own_toplevel "$wallpaper"
+  for bar in $(xdotool search --class "$1" 2>/dev/null); do
+    viewable "$bar" && expect_below "$wallpaper" "$bar" "$2"
   done
 }

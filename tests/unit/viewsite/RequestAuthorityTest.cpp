@@ -6,14 +6,17 @@ using namespace viewsite;
 
 namespace {
 
+// Any port: the check compares names and numbers, it binds nothing.
+constexpr int port = 40123;
+
 TEST(RequestAuthority, ALoopbackSiteAnswersOnlyForItsOwnAddress) {
-    const ListenAddress own{"127.0.0.1", 47831};
-    EXPECT_TRUE(namesThisSite("127.0.0.1", 47831, "127.0.0.1:47831", own));
-    EXPECT_TRUE(namesThisSite("localhost", 47831, "LocalHost:47831", own));
-    EXPECT_TRUE(namesThisSite("::1", 47831, "[::1]:47831", own));
-    EXPECT_TRUE(namesThisSite("127.0.0.1", 47831, "", own)) << "HTTP/1.0 without Host";
+    const ListenAddress own{"127.0.0.1", port};
+    EXPECT_TRUE(namesThisSite("127.0.0.1", port, "127.0.0.1:40123", own));
+    EXPECT_TRUE(namesThisSite("localhost", port, "LocalHost:40123", own));
+    EXPECT_TRUE(namesThisSite("::1", port, "[::1]:40123", own));
+    EXPECT_TRUE(namesThisSite("127.0.0.1", port, "", own)) << "HTTP/1.0 without Host";
     // A name that resolves to loopback in someone's page, another port, a proxy request.
-    EXPECT_FALSE(namesThisSite("rebound.example", 47831, "rebound.example:47831", own));
+    EXPECT_FALSE(namesThisSite("rebound.example", port, "rebound.example:40123", own));
     EXPECT_FALSE(namesThisSite("127.0.0.1", 80, "127.0.0.1", own));
     EXPECT_FALSE(namesThisSite("example.com", 443, "example.com:443", own));
 }
