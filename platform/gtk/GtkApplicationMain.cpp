@@ -3,6 +3,7 @@
 #include "platform/Log.h"
 #include "platform/ProductNames.h"
 #include "platform/gtk/DisplayInstance.h"
+#include "platform/gtk/GObjectPtr.h"
 #include "platform/gtk/GtkPlatform.h"
 #include "platform/gtk/GtkReopenServer.h"
 #include "platform/gtk/GtkWebView.h"
@@ -94,6 +95,18 @@ bool waylandWithoutLayerShell() {
 #endif
 }
 
+// A menu click that quits is answered on the bus before the handler's effect ends the
+// process; that answer sits in GDBus's writer thread until it is flushed, and a tray
+// host left without it reports the click as failed.
+void deliverPendingBusReplies() {
+    if (std::getenv("DBUS_SESSION_BUS_ADDRESS") == nullptr) {
+        return;
+    }
+    if (auto bus = gtk::adoptGObject(g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr))) {
+        g_dbus_connection_flush_sync(bus.get(), nullptr, nullptr);
+    }
+}
+
 gboolean onTerminationSignal(gpointer application) {
     static_cast<Application*>(application)->terminate(0);
     return G_SOURCE_CONTINUE;
@@ -172,6 +185,7 @@ int applicationMain(int argc, char** argv, const DelegateFactory& makeDelegate) 
 
     delegate->applicationWillTerminate();
     delegate.reset();
+    deliverPendingBusReplies();
     return platform.applicationObject().exitStatus();
 }
 
