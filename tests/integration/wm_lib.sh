@@ -220,7 +220,10 @@ menu_window_at() {
 right_click_opens_menu() {
   ! menu_window_at "$1" "$2" || fail "a window already covers $1,$2"
   xdotool mousemove "$1" "$2" click 3
-  wait_for 5 menu_window_at "$1" "$2" || fail "a right click on the desktop did not open $3"
+  wait_for 20 menu_window_at "$1" "$2" || {
+    screen_shot "no-menu"
+    fail "a right click on the desktop did not open $3 (screen: $BUILD_DIR/no-menu.png; $(xwininfo -root -children | grep -c '^ *0x') windows)"
+  }
 }
 
 # listen_on_root: xev reports the root window's button events into root-events.log.
