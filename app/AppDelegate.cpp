@@ -61,7 +61,6 @@ bool AppDelegate::buildWallpaperWindow() {
     }
     window_ = platform_.makeBorderlessWindow(*screen);
     window_->setLevel(platform::WindowLevel::desktop);
-    window_->setOpaque(true);
     window_->setBackgroundColor(platform::Color::black);
     window_->setCollectionBehavior(platform::CollectionBehavior::desktopPlacement);
     window_->setIgnoresMouseEvents(true);
@@ -73,8 +72,6 @@ void AppDelegate::buildWallpaperWebView() {
     const auto frame = platform_.mainScreenFrame().value_or(platform::Rect{});
     webView_ = platform_.makeWebView(frame, platform::WebViewConfiguration{});
     webView_->setDrawsBackground(false);
-    webView_->setWantsLayer(true);
-    webView_->setAutoresizingMask(platform::AutoresizingMask::widthSizable | platform::AutoresizingMask::heightSizable);
     if (window_->hasContentView()) {
         window_->addSubview(*webView_);
     }

@@ -35,7 +35,7 @@ public:
 
     platform::Window* window() const { return window_.get(); }
     platform::WebView* webView() const { return webView_.get(); }
-    platform::TitledWindow* settingsWindow() const { return settingsWindow_.get(); }
+    platform::SettingsWindow* settingsWindow() const;
     SettingsViewController* settingsViewController() const { return settingsViewController_.get(); }
 
     platform::StatusItem* statusItem() const { return statusItem_.get(); }
@@ -66,10 +66,8 @@ private:
     platform::MenuItem* wallpaperMenuItem_ = nullptr;
     std::unique_ptr<platform::StatusItem> statusItem_;
     bool wallpaperVisible_ = true;
-    // Declared after its controller so that the window is destroyed first, before the
-    // content it shows.
+    // Owns the settings window.
     std::unique_ptr<SettingsViewController> settingsViewController_;
-    std::unique_ptr<platform::TitledWindow> settingsWindow_;
 
     platform::WeakAnchor<AppDelegate> anchor_{this};
 };

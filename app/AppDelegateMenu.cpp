@@ -6,10 +6,6 @@ void AppDelegate::setupMenuBar() {
     statusItem_ = platform_.makeStatusItem(platform::squareStatusItemLength);
     if (auto* button = statusItem_->button()) {
         button->setImage(platform::imageAssetPath(platform_.mainBundle(), "TVlogo"));
-        if (button->hasImage()) {
-            // The logo keeps its own colours instead of being tinted like a symbol.
-            button->setImageIsTemplate(false);
-        }
     }
 
     auto menu = platform_.makeMenu();
@@ -34,8 +30,8 @@ void AppDelegate::setupMenuBar() {
 }
 
 void AppDelegate::openSettingsWindow() {
-    if (settingsWindow_) {
-        settingsWindow_->makeKeyAndOrderFront();
+    if (auto* window = settingsWindow()) {
+        window->makeKeyAndOrderFront();
     }
     platform_.application().activateIgnoringOtherApps();
 }

@@ -1,19 +1,12 @@
 #include "app/AppDelegate.h"
 #include "app/SettingsViewController.h"
-#include "platform/ProductNames.h"
 
 void AppDelegate::createSettingsWindow() {
-    auto controller = std::make_unique<SettingsViewController>(platform_, settings_);
-    auto window = platform_.widgets().makeTitledWindow();
-    // Giving the window its content loads the controller's view and builds the grid now.
-    window->setContentView(controller->view());
-    window->setTitle(product::settingsWindowTitle);
-    window->setStyleMask(platform::WindowStyle::titled | platform::WindowStyle::closable |
-                         platform::WindowStyle::miniaturizable);
-    const auto& frame = controller->viewFrameForContent();
-    window->setContentSize(frame.width, frame.height);
-    window->setReleasedWhenClosed(false);
-    window->center();
-    settingsWindow_ = std::move(window);
-    settingsViewController_ = std::move(controller);
+    settingsViewController_ = std::make_unique<SettingsViewController>(platform_, settings_);
+    // The window is made hidden, with its grid built and the stored view marked.
+    settingsViewController_->window();
+}
+
+platform::SettingsWindow* AppDelegate::settingsWindow() const {
+    return settingsViewController_ ? &settingsViewController_->window() : nullptr;
 }

@@ -2,6 +2,7 @@
 
 #include "app/SettingsStore.h"
 #include "platform/Log.h"
+#include "platform/ProductNames.h"
 #include "shared/ViewSite.h"
 
 #include <boost/url/parse.hpp>
@@ -12,111 +13,97 @@ SettingsViewController::SettingsViewController(platform::Platform& platform, Set
                                                CatalogueSource catalogue)
     : platform_(platform), settings_(settings), catalogue_(std::move(catalogue)) {}
 
-platform::ContentView& SettingsViewController::view() {
-    if (!view_) {
+platform::SettingsWindow& SettingsViewController::window() {
+    if (!window_) {
+        loadItems();
         loadView();
-        viewDidLoad();
+        buildUI();
     }
-    return *view_;
+    return *window_;
 }
 
-platform::Rect SettingsViewController::frameForEntryCount(std::size_t count) {
-    const auto rows = static_cast<int>((count + gridColumns - 1) / gridColumns);
+std::size_t SettingsViewController::rowCountFor(std::size_t count) {
+    return std::max(gridRows, (count + gridColumns - 1) / gridColumns);
+}
+
+platform::Rect SettingsViewController::frameForRows(std::size_t rows) {
     platform::Rect frame = viewFrame;
-    if (rows > gridRows) {
-        frame.height += (rows - gridRows) * (WallpaperCardView::standardFrame.height + gridSpacing);
-    }
+    frame.height += static_cast<double>(rows - gridRows) * (WallpaperCardView::standardFrame.height + gridSpacing);
     return frame;
-}
-
-void SettingsViewController::loadView() {
-    // Sized for the catalogue the grid will show: a card must never be left out.
-    frame_ = frameForEntryCount(catalogue_().size());
-    view_ = platform_.widgets().makeContentView(frame_);
-}
-
-void SettingsViewController::viewDidLoad() {
-    loadItems();
-    buildUI();
 }
 
 void SettingsViewController::loadItems() { items_ = catalogue_(); }
 
-std::unique_ptr<platform::Label> SettingsViewController::makeLabel(const std::string& text, double size, bool bold) {
-    return platform_.widgets().makeLabel(text, platform::Font{size, bold});
+void SettingsViewController::loadView() {
+    // Sized for the catalogue the grid shows: a card must never be left out.
+    const std::size_t rows = rowCountFor(items_.size());
+    const auto& card = WallpaperCardView::standardFrame;
+    window_ = platform_.makeSettingsWindow(
+        {
+            .title = product::settingsWindowTitle,
+            .frame = frameForRows(rows),
+            .heading = "Choose your live view",
+            .cardCount = items_.size(),
+            .gridRows = rows,
+            .gridColumns = gridColumns,
+            .cardFrame = card,
+            .cardFrames = WallpaperCardView::layout(card.width, card.height),
+            .launchTitle = "Launch at login",
+            .launchAtLogin = launchAtLoginEnabled(),
+            .versionText = versionText(),
+            .linkTitle = ViewSite::hostName(),
+        },
+        events());
+}
+
+platform::SettingsWindowEvents SettingsViewController::events() {
+    // The window may report an event while the controller is being torn down.
+    const auto weak = anchor_.weak();
+    return {
+        .cardClicked =
+            [weak](std::size_t card) {
+                if (auto* self = weak.lock(); self && card < self->cardViews_.size()) {
+                    self->cardViews_[card]->handleClick();
+                }
+            },
+        .pointerCrossedCard =
+            [weak](std::size_t card, bool entered) {
+                if (auto* self = weak.lock(); self && card < self->cardViews_.size()) {
+                    auto& view = *self->cardViews_[card];
+                    entered ? view.mouseEntered() : view.mouseExited();
+                }
+            },
+        .launchToggled =
+            [weak](bool on) {
+                if (auto* self = weak.lock()) {
+                    self->toggleLaunchAtLogin(on);
+                }
+            },
+        .linkClicked =
+            [weak] {
+                if (auto* self = weak.lock()) {
+                    self->openWebsite();
+                }
+            },
+    };
 }
 
 void SettingsViewController::buildUI() {
-    auto& widgets = platform_.widgets();
-    using platform::HorizontalPlacement;
-
-    heading_ = makeLabel("Choose your live view", 15, true);
-    view_->addBelowPrevious(*heading_, 24, HorizontalPlacement::leadingInset(24));
-
-    grid_ = widgets.makeStackView(platform::StackOrientation::vertical, gridSpacing);
-    buildGrid();
-    view_->addBelowPrevious(*grid_, 16, HorizontalPlacement::centeredPlacement());
-
-    separator_ = widgets.makeSeparator();
-    view_->addBelowPrevious(*separator_, 20, HorizontalPlacement::stretchedInset(24));
-
-    launchCheckbox_ = widgets.makeCheckbox("Launch at login");
-    launchCheckbox_->setState(launchAtLoginEnabled());
-    launchCheckbox_->setOnToggle([weak = anchor_.weak()](platform::Checkbox& checkbox) {
-        if (auto* self = weak.lock()) {
-            self->toggleLaunchAtLogin(checkbox);
-        }
-    });
-    view_->addBelowPrevious(*launchCheckbox_, 14, HorizontalPlacement::leadingInset(24));
-
-    // The version line with the link 8 points after it, both centred on one line.
-    versionLabel_ = makeLabel(versionText(), 11, false);
-    versionLabel_->setTextColor(platform::TextColor::tertiaryLabel);
-    websiteButton_ = widgets.makeLinkButton(ViewSite::hostName(), platform::Font{11, false});
-    websiteButton_->setOnClick([weak = anchor_.weak()] {
-        if (auto* self = weak.lock()) {
-            self->openWebsite();
-        }
-    });
-    footer_ = widgets.makeStackView(platform::StackOrientation::horizontal, 8);
-    footer_->addArrangedSubview(*versionLabel_);
-    footer_->addArrangedSubview(*websiteButton_);
-    view_->pinToBottom(*footer_, 16, HorizontalPlacement::leadingInset(24));
-
+    cardViews_.clear();
+    for (std::size_t index = 0; index < items_.size(); ++index) {
+        cardViews_.push_back(makeCard(index));
+    }
     markStoredSelection();
 }
 
-void SettingsViewController::buildGrid() {
-    cardViews_.clear();
-    rows_.clear();
-    const int rows = std::max(gridRows, static_cast<int>((items_.size() + gridColumns - 1) / gridColumns));
-    for (int row = 0; row < rows; ++row) {
-        auto rowStack = platform_.widgets().makeStackView(platform::StackOrientation::horizontal, gridSpacing);
-        for (int column = 0; column < gridColumns; ++column) {
-            const std::size_t index = static_cast<std::size_t>(row) * gridColumns + column;
-            if (index >= items_.size()) {
-                break;
-            }
-            auto card = makeCard(index);
-            rowStack->addArrangedSubview(card->surface());
-            cardViews_.push_back(std::move(card));
-        }
-        // A row without cards still takes its place, so the grid keeps its shape.
-        grid_->addArrangedSubview(*rowStack);
-        rows_.push_back(std::move(rowStack));
-    }
-}
-
 std::unique_ptr<WallpaperCardView> SettingsViewController::makeCard(std::size_t index) {
-    auto card = std::make_unique<WallpaperCardView>(platform_.widgets(), platform_.mainBundle(),
-                                                    WallpaperCardView::standardFrame);
+    auto card = std::make_unique<WallpaperCardView>(*window_, index, platform_.mainBundle());
     card->configure(items_[index]);
     card->onTap = [weak = anchor_.weak(), index] {
         if (auto* self = weak.lock()) {
             self->handleCardTap(index);
         }
     };
-    card->surface().fixSize(WallpaperCardView::standardFrame.width, WallpaperCardView::standardFrame.height);
     return card;
 }
 
@@ -152,15 +139,14 @@ bool SettingsViewController::launchAtLoginEnabled() const {
     return platform_.loginItem().status() == platform::LoginItemStatus::enabled;
 }
 
-void SettingsViewController::toggleLaunchAtLogin(platform::Checkbox& checkbox) {
+void SettingsViewController::toggleLaunchAtLogin(bool on) {
     auto& loginItem = platform_.loginItem();
-    const bool wantsOn = checkbox.state();
-    const auto failure = wantsOn ? loginItem.registerItem() : loginItem.unregisterItem();
+    const auto failure = on ? loginItem.registerItem() : loginItem.unregisterItem();
     if (!failure) {
         return;
     }
     platform::systemLog("Launch at login toggle failed: " + *failure);
-    checkbox.setState(!wantsOn);
+    window_->setLaunchAtLogin(!on);
 }
 
 std::string SettingsViewController::versionText() const {

@@ -6,6 +6,7 @@
 #include "platform/Platform.h"
 #include "platform/WeakAnchor.h"
 
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <string>
@@ -21,8 +22,8 @@ public:
     // The content of a catalogue of up to four views; each further row of cards
     // makes it taller by one card and the space between rows.
     static constexpr platform::Rect viewFrame{0, 0, 560, 560};
-    static constexpr int gridRows = 2;
-    static constexpr int gridColumns = 2;
+    static constexpr std::size_t gridRows = 2;
+    static constexpr std::size_t gridColumns = 2;
     static constexpr double gridSpacing = 16;
 
     using CatalogueSource = std::function<std::vector<WallpaperView>()>;
@@ -32,16 +33,19 @@ public:
     SettingsViewController(platform::Platform& platform, SettingsStore& settings,
                            CatalogueSource catalogue = wallpaperCatalogue);
 
-    // The content view, loaded (and the grid built) on first use.
-    platform::ContentView& view();
-    // The frame of the content view, tall enough for every row of cards.
-    const platform::Rect& viewFrameForContent() const { return frame_; }
-    static platform::Rect frameForEntryCount(std::size_t count);
-    bool isViewLoaded() const { return view_ != nullptr; }
+    // The window, made (and its grid built) on first use.
+    platform::SettingsWindow& window();
+    bool isViewLoaded() const { return window_ != nullptr; }
+
+    // The rows of cards `count` entries take: never fewer than the grid's two.
+    static std::size_t rowCountFor(std::size_t count);
+    // The frame of the content, tall enough for `rows` rows of cards.
+    static platform::Rect frameForRows(std::size_t rows);
 
     void handleCardTap(std::size_t index);
     void selectCard(std::size_t index);
-    void toggleLaunchAtLogin(platform::Checkbox& checkbox);
+    // The checkbox's action, with the state the click gave it.
+    void toggleLaunchAtLogin(bool on);
     void openWebsite();
 
     bool launchAtLoginEnabled() const;
@@ -50,37 +54,22 @@ public:
 
     const std::vector<WallpaperView>& items() const { return items_; }
     const std::vector<std::unique_ptr<WallpaperCardView>>& cardViews() const { return cardViews_; }
-    platform::Checkbox* launchCheckbox() const { return launchCheckbox_.get(); }
-    platform::Label* versionLabel() const { return versionLabel_.get(); }
-    platform::LinkButton* websiteButton() const { return websiteButton_.get(); }
 
 private:
     void loadView();
-    void viewDidLoad();
     void loadItems();
     void buildUI();
-    void buildGrid();
     std::unique_ptr<WallpaperCardView> makeCard(std::size_t index);
     void markStoredSelection();
-    std::unique_ptr<platform::Label> makeLabel(const std::string& text, double size, bool bold);
+    platform::SettingsWindowEvents events();
 
     platform::Platform& platform_;
     SettingsStore& settings_;
     CatalogueSource catalogue_;
 
-    platform::Rect frame_ = viewFrame;
     std::vector<WallpaperView> items_;
     std::vector<std::unique_ptr<WallpaperCardView>> cardViews_;
-
-    std::unique_ptr<platform::ContentView> view_;
-    std::unique_ptr<platform::Label> heading_;
-    std::unique_ptr<platform::StackView> grid_;
-    std::vector<std::unique_ptr<platform::StackView>> rows_;
-    std::unique_ptr<platform::Widget> separator_;
-    std::unique_ptr<platform::Checkbox> launchCheckbox_;
-    std::unique_ptr<platform::StackView> footer_;
-    std::unique_ptr<platform::Label> versionLabel_;
-    std::unique_ptr<platform::LinkButton> websiteButton_;
+    std::unique_ptr<platform::SettingsWindow> window_;
 
     platform::WeakAnchor<SettingsViewController> anchor_{this};
 };

@@ -2,36 +2,9 @@
 
 #include "platform/ImageAsset.h"
 
-WallpaperCardView::WallpaperCardView(platform::WidgetFactory& widgets, const platform::Bundle& bundle,
-                                     const platform::Rect& frame)
-    : bundle_(bundle), surface_(widgets.makeCardSurface(frame)) {
-    setup();
-}
-
-platform::CardStyle WallpaperCardView::style() {
-    platform::CardStyle style;
-    style.panelCornerRadius = 16;
-    // Soft, slightly lowered: the panel floats just above the window.
-    style.panelShadow = {.opacity = 0.18, .radius = 10, .offsetX = 0, .offsetY = -2};
-    style.previewCornerRadius = 10;
-    style.previewStretchesToFill = true;
-    style.titleFont = {13, true};
-    style.titleColor = platform::TextColor::label;
-    style.descriptionFont = {11, false};
-    style.descriptionColor = platform::TextColor::secondaryLabel;
-    style.overlayCornerRadius = 16;
-    style.overlayBlackAlpha = 0.45;
-    style.glyph = "\U0001F512";
-    style.glyphFont = {24, false};
-    return style;
-}
-
-void WallpaperCardView::setup() {
-    surface_->applyStyle(style());
-    surface_->setOnLayout([this](double width, double height) { surface_->setFrames(layout(width, height)); });
-    addHoverEffect();
-    addClickGesture();
-}
+WallpaperCardView::WallpaperCardView(platform::SettingsWindow& window, std::size_t position,
+                                     const platform::Bundle& bundle)
+    : window_(window), position_(position), bundle_(bundle) {}
 
 platform::CardFrames WallpaperCardView::layout(double w, double h) {
     const platform::Rect bounds{0, 0, w, h};
@@ -47,16 +20,7 @@ platform::CardFrames WallpaperCardView::layout(double w, double h) {
     };
 }
 
-void WallpaperCardView::addHoverEffect() {
-    surface_->setOnPointerEntered([this] { animateScale(hoverScale); });
-    surface_->setOnPointerExited([this] { animateScale(1.0); });
-}
-
-void WallpaperCardView::addClickGesture() {
-    surface_->setOnClick([this] { handleClick(); });
-}
-
-void WallpaperCardView::animateScale(double factor) { surface_->animateScale(factor, scaleAnimationSeconds); }
+void WallpaperCardView::animateScale(double factor) { window_.scaleCard(position_, factor, scaleAnimationSeconds); }
 
 void WallpaperCardView::handleClick() {
     if (onTap) {
@@ -65,16 +29,16 @@ void WallpaperCardView::handleClick() {
 }
 
 void WallpaperCardView::configure(const WallpaperView& entry) {
-    surface_->setTitle(entry.title);
-    surface_->setDescription(entry.description);
-    surface_->setPreviewImage(platform::imageAssetPath(bundle_, entry.imageName));
-    surface_->setOverlayHidden(entry.isComingSoon != true);
+    face_.title = entry.title;
+    face_.description = entry.description;
+    face_.preview = platform::imageAssetPath(bundle_, entry.imageName);
+    face_.covered = entry.isComingSoon == true;
+    show();
 }
 
 void WallpaperCardView::setSelected(bool selected) {
-    if (selected) {
-        surface_->setBorder(selectedBorderWidth, platform::BorderColor::accent);
-    } else {
-        surface_->setBorder(0, platform::BorderColor::clear);
-    }
+    face_.borderWidth = selected ? selectedBorderWidth : 0;
+    show();
 }
+
+void WallpaperCardView::show() { window_.showCard(position_, face_); }

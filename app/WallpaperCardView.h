@@ -2,15 +2,15 @@
 
 #include "app/WallpaperView.h"
 #include "platform/Bundle.h"
-#include "platform/CardSurface.h"
 #include "platform/Rect.h"
-#include "platform/WidgetFactory.h"
+#include "platform/SettingsWindow.h"
 
+#include <cstddef>
 #include <functional>
-#include <memory>
 
-// One catalogue entry as a clickable card in the settings grid. The card decides
-// nothing: what a click means and which card is marked is up to its owner.
+// One catalogue entry as a clickable card in the settings grid: what the card shows,
+// how far it grows and whether it is marked. The card decides nothing else: what a
+// click means and which card is marked is up to its owner.
 class WallpaperCardView {
 public:
     // The card's size in the settings grid.
@@ -19,29 +19,32 @@ public:
     static constexpr double scaleAnimationSeconds = 0.15;
     static constexpr double selectedBorderWidth = 2.5;
 
-    WallpaperCardView(platform::WidgetFactory& widgets, const platform::Bundle& bundle,
-                      const platform::Rect& frame = standardFrame);
+    // The card at `position` of `window`'s grid.
+    WallpaperCardView(platform::SettingsWindow& window, std::size_t position, const platform::Bundle& bundle);
 
     void configure(const WallpaperView& entry);
     void setSelected(bool selected);
+
+    // The pointer and the click, as the window reports them.
+    void mouseEntered() { animateScale(hoverScale); }
+    void mouseExited() { animateScale(1.0); }
+    void handleClick();
 
     // Called once per click anywhere on the card.
     std::function<void()> onTap;
 
     // Where the parts of a card of this size go (origin at the bottom-left corner).
     static platform::CardFrames layout(double width, double height);
-    // How every card looks.
-    static platform::CardStyle style();
 
-    platform::CardSurface& surface() { return *surface_; }
+    const platform::CardFace& face() const { return face_; }
 
 private:
-    void setup();
-    void addHoverEffect();
-    void addClickGesture();
     void animateScale(double factor);
-    void handleClick();
+    void show();
 
+    platform::SettingsWindow& window_;
+    std::size_t position_;
     const platform::Bundle& bundle_;
-    std::unique_ptr<platform::CardSurface> surface_;
+    // A new card is unmarked and covered until it is configured.
+    platform::CardFace face_;
 };

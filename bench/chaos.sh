@@ -36,6 +36,7 @@ PORT=${BASH_REMATCH[1]}
 APP="$BUILD_DIR/bin/$TAVELO_PROGRAM_NAME"
 RANDOM=$SEED
 source "$SOURCE_DIR/bench/lib.sh"
+source "$SOURCE_DIR/tests/support/settings_window_points.sh"
 
 start_virtual_screen
 openbox --sm-disable >/dev/null 2>&1 &
@@ -81,11 +82,11 @@ desktop_is_black() {
 }
 
 # The settings window (opened by launching again), a click on a card, and closed.
-cards=("150 160 crypto_bubbles" "400 160 crypto_chart" "150 380 sp500_heatmap")
+cards=("0 crypto_bubbles" "1 crypto_chart" "2 sp500_heatmap")
 switch_view() {
-  local card x y id window
+  local card index id window
   card=${cards[RANDOM % ${#cards[@]}]}
-  read -r x y id <<<"$card"
+  read -r index id <<<"$card"
   "$APP" >/dev/null 2>&1 || true
   for _ in $(seq 1 50); do
     window=$(xdotool search --onlyvisible --name "^$TAVELO_SETTINGS_WINDOW_TITLE\$" 2>/dev/null | head -1) && [[ -n "$window" ]] && break
@@ -93,7 +94,7 @@ switch_view() {
   done
   [[ -n "${window:-}" ]] || { echo "the settings window did not open" >&2; return 0; }
   sleep 0.5
-  xdotool mousemove --window "$window" "$x" "$y" click 1
+  xdotool mousemove --window "$window" $(settings_card_point "$index") click 1
   sleep 0.5
   xdotool windowactivate --sync "$window" key alt+F4 2>/dev/null || true
   xdotool mousemove 5 5

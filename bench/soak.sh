@@ -27,6 +27,7 @@ APP="$BUILD_DIR/bin/$TAVELO_PROGRAM_NAME"
 [[ -x "$APP" ]] || { echo "build first: $APP" >&2; exit 1; }
 
 source "$SOURCE_DIR/bench/lib.sh"
+source "$SOURCE_DIR/tests/support/settings_window_points.sh"
 start_virtual_screen
 start_view_site "$BUILD_DIR" "$SOURCE_DIR"
 start_application_with_view crypto_bubbles
@@ -40,14 +41,12 @@ for _ in $(seq 100); do
 done
 [[ -n "$settings" ]] || { echo "the settings window did not open" >&2; exit 1; }
 
-# The selectable cards (the fourth is coming soon), in window coordinates.
+# The selectable cards (the fourth is coming soon), in catalogue order.
 VIEWS=(crypto_bubbles crypto_chart sp500_heatmap)
-CARD_X=(150 400 150)
-CARD_Y=(160 160 380)
 current=0
 switch_view() {
   current=$(( (current + 1) % ${#VIEWS[@]} ))
-  xdotool mousemove --window "$settings" "${CARD_X[current]}" "${CARD_Y[current]}" click 1
+  xdotool mousemove --window "$settings" $(settings_card_point "$current") click 1
   xdotool mousemove 5 5
 }
 

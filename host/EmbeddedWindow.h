@@ -33,7 +33,6 @@ public:
 
     // The target's placement belongs to its owner.
     void setLevel(platform::WindowLevel) override {}
-    void setOpaque(bool) override {}
     void setBackgroundColor(platform::Color color) override;
     void setCollectionBehavior(std::uint32_t) override {}
     void setIgnoresMouseEvents(bool) override {}

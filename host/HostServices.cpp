@@ -8,16 +8,6 @@
 
 namespace host {
 
-namespace {
-class HostActivityToken : public platform::ActivityToken {};
-}  // namespace
-
-std::unique_ptr<platform::ActivityToken> HostProcessActivity::beginActivity(std::uint64_t, const std::string&) {
-    return std::make_unique<HostActivityToken>();
-}
-
-void HostProcessActivity::endActivity(std::unique_ptr<platform::ActivityToken>) {}
-
 std::unique_ptr<platform::WebView> HostServices::makeWebView(const platform::Rect& frame,
                                                              const platform::WebViewConfiguration& configuration) {
     return std::make_unique<platform::gtk::GtkWebView>(frame, configuration);

@@ -6,13 +6,6 @@
 
 namespace host {
 
-// Linux has no app nap to hold off: an activity is only begun and ended.
-class HostProcessActivity : public platform::ProcessActivity {
-public:
-    std::unique_ptr<platform::ActivityToken> beginActivity(std::uint64_t options, const std::string& reason) override;
-    void endActivity(std::unique_ptr<platform::ActivityToken> token) override;
-};
-
 // What the host lends the module: GTK web views, the GLib main loop, the host's own
 // notification centre (into which it posts the stop), and the process's exit.
 class HostServices : public platform::ScreenSaverServices {
@@ -21,13 +14,11 @@ public:
                                                    const platform::WebViewConfiguration& configuration) override;
     platform::MainQueue& mainQueue() override { return mainQueue_; }
     platform::DistributedNotificationCenter& distributedNotificationCenter() override { return center_; }
-    platform::ProcessActivity& processActivity() override { return activity_; }
     [[noreturn]] void exitProcess(int status) override;
 
 private:
     platform::gtk::GtkMainQueue mainQueue_;
     platform::InProcessDistributedNotificationCenter center_;
-    HostProcessActivity activity_;
 };
 
 }  // namespace host

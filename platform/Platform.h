@@ -7,9 +7,9 @@
 #include "platform/MainQueue.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Rect.h"
+#include "platform/SettingsWindow.h"
 #include "platform/StatusItem.h"
 #include "platform/WebView.h"
-#include "platform/WidgetFactory.h"
 #include "platform/Window.h"
 #include "platform/Workspace.h"
 
@@ -19,9 +19,8 @@
 namespace platform {
 
 // Everything the application's classes need of the desktop, in one place, so that
-// the same logic runs on the real desktop and on the recording fake. Why these
-// interfaces speak of window levels, ordering and collection behaviour, and which
-// members do nothing on Linux: docs/ARCHITECTURE.md.
+// the same logic runs on the real desktop and on the recording fake. What window
+// levels and collection behaviour mean on Linux: docs/ARCHITECTURE.md.
 class Platform {
 public:
     virtual ~Platform() = default;
@@ -39,8 +38,10 @@ public:
     virtual NotificationCenter& notificationCenter() = 0;
     virtual const Bundle& mainBundle() = 0;
 
-    // The controls of the settings window, and the desktop's URL handlers.
-    virtual WidgetFactory& widgets() = 0;
+    // The settings window, hidden until it is first ordered front.
+    virtual std::unique_ptr<SettingsWindow> makeSettingsWindow(const SettingsWindowContent& content,
+                                                               SettingsWindowEvents events) = 0;
+    // The desktop's URL handlers.
     virtual Workspace& workspace() = 0;
 
     // A new item in the system status bar (the tray), shown until it is destroyed;

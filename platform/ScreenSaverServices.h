@@ -2,7 +2,6 @@
 
 #include "platform/DistributedNotificationCenter.h"
 #include "platform/MainQueue.h"
-#include "platform/ProcessActivity.h"
 #include "platform/Rect.h"
 #include "platform/WebView.h"
 
@@ -24,7 +23,6 @@ public:
     virtual std::unique_ptr<WebView> makeWebView(const Rect& frame, const WebViewConfiguration& configuration) = 0;
     virtual MainQueue& mainQueue() = 0;
     virtual DistributedNotificationCenter& distributedNotificationCenter() = 0;
-    virtual ProcessActivity& processActivity() = 0;
     // Ends the process at once with `status`; it does not return.
     virtual void exitProcess(int status) = 0;
 };

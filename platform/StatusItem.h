@@ -35,8 +35,6 @@ public:
     // The picture in the file `image`, or none.
     virtual void setImage(const std::optional<std::filesystem::path>& image) = 0;
     virtual bool hasImage() const = 0;
-    // A template image is tinted by the status bar; otherwise it keeps its own colours.
-    virtual void setImageIsTemplate(bool isTemplate) = 0;
 };
 
 // An item of the system status bar (the tray) with the menu it opens.

@@ -1,8 +1,13 @@
 #pragma once
 
-#include "platform/Widget.h"
-
 namespace platform {
+
+// Semantic text colours: they follow the desktop's light or dark theme.
+enum class TextColor {
+    label,           // the theme's text colour
+    secondaryLabel,  // dimmed, for subtitles
+    tertiaryLabel,   // dimmed further, for fine print
+};
 
 // An opaque colour, each channel from 0 to 1 (sRGB).
 struct Rgb {

@@ -26,24 +26,14 @@ public:
     virtual void webViewDidFailProvisionalNavigation(const WebError& error) = 0;
 };
 
-// Autoresizing mask bits: follow the superview's width and height.
-namespace AutoresizingMask {
-inline constexpr unsigned widthSizable = 2;
-inline constexpr unsigned heightSizable = 16;
-}  // namespace AutoresizingMask
-
-// A web view. Some set-up calls (layers, autoresizing, engine-private selectors)
-// have no effect on WebKitGTK; docs/ARCHITECTURE.md says which and why they stay.
+// A web view; it fills the window it is added to.
 class WebView {
 public:
     virtual ~WebView() = default;
 
     virtual void setDrawsBackground(bool draws) = 0;
-    virtual void setWantsLayer(bool wants) = 0;
     virtual void setLayerBackgroundColorBlack() = 0;
-    virtual void setAutoresizingMask(unsigned mask) = 0;
     virtual void setNavigationDelegate(NavigationDelegate* delegate) = 0;
-    virtual void clearUIDelegate() = 0;
 
     virtual void load(const URLRequest& request) = 0;
     // Loads a local page, letting it read only what lies in the access folder.
@@ -56,10 +46,6 @@ public:
     // False from the moment the page's web process ends until a new one shows the
     // page again: there is nothing to evaluate a script in meanwhile.
     virtual bool webProcessRunning() const = 0;
-
-    // Engine-private switches that exist on some engines only.
-    virtual bool respondsToSelector(const std::string& selector) const = 0;
-    virtual void performSelector(const std::string& selector, bool argument) = 0;
 
     virtual void removeFromSuperview() = 0;
 };

@@ -23,13 +23,12 @@ enum class Color { black, clear };
 
 // A top-level window. Attribute setters take effect when the window is next
 // ordered in, so they are set before it is shown. How levels and collection behaviour
-// map onto X11 and Wayland, and which setters do nothing there: docs/ARCHITECTURE.md.
+// map onto X11 and Wayland: docs/ARCHITECTURE.md.
 class Window {
 public:
     virtual ~Window() = default;
 
     virtual void setLevel(WindowLevel level) = 0;
-    virtual void setOpaque(bool opaque) = 0;
     virtual void setBackgroundColor(Color color) = 0;
     virtual void setCollectionBehavior(std::uint32_t behavior) = 0;
     virtual void setIgnoresMouseEvents(bool ignores) = 0;

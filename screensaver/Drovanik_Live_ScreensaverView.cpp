@@ -1,16 +1,12 @@
 #include "screensaver/Drovanik_Live_ScreensaverView.h"
 
 #include "platform/Log.h"
-#include "screensaver/WindowOcclusionDetection.h"
 #include "shared/ControlCharacterEscape.h"
 #include "shared/LoadResolvedPage.h"
 #include "shared/ViewSite.h"
 #include "shared/ViewURLProvider.h"
 
 #include <boost/url/parse.hpp>
-
-#include <cstdio>
-#include <cstdlib>
 
 using platform::systemLog;
 
@@ -28,7 +24,6 @@ Drovanik_Live_ScreensaverView::Drovanik_Live_ScreensaverView(const platform::Rec
                                                              platform::ScreenSaverServices& services,
                                                              ModuleContext context)
     : ScreenSaverView(frame, isPreview), services_(services), context_(std::move(context)) {
-    setAnimationTimeInterval(1.0 / 30.0);
     services_.distributedNotificationCenter().addObserver(
         this, platform::screenSaverWillStopNotification,
         [weak = anchor_.weak()](const platform::Notification& notification) {
@@ -38,18 +33,10 @@ Drovanik_Live_ScreensaverView::Drovanik_Live_ScreensaverView(const platform::Rec
         });
 }
 
-void Drovanik_Live_ScreensaverView::makeFromArchive() {
-    std::fputs("Fatal error: init(coder:) has not been implemented\n", stderr);
-    std::abort();
-}
-
 Drovanik_Live_ScreensaverView::~Drovanik_Live_ScreensaverView() {
     systemLog("🛑 Wallpaper deinit called");
     if (timer_) {
         timer_->invalidate();
-    }
-    if (activity_) {
-        services_.processActivity().endActivity(std::move(activity_));
     }
     services_.distributedNotificationCenter().removeObserver(this);
 }
@@ -75,20 +62,14 @@ void Drovanik_Live_ScreensaverView::startAnimation() {
         return;
     }
 
-    activity_ = services_.processActivity().beginActivity(platform::ActivityOptions::userInitiated,
-                                                          "Keep WKWebView JS running");
-
     platform::WebViewConfiguration configuration;
     configuration.suppressesIncrementalRendering = true;
     configuration.nonPersistentDataStore = true;
     webView_ = services_.makeWebView(bounds(), configuration);
 
     webView_->setDrawsBackground(false);
-    webView_->setWantsLayer(true);
     webView_->setLayerBackgroundColorBlack();
-    webView_->setAutoresizingMask(platform::AutoresizingMask::widthSizable | platform::AutoresizingMask::heightSizable);
     webView_->setNavigationDelegate(this);
-    screensaver::setWindowOcclusionDetectionEnabled(*webView_, false);
     addSubview(*webView_);
 
     loadPage(loadSelectedViewID());
@@ -168,13 +149,9 @@ void Drovanik_Live_ScreensaverView::stopAnimation() {
         timer_->invalidate();
         timer_.reset();
     }
-    if (activity_) {
-        services_.processActivity().endActivity(std::move(activity_));
-    }
     if (webView_) {
         webView_->stopLoading();
         webView_->setNavigationDelegate(nullptr);
-        webView_->clearUIDelegate();
         removeSubview(*webView_);
         webView_.reset();
     }

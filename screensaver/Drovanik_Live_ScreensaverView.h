@@ -27,8 +27,6 @@ public:
     static std::unique_ptr<Drovanik_Live_ScreensaverView> make(const platform::Rect& frame, bool isPreview,
                                                                platform::ScreenSaverServices& services,
                                                                ModuleContext context);
-    // Views are never restored from an archive: this ends the process.
-    [[noreturn]] static void makeFromArchive();
 
     ~Drovanik_Live_ScreensaverView() override;
 
@@ -39,7 +37,6 @@ public:
     void screenSaverWillStop(const platform::Notification& notification);
 
     platform::WebView* webView() const { return webView_.get(); }
-    bool holdsActivity() const { return activity_ != nullptr; }
     platform::Timer* keepAliveTimer() const { return timer_.get(); }
 
 private:
@@ -56,7 +53,6 @@ private:
     void reportKeepAliveErrorUnlessProcessEnded(const std::string& description);
 
     std::unique_ptr<platform::WebView> webView_;
-    std::unique_ptr<platform::ActivityToken> activity_;
     std::unique_ptr<platform::Timer> timer_;
 
     platform::ScreenSaverServices& services_;

@@ -13,8 +13,6 @@ namespace screensaver {
 // host reaches a view that lives in a module without linking the module's code.
 class ScreenSaverView {
 public:
-    static constexpr double defaultAnimationTimeInterval = 1.0 / 30.0;
-
     virtual ~ScreenSaverView() = default;
     ScreenSaverView(const ScreenSaverView&) = delete;
     ScreenSaverView& operator=(const ScreenSaverView&) = delete;
@@ -26,8 +24,6 @@ public:
     const platform::Rect& frame() const { return frame_; }
     platform::Rect bounds() const { return {0, 0, frame_.width, frame_.height}; }
     bool isPreview() const { return isPreview_; }
-    double animationTimeInterval() const { return animationTimeInterval_; }
-    void setAnimationTimeInterval(double seconds) { animationTimeInterval_ = seconds; }
     bool isAnimating() const { return animating_; }
     platform::Window* window() const { return window_; }
 
@@ -58,7 +54,6 @@ protected:
 private:
     platform::Rect frame_;
     bool isPreview_;
-    double animationTimeInterval_ = defaultAnimationTimeInterval;
     bool animating_ = false;
     platform::Window* window_ = nullptr;
     std::vector<platform::WebView*> subviews_;

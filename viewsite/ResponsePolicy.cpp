@@ -6,16 +6,9 @@
 
 namespace viewsite {
 
-namespace {
+using platform::extensionOf;
 
-std::string_view extensionOf(std::string_view path) {
-    const size_t slash = path.rfind('/');
-    const size_t dot = path.rfind('.');
-    if (dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash)) {
-        return {};
-    }
-    return path.substr(dot);
-}
+namespace {
 
 std::string_view trim(std::string_view text) {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
@@ -37,32 +30,6 @@ std::string_view opaqueTag(std::string_view tag) {
 }
 
 }  // namespace
-
-std::string contentTypeFor(std::string_view path) {
-    static constexpr std::array<std::pair<std::string_view, std::string_view>, 14> types{{
-        {".html", "text/html; charset=utf-8"},
-        {".css", "text/css; charset=utf-8"},
-        {".js", "text/javascript; charset=utf-8"},
-        {".mjs", "text/javascript; charset=utf-8"},
-        {".json", "application/json"},
-        {".svg", "image/svg+xml"},
-        {".png", "image/png"},
-        {".jpg", "image/jpeg"},
-        {".jpeg", "image/jpeg"},
-        {".webp", "image/webp"},
-        {".ico", "image/x-icon"},
-        {".woff2", "font/woff2"},
-        {".woff", "font/woff"},
-        {".txt", "text/plain; charset=utf-8"},
-    }};
-    const std::string_view extension = extensionOf(path);
-    for (const auto& [known, type] : types) {
-        if (extension == known) {
-            return std::string(type);
-        }
-    }
-    return "application/octet-stream";
-}
 
 std::string cacheControlFor(std::string_view requestPath, std::string_view query) {
     if (requestPath.starts_with("/data/")) {

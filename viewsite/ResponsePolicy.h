@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/ContentType.h"
 #include "platform/ProductNames.h"
 
 #include <cstdint>
@@ -23,7 +24,8 @@ inline constexpr std::string_view contentSecurityPolicy =
 inline constexpr std::string_view identityPath = product::siteIdentityPath;
 inline constexpr std::string_view serviceName = product::siteProgramName;
 
-std::string contentTypeFor(std::string_view path);
+// The one table of file types, shared with the pages the application serves itself.
+using platform::contentTypeFor;
 
 // Data changes every few minutes: a short lifetime, then revalidation. Versioned
 // assets never change under the same address: a year, immutable. Those are the

@@ -45,11 +45,6 @@ void FakeStatusBarButton::setImage(const std::optional<std::filesystem::path>& f
     image = file;
 }
 
-void FakeStatusBarButton::setImageIsTemplate(bool value) {
-    record_.add(std::string("statusItem.button.setImageIsTemplate ") + (value ? "true" : "false"));
-    isTemplate = value;
-}
-
 FakeStatusItem::FakeStatusItem(CallRecord& record, bool withButton)
     : record_(record), button_(withButton ? std::make_unique<FakeStatusBarButton>(record) : nullptr) {}
 

@@ -46,10 +46,8 @@ public:
     explicit FakeStatusBarButton(CallRecord& record) : record_(record) {}
     void setImage(const std::optional<std::filesystem::path>& image) override;
     bool hasImage() const override { return image.has_value(); }
-    void setImageIsTemplate(bool isTemplate) override;
 
     std::optional<std::filesystem::path> image;
-    std::optional<bool> isTemplate;
 
 private:
     CallRecord& record_;

@@ -9,22 +9,12 @@ void FakeWebView::setDrawsBackground(bool draws) {
     record_.add(std::string("webView.setDrawsBackground ") + (draws ? "true" : "false"));
 }
 
-void FakeWebView::setWantsLayer(bool wants) {
-    record_.add(std::string("webView.setWantsLayer ") + (wants ? "true" : "false"));
-}
-
 void FakeWebView::setLayerBackgroundColorBlack() { record_.add("webView.setLayerBackgroundColor black"); }
-
-void FakeWebView::setAutoresizingMask(unsigned mask) {
-    record_.add("webView.setAutoresizingMask " + std::to_string(mask));
-}
 
 void FakeWebView::setNavigationDelegate(NavigationDelegate* delegate) {
     delegate_ = delegate;
     record_.add(std::string("webView.setNavigationDelegate ") + (delegate ? "set" : "none"));
 }
-
-void FakeWebView::clearUIDelegate() { record_.add("webView.clearUIDelegate"); }
 
 void FakeWebView::load(const URLRequest& request) {
     loadedURLs.push_back(request.url);
@@ -45,12 +35,6 @@ void FakeWebView::evaluateJavaScript(const std::string& script, JavaScriptComple
     if (completion) {
         completion(nextJavaScriptError);
     }
-}
-
-bool FakeWebView::respondsToSelector(const std::string& selector) const { return knownSelectors.count(selector) > 0; }
-
-void FakeWebView::performSelector(const std::string& selector, bool argument) {
-    record_.add("webView.perform " + selector + " " + (argument ? "true" : "false"));
 }
 
 void FakeWebView::removeFromSuperview() { record_.add("webView.removeFromSuperview"); }

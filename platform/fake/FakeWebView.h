@@ -4,7 +4,6 @@
 #include "platform/fake/CallRecord.h"
 
 #include <optional>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -18,18 +17,13 @@ public:
     Rect frame() const { return frame_; }
 
     void setDrawsBackground(bool draws) override;
-    void setWantsLayer(bool wants) override;
     void setLayerBackgroundColorBlack() override;
-    void setAutoresizingMask(unsigned mask) override;
     void setNavigationDelegate(NavigationDelegate* delegate) override;
-    void clearUIDelegate() override;
     void load(const URLRequest& request) override;
     void loadFileURL(const std::string& fileURL, const std::string& accessURL) override;
     void stopLoading() override;
     void evaluateJavaScript(const std::string& script, JavaScriptCompletion completion) override;
     bool webProcessRunning() const override { return webProcessRunning_; }
-    bool respondsToSelector(const std::string& selector) const override;
-    void performSelector(const std::string& selector, bool argument) override;
     void removeFromSuperview() override;
 
     const WebViewConfiguration& configuration() const { return configuration_; }
@@ -44,8 +38,6 @@ public:
 
     // The error the next evaluations complete with (nothing: they succeed).
     std::optional<WebError> nextJavaScriptError;
-    // Selectors this engine claims to understand.
-    std::set<std::string> knownSelectors;
     std::vector<std::string> loadedURLs;
 
 private:

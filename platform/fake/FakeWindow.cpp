@@ -8,8 +8,6 @@ void FakeWindow::setLevel(WindowLevel level) {
     record_.add(name_ + ".setLevel " + (level == WindowLevel::desktop ? "desktop" : "normal"));
 }
 
-void FakeWindow::setOpaque(bool opaque) { record_.add(name_ + ".setOpaque " + (opaque ? "true" : "false")); }
-
 void FakeWindow::setBackgroundColor(Color color) {
     record_.add(name_ + ".setBackgroundColor " + (color == Color::black ? "black" : "clear"));
 }

@@ -13,7 +13,6 @@ public:
     FakeWindow(CallRecord& record, std::string name) : record_(record), name_(std::move(name)) {}
 
     void setLevel(WindowLevel level) override;
-    void setOpaque(bool opaque) override;
     void setBackgroundColor(Color color) override;
     void setCollectionBehavior(std::uint32_t behavior) override;
     void setIgnoresMouseEvents(bool ignores) override;

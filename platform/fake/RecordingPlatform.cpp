@@ -48,6 +48,13 @@ std::unique_ptr<WebView> RecordingPlatform::makeWebView(const Rect& frame, const
     return view;
 }
 
+std::unique_ptr<SettingsWindow> RecordingPlatform::makeSettingsWindow(const SettingsWindowContent& content,
+                                                                      SettingsWindowEvents events) {
+    auto window = std::make_unique<FakeSettingsWindow>(record, content, std::move(events));
+    settingsWindows.push_back(window.get());
+    return window;
+}
+
 std::unique_ptr<StatusItem> RecordingPlatform::makeStatusItem(double length) {
     char text[32];
     std::snprintf(text, sizeof text, "%g", length);

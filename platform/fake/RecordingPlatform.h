@@ -6,9 +6,9 @@
 #include "platform/fake/FakeAlertPresenter.h"
 #include "platform/fake/FakeLoginItem.h"
 #include "platform/fake/FakeMainQueue.h"
+#include "platform/fake/FakeSettingsWindow.h"
 #include "platform/fake/FakeStatusItem.h"
 #include "platform/fake/FakeWebView.h"
-#include "platform/fake/FakeWidgets.h"
 #include "platform/fake/FakeWindow.h"
 #include "platform/fake/FakeWorkspace.h"
 
@@ -46,7 +46,8 @@ public:
     Application& application() override { return application_; }
     NotificationCenter& notificationCenter() override { return notificationCenter_; }
     const Bundle& mainBundle() override { return bundle_; }
-    WidgetFactory& widgets() override { return widgets_; }
+    std::unique_ptr<SettingsWindow> makeSettingsWindow(const SettingsWindowContent& content,
+                                                       SettingsWindowEvents events) override;
     Workspace& workspace() override { return workspace_; }
     std::unique_ptr<StatusItem> makeStatusItem(double length) override;
     std::unique_ptr<Menu> makeMenu() override;
@@ -59,7 +60,6 @@ public:
     FakeApplication application_{record};
     NotificationCenter notificationCenter_;
     Bundle bundle_;
-    FakeWidgetFactory widgets_{record};
     FakeWorkspace workspace_{record};
     FakeAlertPresenter alerts_{record};
     // Whether the status items made from now on have a button.
@@ -69,6 +69,7 @@ public:
     // The windows and web views made so far (owned by whoever asked for them).
     std::vector<FakeWindow*> windows;
     std::vector<FakeWebView*> webViews;
+    std::vector<FakeSettingsWindow*> settingsWindows;
     // Runs on each window as it is made, before the caller sees it.
     std::function<void(FakeWindow&)> onWindowMade;
 };

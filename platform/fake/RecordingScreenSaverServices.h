@@ -28,42 +28,26 @@ private:
     size_t observers_ = 0;
 };
 
-class RecordingProcessActivity : public ProcessActivity {
-public:
-    explicit RecordingProcessActivity(CallRecord& record) : record_(record) {}
-    std::unique_ptr<ActivityToken> beginActivity(std::uint64_t options, const std::string& reason) override;
-    void endActivity(std::unique_ptr<ActivityToken> token) override;
-    int activeCount() const { return active_; }
-
-private:
-    CallRecord& record_;
-    int next_ = 1;
-    int active_ = 0;
-};
-
 // The screen-saver host's services on the recording platform: web views, timers and
 // log lines go to `platform.record` like everything else.
 class RecordingScreenSaverServices : public ScreenSaverServices {
 public:
     explicit RecordingScreenSaverServices(RecordingPlatform& platform)
-        : platform_(platform), center_(platform.record), activity_(platform.record) {}
+        : platform_(platform), center_(platform.record) {}
 
     std::unique_ptr<WebView> makeWebView(const Rect& frame, const WebViewConfiguration& configuration) override {
         return platform_.makeWebView(frame, configuration);
     }
     MainQueue& mainQueue() override { return platform_.mainQueue_; }
     DistributedNotificationCenter& distributedNotificationCenter() override { return center_; }
-    ProcessActivity& processActivity() override { return activity_; }
     // Records "process.exit <status>" and throws ProcessExited.
     void exitProcess(int status) override;
 
     RecordingDistributedNotificationCenter& center() { return center_; }
-    RecordingProcessActivity& activity() { return activity_; }
 
 private:
     RecordingPlatform& platform_;
     RecordingDistributedNotificationCenter center_;
-    RecordingProcessActivity activity_;
 };
 
 }  // namespace platform::fake

@@ -2,7 +2,7 @@
 
 #include "platform/ProductNames.h"
 #include "platform/gtk/GObjectPtr.h"
-#include "platform/gtk/GtkTitledWindow.h"
+#include "platform/gtk/GtkSettingsWindow.h"
 #include "platform/gtk/ThemeStyle.h"
 
 #include <gtk/gtk.h>

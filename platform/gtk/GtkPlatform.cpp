@@ -2,8 +2,8 @@
 
 #include "platform/ProductNames.h"
 #include "platform/gtk/GtkPlatformWindow.h"
+#include "platform/gtk/GtkSettingsWindow.h"
 #include "platform/gtk/GtkStatusItem.h"
-#include "platform/gtk/GtkTitledWindow.h"
 #include "platform/gtk/GtkWebView.h"
 #include "platform/gtk/MonitorGeometry.h"
 #include "platform/gtk/ProductIcon.h"
@@ -39,6 +39,11 @@ std::unique_ptr<Window> GtkPlatform::makeBorderlessWindow(const Rect& contentRec
 
 std::unique_ptr<WebView> GtkPlatform::makeWebView(const Rect& frame, const WebViewConfiguration& configuration) {
     return std::make_unique<GtkWebView>(frame, configuration);
+}
+
+std::unique_ptr<SettingsWindow> GtkPlatform::makeSettingsWindow(const SettingsWindowContent& content,
+                                                                SettingsWindowEvents events) {
+    return std::make_unique<GtkSettingsWindow>(content, std::move(events));
 }
 
 std::unique_ptr<StatusItem> GtkPlatform::makeStatusItem(double) {

@@ -3,7 +3,6 @@
 #include "platform/Platform.h"
 #include "platform/gtk/GtkAlertPresenter.h"
 #include "platform/gtk/GtkMainQueue.h"
-#include "platform/gtk/GtkWidgetFactory.h"
 #include "platform/gtk/GtkWorkspace.h"
 #include "platform/linux/XdgAutostartLoginItem.h"
 
@@ -34,7 +33,8 @@ public:
     Application& application() override { return application_; }
     NotificationCenter& notificationCenter() override { return NotificationCenter::defaultCenter(); }
     const Bundle& mainBundle() override { return bundle_; }
-    WidgetFactory& widgets() override { return widgets_; }
+    std::unique_ptr<SettingsWindow> makeSettingsWindow(const SettingsWindowContent& content,
+                                                       SettingsWindowEvents events) override;
     Workspace& workspace() override { return workspace_; }
     std::unique_ptr<StatusItem> makeStatusItem(double length) override;
     std::unique_ptr<Menu> makeMenu() override;
@@ -48,7 +48,6 @@ private:
     GtkMainQueue mainQueue_;
     GtkAlertPresenter alerts_;
     GtkApplicationObject application_{alerts_};
-    GtkWidgetFactory widgets_;
     GtkWorkspace workspace_{alerts_};
 };
 

@@ -77,11 +77,6 @@ void GtkPlatformWindow::useLayerShellBackground() {
     }
 }
 
-void GtkPlatformWindow::setOpaque(bool opaque) {
-    // An opaque window needs no alpha visual; a translucent one would ask for an RGBA visual.
-    (void)opaque;
-}
-
 void GtkPlatformWindow::setBackgroundColor(Color color) { WindowChrome::setBackground(window_.get(), css_, color); }
 
 void GtkPlatformWindow::setCollectionBehavior(std::uint32_t behavior) {

@@ -20,7 +20,6 @@ public:
     ~GtkPlatformWindow() override;
 
     void setLevel(WindowLevel level) override;
-    void setOpaque(bool opaque) override;
     void setBackgroundColor(Color color) override;
     void setCollectionBehavior(std::uint32_t behavior) override;
     void setIgnoresMouseEvents(bool ignores) override;

@@ -61,7 +61,6 @@ public:
     bool hasImage() const override { return hasImage_; }
     // Tray icons are drawn as given; a template image would only differ where a tray
     // recolours symbolic icons, and the logo is never one.
-    void setImageIsTemplate(bool) override {}
 
 private:
     // The indicator goes first: it holds the menu until it is gone.

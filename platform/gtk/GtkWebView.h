@@ -24,18 +24,13 @@ public:
     ~GtkWebView() override;
 
     void setDrawsBackground(bool draws) override;
-    void setWantsLayer(bool) override {}
     void setLayerBackgroundColorBlack() override;
-    void setAutoresizingMask(unsigned) override {}
     void setNavigationDelegate(NavigationDelegate* delegate) override { delegate_ = delegate; }
-    void clearUIDelegate() override {}
     void load(const URLRequest& request) override;
     void loadFileURL(const std::string& fileURL, const std::string& accessURL) override;
     void stopLoading() override;
     void evaluateJavaScript(const std::string& script, JavaScriptCompletion completion) override;
     bool webProcessRunning() const override { return webProcessRunning_; }
-    bool respondsToSelector(const std::string&) const override { return false; }
-    void performSelector(const std::string&, bool) override {}
     void removeFromSuperview() override;
 
     GtkWidget* widget() const { return GTK_WIDGET(view_.get()); }

@@ -1,13 +1,13 @@
 #include "platform/gtk/LocalPageScheme.h"
 
 #include "platform/ConfinedPath.h"
+#include "platform/ContentType.h"
 #include "platform/FileURL.h"
 #include "platform/gtk/GObjectPtr.h"
 
 #include <boost/url/parse.hpp>
 #include <boost/url/url.hpp>
 
-#include <map>
 #include <system_error>
 
 namespace platform::gtk {
@@ -18,31 +18,6 @@ namespace {
 
 constexpr const char* accessRootKey = "tavelo-access-root";
 constexpr std::uintmax_t largestServedFile = std::uintmax_t{64} * 1024 * 1024;
-
-const char* contentTypeFor(const fs::path& file) {
-    static const std::map<std::string, const char*> types{
-        {".html", "text/html; charset=utf-8"},
-        {".htm", "text/html; charset=utf-8"},
-        {".js", "text/javascript; charset=utf-8"},
-        {".mjs", "text/javascript; charset=utf-8"},
-        {".css", "text/css; charset=utf-8"},
-        {".json", "application/json"},
-        {".svg", "image/svg+xml"},
-        {".png", "image/png"},
-        {".jpg", "image/jpeg"},
-        {".jpeg", "image/jpeg"},
-        {".webp", "image/webp"},
-        {".gif", "image/gif"},
-        {".ico", "image/x-icon"},
-        {".woff", "font/woff"},
-        {".woff2", "font/woff2"},
-        {".ttf", "font/ttf"},
-        {".otf", "font/otf"},
-        {".txt", "text/plain; charset=utf-8"},
-    };
-    const auto found = types.find(file.extension().string());
-    return found == types.end() ? "application/octet-stream" : found->second;
-}
 
 void refuse(WebKitURISchemeRequest* request, GIOErrorEnum code, const char* message) {
     GErrorPtr error(g_error_new_literal(G_IO_ERROR, code, message));
@@ -123,7 +98,7 @@ void LocalPageScheme::handleRequest(WebKitURISchemeRequest* request, gpointer) {
     auto response =
         adoptGObject(webkit_uri_scheme_response_new(G_INPUT_STREAM(stream.get()), static_cast<gint64>(size)));
     webkit_uri_scheme_response_set_status(response.get(), 200, nullptr);
-    webkit_uri_scheme_response_set_content_type(response.get(), contentTypeFor(*file));
+    webkit_uri_scheme_response_set_content_type(response.get(), contentTypeFor(file->string()).c_str());
     webkit_uri_scheme_request_finish_with_response(request, response.get());
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Widget.h"
+#include "platform/TextContrast.h"
 
 #include <gtk/gtk.h>
 
@@ -10,6 +10,12 @@ namespace platform::gtk {
 
 // The desktop theme's colours and text as a widget sees them: the settings window's
 // text follows the theme (light, dark, high contrast) and stays readable in each.
+
+// A text style: `size` logical pixels, so that text fits the frames laid out around it.
+struct Font {
+    double size = 13;
+    bool bold = false;
+};
 
 struct PangoAttrListUnref {
     void operator()(PangoAttrList* list) const { pango_attr_list_unref(list); }

@@ -6,6 +6,8 @@ BUILD_DIR=${TAVELO_BUILD_DIR:?run through ctest}
 SOURCE_DIR=${TAVELO_SOURCE_DIR:?run through ctest}
 # The product's names, as the build wrote them.
 source "$BUILD_DIR/names.sh"
+# Where the settings window's cards and controls lie.
+source "$SOURCE_DIR/tests/support/settings_window_points.sh"
 SITE_ORIGIN=${TAVELO_VIEW_SITE_ORIGIN:-}
 APP="$BUILD_DIR/bin/$TAVELO_PROGRAM_NAME"
 

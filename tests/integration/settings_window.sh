@@ -70,7 +70,7 @@ is_dark "$(pixel 300 460)" || fail "the coming-soon card is not covered: $(pixel
 web_processes() { pgrep -P "$app_pid" -f WebKitWebProcess || true; }
 old_web=$(web_processes)
 [[ -n "$old_web" ]] || fail "the wallpaper has no web process"
-xdotool mousemove --window "$win" 150 380 click 1
+xdotool mousemove --window "$win" $(settings_card_point 2) click 1
 wait_for 10 grep -q '"selectedViewID": "sp500_heatmap"' "$config" || fail "config.json not rewritten: $(cat "$config")"
 wait_for 15 grep -q 'GET /view.html?darkened=1' "$WORK/site.log" || fail "the wallpaper did not load the new page"
 wait_for 10 bash -c "! kill -0 $old_web 2>/dev/null" || fail "the old page's web process $old_web outlived the switch"
@@ -78,14 +78,14 @@ wait_for 10 bash -c "! kill -0 $old_web 2>/dev/null" || fail "the old page's web
 # The coming-soon card changes nothing: a click on it, then one on the checkbox, whose
 # effect shows that both clicks were handled.
 [[ -e "$autostart" ]] && fail "autostart entry present before the checkbox was used"
-xdotool mousemove --window "$win" 400 380 click 1
-xdotool mousemove --window "$win" 36 517 click 1
+xdotool mousemove --window "$win" $(settings_card_point 3) click 1
+xdotool mousemove --window "$win" $SETTINGS_CHECKBOX_POINT click 1
 wait_for 5 test -e "$autostart" || fail "checking the box did not create $autostart"
 grep -q '"selectedViewID": "sp500_heatmap"' "$config" || fail "the coming-soon card changed the selection"
 
 # The checkbox creates and removes the autostart entry.
 grep -q '^Exec=' "$autostart" || fail "the autostart entry has no Exec line"
-xdotool mousemove --window "$win" 36 517 click 1
+xdotool mousemove --window "$win" $SETTINGS_CHECKBOX_POINT click 1
 wait_for 5 test ! -e "$autostart" || fail "unchecking the box did not remove $autostart"
 
 # Closing only hides the window; it comes back where it was, with its state.

@@ -77,7 +77,7 @@ changed_in() {
 hover_growth() {
   local before="$ARTIFACTS/hover-before.png" after="$ARTIFACTS/hover-after.png" left bottom right top
   import -window "$win" "$before"
-  xdotool mousemove --window "$win" 150 150
+  xdotool mousemove --window "$win" $(settings_card_point 0)
   # The card grows in steps: what counts is where it stops.
   settled_screen_shot hover-after settings_window_shot
   cp "$WORK/hover-after.png" "$after"

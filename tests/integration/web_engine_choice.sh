@@ -60,9 +60,9 @@ fi
 "$APP" >>"$WORK/second.log" 2>&1 || fail "launching again failed"
 wait_for 15 xdotool search --onlyvisible --name "^$TAVELO_SETTINGS_WINDOW_TITLE\$" || fail "the settings window did not open"
 settings=$(xdotool search --onlyvisible --name "^$TAVELO_SETTINGS_WINDOW_TITLE\$" | head -1)
-for card in "150 380 sp500_heatmap" "400 160 crypto_chart"; do
-  read -r x y view <<<"$card"
-  xdotool mousemove --window "$settings" "$x" "$y" click 1
+for card in "2 sp500_heatmap" "1 crypto_chart"; do
+  read -r index view <<<"$card"
+  xdotool mousemove --window "$settings" $(settings_card_point "$index") click 1
   wait_for 10 grep -q "\"selectedViewID\": \"$view\"" "$(settings_file)" || fail "the $view card did not switch"
 done
 xdotool mousemove 5 5
@@ -71,7 +71,7 @@ chart_drawn() { import -window root "$WORK/chart.png" && picture_shows_content "
 wait_for 20 chart_drawn || fail "the chart did not draw after the switch"
 
 # The footer's link to the view site, in the browser.
-xdotool mousemove --window "$settings" 220 536 click 1
+xdotool mousemove --window "$settings" $SETTINGS_LINK_POINT click 1
 wait_for 15 test -s "$WORK/browser.env" || fail "the link did not open the browser"
 grep -q "^http" "$WORK/browser.address" || fail "the browser was given: $(cat "$WORK/browser.address")"
 if engine_settings_in browser; then

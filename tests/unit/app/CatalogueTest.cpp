@@ -1,17 +1,23 @@
 #include "app/Catalogue.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
-TEST(Catalogue, HoldsTheFourViewsInDisplayOrder) {
-    const auto items = wallpaperCatalogue();
-    ASSERT_EQ(items.size(), 4u);
-    EXPECT_EQ(items[0], (WallpaperView{"crypto_bubbles", "Crypto Bubbles", "Live crypto market bubbles",
-                                       "crypto_bubbles", std::nullopt}));
-    EXPECT_EQ(items[1],
-              (WallpaperView{"crypto_chart", "Crypto Chart", "Real-time crypto charts", "crypto_chart", std::nullopt}));
-    EXPECT_EQ(items[2], (WallpaperView{"sp500_heatmap", "S&P500 Heat Map", "Market heat overview", "sp500_heatmap",
-                                       std::nullopt}));
-    EXPECT_EQ(items[3], (WallpaperView{"stocks_chart", "Stocks Chart (coming soon)", "Track stock performance",
-                                       "stocks_chart", true}));
-    EXPECT_EQ(items[0].id, defaultViewID);
+#include <fstream>
+
+// The catalogue is the table in shared/views.json, read here as any reader of the file
+// would: every row, in its order, with only a view that cannot be chosen yet flagged.
+TEST(Catalogue, HoldsTheRowsOfTheViewTableInDisplayOrder) {
+    std::ifstream file(TAVELO_VIEWS_JSON);
+    ASSERT_TRUE(file) << TAVELO_VIEWS_JSON;
+    const auto table = nlohmann::json::parse(file);
+    std::vector<WallpaperView> expected;
+    for (const auto& row : table.at("views")) {
+        const bool comingSoon = row.value("comingSoon", false);
+        expected.push_back({row.at("id"), row.at("title"), row.at("description"), row.at("image"),
+                            comingSoon ? std::optional<bool>(true) : std::nullopt});
+    }
+    EXPECT_EQ(wallpaperCatalogue(), expected);
+    ASSERT_FALSE(expected.empty());
+    EXPECT_EQ(expected[0].id, defaultViewID);
 }

@@ -30,7 +30,10 @@ protected:
     void storeSelectedView(const std::string& viewID);
 
     platform::fake::RecordingPlatform& platform() { return *platform_; }
-    platform::fake::FakeWidgetFactory& widgets() { return platform_->widgets_; }
+    // The settings window made last.
+    platform::fake::FakeSettingsWindow& settingsWindow() {
+        return *platform_->settingsWindows.at(platform_->settingsWindows.size() - 1);
+    }
 
     std::filesystem::path root_;
     std::filesystem::path bundlePath_;

@@ -1,5 +1,6 @@
 #include "app/Catalogue.h"
 #include "app/SettingsViewController.h"
+#include "platform/ProductNames.h"
 #include "shared/ViewSite.h"
 #include "tests/support/CallOrder.h"
 #include "tests/unit/app/SettingsFixture.h"
@@ -16,7 +17,7 @@ protected:
             posts.push_back(n);
         });
         controller = std::make_unique<SettingsViewController>(platform(), *settings_, std::move(catalogue));
-        controller->view();
+        controller->window();
         return *controller;
     }
     void TearDown() override {
@@ -24,56 +25,28 @@ protected:
         controller.reset();
         SettingsFixture::TearDown();
     }
-    // Which cards carry the accent border.
-    std::vector<bool> marks() const {
-        std::vector<bool> marked;
-        for (auto* card : platform_->widgets_.cards) {
-            marked.push_back(card->borderWidth == 2.5 && card->borderColor == platform::BorderColor::accent);
-        }
-        return marked;
-    }
-    platform::fake::FakeCheckbox& checkbox() { return *widgets().checkboxes.at(0); }
+    std::vector<bool> marks() { return settingsWindow().marks(); }
 
     std::unique_ptr<SettingsViewController> controller;
     std::vector<platform::Notification> posts;
 };
 
-TEST_F(SettingsViewControllerTest, BuildsTheGridOfFourCardsInCatalogueOrder) {
+TEST_F(SettingsViewControllerTest, MakesTheWindowWithTheCatalogueInItsGrid) {
     build();
-    auto& w = widgets();
-    ASSERT_EQ(w.cards.size(), 4u);
-    EXPECT_EQ(w.cards[0]->title, "Crypto Bubbles");
-    EXPECT_EQ(w.cards[3]->title, "Stocks Chart (coming soon)");
-    EXPECT_FALSE(w.cards[3]->overlayHidden);
-    EXPECT_EQ(w.cards[2]->frame, (platform::Rect{0, 0, 240, 200}));
-    // The grid: a vertical stack of two rows of two cards, 16 points apart.
-    ASSERT_EQ(w.stacks.size(), 4u);  // grid, two rows, and the version line
-    EXPECT_EQ(w.stacks[0]->arranged, (std::vector<platform::Widget*>{w.stacks[1], w.stacks[2]}));
-    EXPECT_EQ(w.stacks[1]->arranged, (std::vector<platform::Widget*>{w.cards[0], w.cards[1]}));
-    EXPECT_EQ(w.stacks[2]->arranged, (std::vector<platform::Widget*>{w.cards[2], w.cards[3]}));
-    EXPECT_TRUE(platform().record.contains("stack0.create vertical 16"));
-    // Every card is held at its size, once.
-    for (int card = 0; card < 4; ++card) {
-        const std::string prefix = "card" + std::to_string(card) + ".fixSize";
-        EXPECT_EQ(platform().record.matching(prefix), (std::vector<std::string>{prefix + " 240x200"}));
-    }
-}
-
-TEST_F(SettingsViewControllerTest, LaysTheWindowOutFromTopToBottom) {
-    build();
-    EXPECT_EQ(platform().record.matching("content0."), (std::vector<std::string>{
-                                                           "content0.create {0,0,560,560}",
-                                                           "content0.addBelowPrevious label0 24 leading 24",
-                                                           "content0.addBelowPrevious stack0 16 centered",
-                                                           "content0.addBelowPrevious separator0 20 stretched 24",
-                                                           "content0.addBelowPrevious checkbox0 14 leading 24",
-                                                           "content0.pinToBottom stack3 16 leading 24",
-                                                       }));
-    EXPECT_TRUE(platform().record.contains("label0.create \"Choose your live view\" 15 bold"));
-    EXPECT_TRUE(platform().record.contains("checkbox0.create \"Launch at login\""));
-    EXPECT_TRUE(platform().record.contains("stack3.create horizontal 8"));
-    EXPECT_EQ(widgets().stacks[3]->arranged,
-              (std::vector<platform::Widget*>{widgets().labels[1], widgets().linkButtons[0]}));
+    auto& window = settingsWindow();
+    EXPECT_EQ(window.content.title, product::settingsWindowTitle);
+    EXPECT_EQ(window.content.frame, (platform::Rect{0, 0, 560, 560}));
+    EXPECT_EQ(window.content.heading, "Choose your live view");
+    EXPECT_EQ(window.content.launchTitle, "Launch at login");
+    EXPECT_EQ(window.content.gridRows, 2u);
+    EXPECT_EQ(window.content.cardFrame, (platform::Rect{0, 0, 240, 200}));
+    EXPECT_EQ(window.content.cardFrames, WallpaperCardView::layout(240, 200));
+    ASSERT_EQ(window.cards.size(), 4u);
+    EXPECT_EQ(window.cards[0].title, "Crypto Bubbles");
+    EXPECT_EQ(window.cards[3].title, "Stocks Chart (coming soon)");
+    EXPECT_TRUE(window.cards[3].covered);
+    EXPECT_FALSE(window.cards[2].covered);
+    EXPECT_FALSE(window.visible) << "made hidden";
 }
 
 TEST_F(SettingsViewControllerTest, MarksTheStoredViewAtBuildTimeWithoutPosting) {
@@ -87,27 +60,28 @@ TEST_F(SettingsViewControllerTest, StoredViewOutsideTheCatalogueMarksNoCardUntil
     storeSelectedView("Crypto_Bubbles");  // IDs compare exactly
     build();
     EXPECT_EQ(marks(), (std::vector<bool>{false, false, false, false}));
-    widgets().cards[1]->click();
+    settingsWindow().clickCard(1);
     EXPECT_EQ(marks(), (std::vector<bool>{false, true, false, false}));
 }
 
 TEST_F(SettingsViewControllerTest, TapMarksTheCardThenPostsACopyOfTheEntry) {
     build();
     platform().record.clear();
-    widgets().cards[1]->click();
+    settingsWindow().clickCard(1);
 
     EXPECT_EQ(marks(), (std::vector<bool>{false, true, false, false}));
+    EXPECT_EQ(settingsWindow().cards[1].borderWidth, 2.5);
     ASSERT_EQ(posts.size(), 1u);
     const auto* posted = std::any_cast<WallpaperView>(&posts[0].object);
     ASSERT_NE(posted, nullptr);
     EXPECT_EQ(*posted, wallpaperCatalogue()[1]);
     EXPECT_NE(posted, &controller->items()[1]);  // a copy, not the controller's entry
     // Every card's mark is settled before the choice is announced.
-    for (const char* card : {"card0.setBorder", "card1.setBorder", "card2.setBorder", "card3.setBorder"}) {
-        EXPECT_TRUE(testing_support::allCallsBefore(platform().record, card, "posted SelectWallpaper"));
-    }
+    EXPECT_EQ(platform().record.count("settingsWindow.showCard"), 4);
+    EXPECT_TRUE(
+        testing_support::allCallsBefore(platform().record, "settingsWindow.showCard", "posted SelectWallpaper"));
 
-    widgets().cards[1]->click();  // the marked card again: posted again, mark kept
+    settingsWindow().clickCard(1);  // the marked card again: posted again, mark kept
     EXPECT_EQ(posts.size(), 2u);
     EXPECT_EQ(std::any_cast<WallpaperView>(posts[1].object), wallpaperCatalogue()[1]);
     EXPECT_EQ(marks(), (std::vector<bool>{false, true, false, false}));
@@ -116,14 +90,13 @@ TEST_F(SettingsViewControllerTest, TapMarksTheCardThenPostsACopyOfTheEntry) {
 TEST_F(SettingsViewControllerTest, TapOnTheComingSoonCardChangesNothing) {
     build();  // the default view is marked
     platform().record.clear();
-    widgets().cards[3]->click();
+    settingsWindow().clickCard(3);
     EXPECT_TRUE(posts.empty());
-    EXPECT_FALSE(platform().record.contains("card0.setBorder"));
-    EXPECT_FALSE(platform().record.contains("card3.setBorder"));
+    EXPECT_FALSE(platform().record.contains("settingsWindow.showCard"));
     EXPECT_EQ(marks(), (std::vector<bool>{true, false, false, false}));
     // It still grows under the pointer.
-    widgets().cards[3]->pointerEnters();
-    EXPECT_EQ(widgets().cards[3]->scale, 1.03);
+    settingsWindow().pointerCrosses(3, true);
+    EXPECT_EQ(settingsWindow().scales[3], 1.03);
 }
 
 TEST_F(SettingsViewControllerTest, SelectingAPositionWithoutACardUnmarksEveryCard) {
@@ -140,41 +113,28 @@ TEST_F(SettingsViewControllerTest, ShortCatalogueLeavesPlacesEmptyButKeepsBothRo
         items.resize(1);
         return items;
     });
-    auto& w = widgets();
-    EXPECT_EQ(w.cards.size(), 1u);
-    EXPECT_EQ(w.stacks[0]->arranged.size(), 2u);
-    EXPECT_EQ(w.stacks[1]->arranged.size(), 1u);
-    EXPECT_TRUE(w.stacks[2]->arranged.empty());
+    EXPECT_EQ(settingsWindow().content.cardCount, 1u);
+    EXPECT_EQ(settingsWindow().content.gridRows, 2u);
     EXPECT_EQ(marks(), (std::vector<bool>{true}));
-}
-
-TEST_F(SettingsViewControllerTest, EntriesAfterTheFourthAreShownInFurtherRows) {
-    build([] {
-        auto items = wallpaperCatalogue();
-        items.push_back({"extra", "Extra", "", "extra", std::nullopt});
-        return items;
-    });
-    ASSERT_EQ(widgets().cards.size(), 5u);
-    EXPECT_EQ(widgets().cards[4]->title, "Extra");
 }
 
 TEST_F(SettingsViewControllerTest, CheckboxShowsOnlyAnEnabledLoginItemAsOn) {
     platform().loginItem_.status_ = LoginItemStatus::requiresApproval;
     build();
-    EXPECT_FALSE(checkbox().state());
+    EXPECT_FALSE(settingsWindow().launchAtLogin);
 
     TearDown();
     SetUp();
     platform().loginItem_.status_ = LoginItemStatus::enabled;
     build();
-    EXPECT_TRUE(checkbox().state());
+    EXPECT_TRUE(settingsWindow().launchAtLogin);
 }
 
 TEST_F(SettingsViewControllerTest, CheckboxRegistersAndUnregistersTheLoginItem) {
     build();
-    checkbox().click();
+    settingsWindow().clickCheckbox();
     EXPECT_EQ(platform().loginItem_.status_, LoginItemStatus::enabled);
-    checkbox().click();
+    settingsWindow().clickCheckbox();
     EXPECT_EQ(platform().loginItem_.status_, LoginItemStatus::notRegistered);
     EXPECT_EQ(platform().record.matching("loginItem."),
               (std::vector<std::string>{"loginItem.register", "loginItem.unregister"}));
@@ -183,18 +143,19 @@ TEST_F(SettingsViewControllerTest, CheckboxRegistersAndUnregistersTheLoginItem) 
 
 TEST_F(SettingsViewControllerTest, FailedLoginItemChangeRevertsTheCheckboxAndLogs) {
     build();
+    auto& window = settingsWindow();
     platform().loginItem_.failure = "the desktop refused the entry";
-    checkbox().click();  // off -> on, refused
-    EXPECT_FALSE(checkbox().state());
+    window.clickCheckbox();  // off -> on, refused
+    EXPECT_FALSE(window.launchAtLogin);
     EXPECT_EQ(platform().record.matching("log "),
               (std::vector<std::string>{"log Launch at login toggle failed: the desktop refused the entry"}));
 
     platform().loginItem_.failure.reset();
-    checkbox().click();
-    ASSERT_TRUE(checkbox().state());
+    window.clickCheckbox();
+    ASSERT_TRUE(window.launchAtLogin);
     platform().loginItem_.failure = "read-only folder";
-    checkbox().click();  // on -> off, refused
-    EXPECT_TRUE(checkbox().state());
+    window.clickCheckbox();  // on -> off, refused
+    EXPECT_TRUE(window.launchAtLogin);
     EXPECT_TRUE(platform().record.contains("log Launch at login toggle failed: read-only folder"));
     // The revert is not a click: it changes no login item.
     EXPECT_EQ(platform().record.count("loginItem."), 3);
@@ -202,9 +163,7 @@ TEST_F(SettingsViewControllerTest, FailedLoginItemChangeRevertsTheCheckboxAndLog
 
 TEST_F(SettingsViewControllerTest, VersionLineFromTheBundleWithFallbacks) {
     build();
-    EXPECT_EQ(widgets().labels[1]->text(), "Tavelo Live Wallpaper  v1.2.3");
-    EXPECT_EQ(widgets().labels[1]->font, (platform::Font{11, false}));
-    EXPECT_EQ(widgets().labels[1]->color, platform::TextColor::tertiaryLabel);
+    EXPECT_EQ(settingsWindow().content.versionText, "Tavelo Live Wallpaper  v1.2.3");
 
     writeInfo(R"({"CFBundleShortVersionString": "2.0"})");
     EXPECT_EQ(controller->versionText(), "Tavelo  v2.0");
@@ -216,12 +175,11 @@ TEST_F(SettingsViewControllerTest, VersionLineFromTheBundleWithFallbacks) {
 
 TEST_F(SettingsViewControllerTest, LinkIsTitledWithTheHostAndOpensTheSiteRoot) {
     build();
-    auto& link = *widgets().linkButtons.at(0);
-    EXPECT_EQ(link.title, ViewSite::hostName());
-    EXPECT_FALSE(link.title.empty());
-    EXPECT_EQ(link.title.find('/'), std::string::npos);
-    EXPECT_EQ(link.font, (platform::Font{11, false}));
-    link.click();
+    const std::string& title = settingsWindow().content.linkTitle;
+    EXPECT_EQ(title, ViewSite::hostName());
+    EXPECT_FALSE(title.empty());
+    EXPECT_EQ(title.find('/'), std::string::npos);
+    settingsWindow().clickLink();
     EXPECT_EQ(platform().workspace_.opened, (std::vector<std::string>{ViewSite::origin()}));
 }
 

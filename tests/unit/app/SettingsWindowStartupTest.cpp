@@ -1,6 +1,5 @@
 #include "app/AppDelegate.h"
 #include "app/SettingsViewController.h"
-#include "platform/ProductNames.h"
 #include "tests/support/CallOrder.h"
 #include "tests/unit/app/SettingsFixture.h"
 
@@ -24,30 +23,20 @@ TEST_F(SettingsWindowStartupTest, BuildsTheSettingsWindowOnceHiddenAfterTheWallp
     std::ofstream(bundlePath_ / "Contents/Resources/index.html") << "<!doctype html>";
     launch();
     const auto& record = platform().record;
-    const auto window = record.matching("titledWindow0.");
-    EXPECT_EQ(window, (std::vector<std::string>{
-                          "titledWindow0.create",
-                          "titledWindow0.setContentView content0",
-                          std::string("titledWindow0.setTitle ") + product::settingsWindowTitle,
-                          "titledWindow0.setStyleMask 7",
-                          "titledWindow0.setContentSize 560x560",
-                          "titledWindow0.setReleasedWhenClosed false",
-                          "titledWindow0.center",
-                      }));
-    // After the wallpaper's first load; the grid is built by the time the window has its content.
-    EXPECT_TRUE(testing_support::callsInOrder(record, {"webView.load", "titledWindow0.create"}));
-    EXPECT_TRUE(testing_support::allCallsBefore(record, "card3.create", "titledWindow0.setContentView"));
+    // After the wallpaper's first load, once, hidden, with the grid built and the stored view marked.
+    EXPECT_TRUE(testing_support::callsInOrder(record, {"webView.load", "settingsWindow.create"}));
+    ASSERT_EQ(platform().settingsWindows.size(), 1u);
     ASSERT_NE(delegate->settingsWindow(), nullptr);
-    EXPECT_FALSE(widgets().titledWindows.at(0)->isVisible());
-    EXPECT_EQ(widgets().titledWindows.size(), 1u);
+    EXPECT_FALSE(settingsWindow().visible);
+    EXPECT_EQ(settingsWindow().marks(), (std::vector<bool>{true, false, false, false}));
     // The first launch registered the login item before the window was built: the box shows it.
-    EXPECT_TRUE(widgets().checkboxes.at(0)->state());
+    EXPECT_TRUE(settingsWindow().launchAtLogin);
 }
 
 TEST_F(SettingsWindowStartupTest, ChoosingACardStoresTheViewAndSwitchesTheWallpaper) {
     launch();
     platform().record.clear();
-    widgets().cards[2]->click();
+    settingsWindow().clickCard(2);
 
     EXPECT_EQ(settings_->selectedViewID(), "sp500_heatmap");
     EXPECT_NE(configText().find("\"selectedViewID\": \"sp500_heatmap\""), std::string::npos) << configText();

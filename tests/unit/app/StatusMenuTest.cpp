@@ -46,16 +46,15 @@ TEST_F(StatusMenuTest, TheMenuHasSixEntriesInOrderWithTheSeparatorOnlyBeforeQuit
     EXPECT_EQ(delegate->wallpaperMenuItem(), menu().items.front().get());
 }
 
-TEST_F(StatusMenuTest, TheStatusItemIsSquareShowsTheLogoInItsOwnColoursAndComesAfterTheSettingsWindow) {
+TEST_F(StatusMenuTest, TheStatusItemIsSquareShowsTheLogoAndComesAfterTheSettingsWindow) {
     launch();
     const auto& calls = fake.record.calls();
     const int created = fake.record.indexOf("statusItem.create");
     ASSERT_GE(created, 0);
     EXPECT_EQ(calls[created], "statusItem.create length=-2");
     EXPECT_EQ(calls[created + 1], "statusItem.button.setImage TVlogo.png");
-    EXPECT_EQ(calls[created + 2], "statusItem.button.setImageIsTemplate false");
-    EXPECT_EQ(calls[created + 3], "menu.create");
-    EXPECT_TRUE(testing_support::callsInOrder(fake.record, {"titledWindow0.create", "statusItem.create"}));
+    EXPECT_EQ(calls[created + 2], "menu.create");
+    EXPECT_TRUE(testing_support::callsInOrder(fake.record, {"settingsWindow.create", "statusItem.create"}));
     EXPECT_EQ(calls.back(), "statusItem.setMenu");
 }
 
@@ -63,7 +62,6 @@ TEST_F(StatusMenuTest, WithoutTheLogoOrWithoutAButtonTheMenuIsStillAttached) {
     std::filesystem::remove(bundlePath / "Contents/Resources/images/TVlogo.png");
     launch();
     EXPECT_TRUE(fake.record.contains("statusItem.button.setImage none"));
-    EXPECT_FALSE(fake.record.contains("statusItem.button.setImageIsTemplate"));
     EXPECT_EQ(menu().items.size(), 6u);
 
     fake.statusItemsHaveButton = false;
@@ -88,27 +86,27 @@ TEST_F(StatusMenuTest, HideAndShowRetitleTheItemAndFollowTheWindow) {
 
 TEST_F(StatusMenuTest, SettingsBringsTheOneSettingsWindowForwardThenActivatesTheApplication) {
     launch();
-    auto* window = fake.widgets_.titledWindows.at(0);
-    EXPECT_FALSE(window->isVisible());
+    auto* window = fake.settingsWindows.at(0);
+    EXPECT_FALSE(window->visible);
     fake.record.clear();
 
     choose("Settings");
-    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(window->visible);
     EXPECT_EQ(fake.record.calls(),
-              (std::vector<std::string>{"menu.choose Settings", "titledWindow0.makeKeyAndOrderFront",
+              (std::vector<std::string>{"menu.choose Settings", "settingsWindow.makeKeyAndOrderFront",
                                         "application.activateIgnoringOtherApps"}));
 
     window->orderOut();
     fake.record.clear();
     choose("Settings");
-    EXPECT_FALSE(fake.record.contains("titledWindow0.center")) << "reopened where it was closed";
-    EXPECT_EQ(fake.widgets_.titledWindows.size(), 1u) << "never built again";
+    EXPECT_TRUE(window->visible);
+    EXPECT_EQ(fake.settingsWindows.size(), 1u) << "never built again";
 }
 
 TEST_F(StatusMenuTest, LaunchingAgainOpensTheSettingsWindow) {
     launch();
     delegate->applicationShouldHandleReopen();
-    EXPECT_TRUE(fake.widgets_.titledWindows.at(0)->isVisible());
+    EXPECT_TRUE(fake.settingsWindows.at(0)->visible);
     EXPECT_TRUE(fake.record.contains("application.activateIgnoringOtherApps"));
 }
 

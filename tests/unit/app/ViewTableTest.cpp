@@ -90,30 +90,30 @@ TEST_F(FiveViewGridTest, AFifthCardGetsARowOfItsOwnAndTheContentGrowsToHoldIt) {
         this, selectWallpaperNotification,
         [&](const platform::Notification& n) { posted.push_back(std::any_cast<WallpaperView>(n.object).id); });
     controller = std::make_unique<SettingsViewController>(platform(), *settings_, fiveViewCatalogue);
-    controller->view();
+    controller->window();
 
-    auto& w = widgets();
-    ASSERT_EQ(w.cards.size(), 5u) << "no card may be left out";
-    EXPECT_EQ(w.cards[4]->title, "ETH Gas");
-    // Grid, three rows, the version line: the fifth card sits alone in the third row.
-    ASSERT_EQ(w.stacks.size(), 5u);
-    EXPECT_EQ(w.stacks[0]->arranged, (std::vector<platform::Widget*>{w.stacks[1], w.stacks[2], w.stacks[3]}));
-    EXPECT_EQ(w.stacks[3]->arranged, (std::vector<platform::Widget*>{w.cards[4]}));
-    // One card's height and the row spacing taller than the four-view window, as wide.
-    EXPECT_TRUE(platform().record.contains("content0.create {0,0,560,776}"));
-    EXPECT_EQ(controller->viewFrameForContent(), (platform::Rect{0, 0, 560, 776}));
+    auto& window = settingsWindow();
+    ASSERT_EQ(window.cards.size(), 5u) << "no card may be left out";
+    EXPECT_EQ(window.cards[4].title, "ETH Gas");
+    // The fifth card sits alone in a third row; the content is one card's height and
+    // the row spacing taller than the four-view window, as wide.
+    EXPECT_EQ(window.content.gridRows, 3u);
+    EXPECT_EQ(window.content.frame, (platform::Rect{0, 0, 560, 776}));
 
-    w.cards[4]->click();
+    window.clickCard(4);
     EXPECT_EQ(posted, std::vector<std::string>{"eth_gas"});
 }
 
 TEST(SettingsGridSizeTest, KeepsTheFourViewSizeAndGrowsOneRowPerTwoViews) {
-    EXPECT_EQ(SettingsViewController::frameForEntryCount(0), SettingsViewController::viewFrame);
-    EXPECT_EQ(SettingsViewController::frameForEntryCount(4), SettingsViewController::viewFrame);
-    EXPECT_EQ(SettingsViewController::frameForEntryCount(5).height, 776);
-    EXPECT_EQ(SettingsViewController::frameForEntryCount(6).height, 776);
-    EXPECT_EQ(SettingsViewController::frameForEntryCount(7).height, 992);
-    EXPECT_EQ(SettingsViewController::frameForEntryCount(7).width, 560);
+    using Controller = SettingsViewController;
+    EXPECT_EQ(Controller::rowCountFor(0), 2u);
+    EXPECT_EQ(Controller::rowCountFor(4), 2u);
+    EXPECT_EQ(Controller::rowCountFor(5), 3u);
+    EXPECT_EQ(Controller::rowCountFor(6), 3u);
+    EXPECT_EQ(Controller::rowCountFor(7), 4u);
+    EXPECT_EQ(Controller::frameForRows(2), Controller::viewFrame);
+    EXPECT_EQ(Controller::frameForRows(3), (platform::Rect{0, 0, 560, 776}));
+    EXPECT_EQ(Controller::frameForRows(4).height, 992);
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 #include "app/WallpaperCardView.h"
 #include "tests/unit/app/SettingsFixture.h"
 
-using platform::BorderColor;
 using platform::CardFrames;
 using platform::Rect;
 
@@ -30,92 +29,70 @@ TEST(WallpaperCardLayout, KeepsProportionsAndFixedOffsetsAtAnotherSize) {
 
 class WallpaperCardViewTest : public SettingsFixture {
 protected:
-    std::unique_ptr<WallpaperCardView> makeCard() {
-        auto card = std::make_unique<WallpaperCardView>(platform().widgets(), platform().mainBundle());
-        surface = widgets().cards.back();
-        return card;
+    void SetUp() override {
+        SettingsFixture::SetUp();
+        platform::SettingsWindowContent content;
+        content.cardCount = 1;
+        window = platform().makeSettingsWindow(content, {});
+        card = std::make_unique<WallpaperCardView>(*window, 0, platform().mainBundle());
     }
-    platform::fake::FakeCardSurface* surface = nullptr;
+    const platform::CardFace& shown() { return settingsWindow().cards[0]; }
+
+    std::unique_ptr<platform::SettingsWindow> window;
+    std::unique_ptr<WallpaperCardView> card;
 };
 
-TEST_F(WallpaperCardViewTest, IsBuiltStyledAndLaysOutOnEachLayoutPass) {
-    auto card = makeCard();
-    EXPECT_EQ(surface->frame, (Rect{0, 0, 240, 200}));
-    ASSERT_TRUE(surface->style);
-    const auto& style = *surface->style;
-    EXPECT_EQ(style.panelCornerRadius, 16);
-    EXPECT_EQ(style.panelShadow, (platform::Shadow{0.18, 10, 0, -2}));
-    EXPECT_EQ(style.previewCornerRadius, 10);
-    EXPECT_TRUE(style.previewStretchesToFill);
-    EXPECT_EQ(style.titleFont, (platform::Font{13, true}));
-    EXPECT_EQ(style.descriptionFont, (platform::Font{11, false}));
-    EXPECT_EQ(style.descriptionColor, platform::TextColor::secondaryLabel);
-    EXPECT_EQ(style.overlayBlackAlpha, 0.45);
-    EXPECT_EQ(style.glyph, "\U0001F512");
-    // A new card is unmarked and covered until it is configured.
-    EXPECT_FALSE(surface->overlayHidden);
-    EXPECT_EQ(surface->borderWidth, 0);
-
-    surface->layOutAt(240, 200);
-    EXPECT_EQ(surface->frames, WallpaperCardView::layout(240, 200));
-    surface->layOutAt(260, 220);
-    EXPECT_EQ(surface->frames, WallpaperCardView::layout(260, 220));
-}
-
 TEST_F(WallpaperCardViewTest, ConfigureShowsTheEntryAndCoversOnlyComingSoonEntries) {
-    auto card = makeCard();
+    EXPECT_TRUE(card->face().covered) << "a new card is covered until it is configured";
     card->configure({"crypto_chart", "Crypto Chart", "Real-time crypto charts", "crypto_chart", std::nullopt});
-    EXPECT_EQ(surface->title, "Crypto Chart");
-    EXPECT_EQ(surface->description, "Real-time crypto charts");
-    ASSERT_TRUE(surface->image);
-    EXPECT_EQ(surface->image->filename(), "crypto_chart.png");
-    EXPECT_TRUE(surface->overlayHidden);
+    EXPECT_EQ(shown().title, "Crypto Chart");
+    EXPECT_EQ(shown().description, "Real-time crypto charts");
+    ASSERT_TRUE(shown().preview);
+    EXPECT_EQ(shown().preview->filename(), "crypto_chart.png");
+    EXPECT_FALSE(shown().covered);
 
     card->configure({"x", "X", "", "crypto_chart", false});
-    EXPECT_TRUE(surface->overlayHidden);
+    EXPECT_FALSE(shown().covered);
 
     card->configure({"stocks_chart", "Stocks Chart (coming soon)", "Track stock performance", "stocks_chart", true});
-    EXPECT_FALSE(surface->overlayHidden);
+    EXPECT_TRUE(shown().covered);
 }
 
 TEST_F(WallpaperCardViewTest, MissingPreviewAssetLeavesThePictureEmpty) {
-    auto card = makeCard();
     card->configure({"crypto_chart", "Crypto Chart", "d", "crypto_chart", std::nullopt});
     card->configure({"nothing", "Nothing", "d", "no_such_picture", std::nullopt});
-    EXPECT_FALSE(surface->image);
-    EXPECT_EQ(surface->title, "Nothing");
+    EXPECT_FALSE(shown().preview);
+    EXPECT_EQ(shown().title, "Nothing");
     // A name that tries to leave the images folder finds nothing either.
     card->configure({"nothing", "Nothing", "d", "../images/crypto_chart", std::nullopt});
-    EXPECT_FALSE(surface->image);
+    EXPECT_FALSE(shown().preview);
 }
 
-TEST_F(WallpaperCardViewTest, SelectionSetsBothBorderPropertiesEveryTime) {
-    auto card = makeCard();
+TEST_F(WallpaperCardViewTest, SelectionShowsTheBorderEveryTimeAndKeepsTheRest) {
+    card->configure({"crypto_chart", "Crypto Chart", "d", "crypto_chart", std::nullopt});
     card->setSelected(false);
-    EXPECT_EQ(platform().record.matching("card0.setBorder"), (std::vector<std::string>{"card0.setBorder 0 clear"}));
+    EXPECT_EQ(platform().record.matching("settingsWindow.showCard"),
+              (std::vector<std::string>{"settingsWindow.showCard 0 border 0", "settingsWindow.showCard 0 border 0"}));
     card->setSelected(true);
     card->setSelected(true);
-    EXPECT_EQ(surface->borderWidth, 2.5);
-    EXPECT_EQ(surface->borderColor, BorderColor::accent);
-    EXPECT_EQ(platform().record.count("card0.setBorder 2.5 accent"), 2);
+    EXPECT_EQ(shown().borderWidth, 2.5);
+    EXPECT_EQ(shown().title, "Crypto Chart");
+    EXPECT_EQ(platform().record.count("settingsWindow.showCard 0 border 2.5"), 2);
     card->setSelected(false);
-    EXPECT_EQ(surface->borderWidth, 0);
-    EXPECT_EQ(surface->borderColor, BorderColor::clear);
+    EXPECT_EQ(shown().borderWidth, 0);
 }
 
 TEST_F(WallpaperCardViewTest, GrowsWhileThePointerIsOverItAndReportsEachClick) {
-    auto card = makeCard();
-    surface->click();  // no owner yet: nothing happens
+    card->handleClick();  // no owner yet: nothing happens
     int taps = 0;
     card->onTap = [&] { ++taps; };
 
-    surface->pointerEnters();
-    EXPECT_EQ(surface->scale, 1.03);
-    surface->click();
-    surface->click();
-    surface->pointerExits();
-    EXPECT_EQ(surface->scale, 1.0);
+    card->mouseEntered();
+    card->handleClick();
+    card->handleClick();
+    card->mouseExited();
     EXPECT_EQ(taps, 2);
-    EXPECT_EQ(platform().record.matching("card0.animateScale"),
-              (std::vector<std::string>{"card0.animateScale 1.03 over 0.15", "card0.animateScale 1 over 0.15"}));
+    EXPECT_EQ(platform().record.matching("settingsWindow.scaleCard"),
+              (std::vector<std::string>{"settingsWindow.scaleCard 0 1.03 over 0.15",
+                                        "settingsWindow.scaleCard 0 1 over 0.15"}));
 }

@@ -1,6 +1,5 @@
 #include "platform/fake/RecordingScreenSaverServices.h"
 #include "screensaver/Drovanik_Live_ScreensaverView.h"
-#include "screensaver/WindowOcclusionDetection.h"
 #include "shared/SettingsFileLocation.h"
 #include "shared/ViewSite.h"
 #include "tests/support/CallOrder.h"
@@ -75,10 +74,8 @@ TEST_F(ScreensaverViewTest, ConstructionLogsRegistersAndBuildsNothingYet) {
     EXPECT_EQ(record().calls(),
               (std::vector<std::string>{"log ✅ Init ScreenSaver code",
                                         "distributedCenter.addObserver com.apple.screensaver.willstop"}));
-    EXPECT_DOUBLE_EQ(view->animationTimeInterval(), 1.0 / 30.0);
     EXPECT_TRUE(view->isPreview());
     EXPECT_EQ(view->webView(), nullptr);
-    EXPECT_FALSE(view->holdsActivity());
     EXPECT_EQ(view->keepAliveTimer(), nullptr);
 }
 
@@ -113,11 +110,10 @@ TEST_F(ScreensaverViewTest, StartBuildsTheWebViewThenLoadsTheSelectedLocalPage) 
     view->startAnimation();
 
     EXPECT_EQ(record().calls().front(), "log ▶️ startAnimation");
-    // The activity covers the web view's whole life; the view is ready and in the window
-    // before the settings are read, and the page is loaded last.
+    // The view is ready and in the window before the settings are read, and the page
+    // is loaded last.
     EXPECT_TRUE(callsInOrder(
         record(), {
-                      "processActivity.begin #1 0xffffff Keep WKWebView JS running",
                       "webView.create {0,0,800,600} nonPersistent suppressesIncrementalRendering",
                       "window.addSubview webView",
                       "log 🖼 Screensaver config path: " + (home_.path() / settingsFileRelativePath).string(),
@@ -156,9 +152,8 @@ TEST_F(ScreensaverViewTest, AMissingLocalPageFallsBackToTheSiteWithBothLines) {
                          "log ❌ No URL for view: crypto_bubbles",
                          "webView.load " + ViewSite::origin() + "/view.html timeout=60 cachePolicy=0",
                      }));
-    // The web view and the activity stay until the stop.
+    // The web view stays until the stop.
     EXPECT_NE(view->webView(), nullptr);
-    EXPECT_TRUE(view->holdsActivity());
 }
 
 TEST_F(ScreensaverViewTest, ASecondStartOnlyWarns) {
@@ -171,7 +166,6 @@ TEST_F(ScreensaverViewTest, ASecondStartOnlyWarns) {
               (std::vector<std::string>{"log ▶️ startAnimation",
                                         "log ⚠️ startAnimation called while webView still exists."}));
     EXPECT_EQ(platform_.webViews.size(), 1u);
-    EXPECT_EQ(services_.activity().activeCount(), 1);
     EXPECT_EQ(view->keepAliveTimer(), timer);
 }
 
@@ -191,14 +185,12 @@ TEST_F(ScreensaverViewTest, StopTearsDownAndTheNextStartReadsTheFileAgain) {
 
     view->stopAnimation();
     EXPECT_EQ(record().calls().front(), stopLine);
-    EXPECT_EQ(record().count("processActivity.end #1"), 1);
     // The load is stopped and our delegate detached before the view goes, so no callback
     // reaches a view that has let go of its web view.
     EXPECT_TRUE(callsInOrder(record(), {"webView.stopLoading", "webView.removeFromSuperview"}));
     EXPECT_TRUE(callsInOrder(record(), {"webView.setNavigationDelegate none", "webView.removeFromSuperview"}));
     EXPECT_EQ(record().count("webView.removeFromSuperview"), 1);
     EXPECT_EQ(view->webView(), nullptr);
-    EXPECT_FALSE(view->holdsActivity());
     EXPECT_EQ(view->keepAliveTimer(), nullptr);
     EXPECT_EQ(clock_.liveTimers(), 0u);
 
@@ -206,7 +198,6 @@ TEST_F(ScreensaverViewTest, StopTearsDownAndTheNextStartReadsTheFileAgain) {
     selectView("sp500_heatmap");
     view->startAnimation();
     EXPECT_EQ(platform_.webViews.size(), 2u);
-    EXPECT_TRUE(record().contains("processActivity.begin #2 "));
     EXPECT_TRUE(record().contains("log ✅ Screensaver: loaded viewID = sp500_heatmap"));
     EXPECT_EQ(lastWebView().loadedURLs, std::vector<std::string>{ViewSite::origin() + "/view.html"});
 }
@@ -318,10 +309,9 @@ TEST_F(ScreensaverViewTest, DestroyingARunningViewReleasesWithoutTheStopLine) {
     lastWebView().finishLoad();
     platform_.record.clear();
     view.reset();
-    EXPECT_EQ(record().calls(), (std::vector<std::string>{"log 🛑 Wallpaper deinit called", "processActivity.end #1",
-                                                          "distributedCenter.removeObserver"}));
+    EXPECT_EQ(record().calls(),
+              (std::vector<std::string>{"log 🛑 Wallpaper deinit called", "distributedCenter.removeObserver"}));
     EXPECT_EQ(clock_.liveTimers(), 0u);
-    EXPECT_EQ(services_.activity().activeCount(), 0);
     clock_.advance(2.0);
     EXPECT_EQ(record().count("webView.evaluateJavaScript"), 0);
     // Gone from the centre: a later stop notification reaches nobody.
@@ -360,20 +350,6 @@ TEST_F(ScreensaverViewTest, AFullScreenViewStopsThenEndsTheProcessBeforeLaterVie
     EXPECT_EQ(preview->webView(), nullptr);
     EXPECT_EQ(fullScreen->webView(), nullptr);
     EXPECT_NE(later->webView(), nullptr) << "a view after the exit never handles the notification";
-}
-
-TEST(WindowOcclusionDetectionTest, UsesThePrivateSwitchOnlyWhereTheEngineHasIt) {
-    platform::fake::CallRecord record;
-    platform::fake::FakeWebView webView(record, {}, {});
-    screensaver::setWindowOcclusionDetectionEnabled(webView, false);
-    EXPECT_TRUE(record.calls().empty());
-    webView.knownSelectors.insert("_setWindowOcclusionDetectionEnabled:");
-    screensaver::setWindowOcclusionDetectionEnabled(webView, false);
-    EXPECT_EQ(record.calls(), std::vector<std::string>{"webView.perform _setWindowOcclusionDetectionEnabled: false"});
-}
-
-TEST(ScreensaverViewDeathTest, RestoringFromAnArchiveEndsTheProcess) {
-    EXPECT_DEATH(Drovanik_Live_ScreensaverView::makeFromArchive(), "init\\(coder:\\) has not been implemented");
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "platform/gtk/GtkCardSurface.h"
+#include "platform/gtk/GtkSettingsCard.h"
 
 #include "platform/gtk/ThemeStyle.h"
 
@@ -24,12 +24,28 @@ void roundedRect(cairo_t* cr, double x, double y, double w, double h, double rad
     cairo_close_path(cr);
 }
 
+// How every card looks: a soft, slightly lowered shadow, so that the panel floats just
+// above the window; the padlock on a translucent black cover.
+constexpr double panelCornerRadius = 16;
+constexpr double shadowOpacity = 0.18;
+constexpr double shadowRadius = 10;
+constexpr double shadowOffsetY = -2;  // pointing down
+constexpr double previewCornerRadius = 10;
+constexpr Font titleFont{13, true};
+constexpr Font descriptionFont{11, false};
+constexpr double overlayBlackAlpha = 0.45;
+constexpr const char* glyph = "\U0001F512";
+constexpr Font glyphFont{24, false};
+
 double easeInEaseOut(double t) { return t < 0.5 ? 2 * t * t : 1 - std::pow(-2 * t + 2, 2) / 2; }
 
 }  // namespace
 
-GtkCardSurface::GtkCardSurface(const Rect& frame)
-    : eventBox_(retainFloating(gtk_event_box_new())), canvas_(retainFloating(gtk_drawing_area_new())) {
+GtkSettingsCard::GtkSettingsCard(const Rect& frame, const CardFrames& frames, Handlers handlers)
+    : eventBox_(retainFloating(gtk_event_box_new())),
+      canvas_(retainFloating(gtk_drawing_area_new())),
+      frames_(frames),
+      handlers_(std::move(handlers)) {
     // The box only catches the pointer; the canvas draws, with no window of its own
     // so that it may draw beyond its allocation.
     gtk_event_box_set_visible_window(GTK_EVENT_BOX(eventBox_.get()), FALSE);
@@ -39,146 +55,94 @@ GtkCardSurface::GtkCardSurface(const Rect& frame)
     gtk_widget_set_has_window(canvas_.get(), FALSE);
     gtk_container_add(GTK_CONTAINER(eventBox_.get()), canvas_.get());
     gtk_widget_show(canvas_.get());
+    // Held at its size whatever the grid offers.
     gtk_widget_set_size_request(eventBox_.get(), static_cast<int>(std::lround(frame.width)),
                                 static_cast<int>(std::lround(frame.height)));
+    gtk_widget_set_hexpand(eventBox_.get(), FALSE);
+    gtk_widget_set_vexpand(eventBox_.get(), FALSE);
 
-    g_signal_connect_after(canvas_.get(), "size-allocate", G_CALLBACK(&GtkCardSurface::onSizeAllocate), this);
-    g_signal_connect(canvas_.get(), "draw", G_CALLBACK(&GtkCardSurface::onDraw), this);
-    g_signal_connect(eventBox_.get(), "enter-notify-event", G_CALLBACK(&GtkCardSurface::onEnter), this);
-    g_signal_connect(eventBox_.get(), "leave-notify-event", G_CALLBACK(&GtkCardSurface::onLeave), this);
-    g_signal_connect(eventBox_.get(), "button-press-event", G_CALLBACK(&GtkCardSurface::onButtonPress), this);
-    g_signal_connect(eventBox_.get(), "button-release-event", G_CALLBACK(&GtkCardSurface::onButtonRelease), this);
+    g_signal_connect_after(canvas_.get(), "size-allocate", G_CALLBACK(&GtkSettingsCard::onSizeAllocate), this);
+    g_signal_connect(canvas_.get(), "draw", G_CALLBACK(&GtkSettingsCard::onDraw), this);
+    g_signal_connect(eventBox_.get(), "enter-notify-event", G_CALLBACK(&GtkSettingsCard::onEnter), this);
+    g_signal_connect(eventBox_.get(), "leave-notify-event", G_CALLBACK(&GtkSettingsCard::onLeave), this);
+    g_signal_connect(eventBox_.get(), "button-press-event", G_CALLBACK(&GtkSettingsCard::onButtonPress), this);
+    g_signal_connect(eventBox_.get(), "button-release-event", G_CALLBACK(&GtkSettingsCard::onButtonRelease), this);
     // A theme or colour scheme changed while the window is open (XSETTINGS, a forced
     // theme): the panel, its outline and the marked border follow at once, so the text
     // colour, read at each drawing, always meets the panel it was chosen for.
-    g_signal_connect(eventBox_.get(), "style-updated", G_CALLBACK(&GtkCardSurface::onStyleUpdated), this);
+    g_signal_connect(eventBox_.get(), "style-updated", G_CALLBACK(&GtkSettingsCard::onStyleUpdated), this);
+    readThemeColors();
 }
 
-GtkCardSurface::~GtkCardSurface() {
+GtkSettingsCard::~GtkSettingsCard() {
     stopScaling();
     g_signal_handlers_disconnect_by_data(canvas_.get(), this);
     g_signal_handlers_disconnect_by_data(eventBox_.get(), this);
 }
 
-GdkRGBA GtkCardSurface::themeColor(const char* name, GdkRGBA fallback) const {
-    return gtk::themeColor(eventBox_.get(), name, fallback);
-}
-
-GdkRGBA GtkCardSurface::textColor(TextColor color) const {
-    return readableTextColor(eventBox_.get(), color, panelColor_);
-}
-
-void GtkCardSurface::applyStyle(const CardStyle& style) {
-    style_ = style;
-    readThemeColors();
-    contentChanged();
-}
-
-void GtkCardSurface::readThemeColors() {
-    panelColor_ = themeColor("theme_bg_color", GdkRGBA{0.96, 0.96, 0.96, 1});
+void GtkSettingsCard::readThemeColors() {
+    GtkWidget* widget = eventBox_.get();
+    panelColor_ = themeColor(widget, "theme_bg_color", GdkRGBA{0.96, 0.96, 0.96, 1});
     // Themes whose borders stand out (high contrast) outline the panel with them, as
     // they outline their own controls; elsewhere the panel has only its shadow.
-    panelEdge_ = isHighContrastTheme(eventBox_.get()) ? std::optional<GdkRGBA>(themeColor("borders", panelColor_))
-                                                      : std::nullopt;
-    borderColor_ = borderKind_ == BorderColor::accent
-                       ? themeColor("theme_selected_bg_color", GdkRGBA{0.21, 0.52, 0.89, 1})
-                       : GdkRGBA{0, 0, 0, 0};
+    panelEdge_ =
+        isHighContrastTheme(widget) ? std::optional<GdkRGBA>(themeColor(widget, "borders", panelColor_)) : std::nullopt;
+    accentColor_ = themeColor(widget, "theme_selected_bg_color", GdkRGBA{0.21, 0.52, 0.89, 1});
 }
 
-void GtkCardSurface::onStyleUpdated(GtkWidget*, gpointer data) {
-    auto* self = static_cast<GtkCardSurface*>(data);
+void GtkSettingsCard::onStyleUpdated(GtkWidget*, gpointer data) {
+    auto* self = static_cast<GtkSettingsCard*>(data);
     self->readThemeColors();
     self->contentChanged();
 }
 
-void GtkCardSurface::fixSize(double width, double height) {
-    gtk_widget_set_size_request(eventBox_.get(), static_cast<int>(std::lround(width)),
-                                static_cast<int>(std::lround(height)));
-    gtk_widget_set_hexpand(eventBox_.get(), FALSE);
-    gtk_widget_set_vexpand(eventBox_.get(), FALSE);
-}
-
-void GtkCardSurface::setTitle(const std::string& text) {
-    title_ = text;
-    // Screen readers get the whole title even when the card cuts it.
-    atk_object_set_name(gtk_widget_get_accessible(eventBox_.get()), text.c_str());
-    contentChanged();
-}
-
-void GtkCardSurface::setDescription(const std::string& text) {
-    description_ = text;
-    atk_object_set_description(gtk_widget_get_accessible(eventBox_.get()), text.c_str());
-    contentChanged();
-}
-
-void GtkCardSurface::setPreviewImage(const std::optional<std::filesystem::path>& file) {
-    preview_.reset();
-    if (file) {
-        GError* error = nullptr;
-        preview_ = adoptGObject(gdk_pixbuf_new_from_file(file->c_str(), &error));
-        GErrorPtr unreadable(error);  // an unreadable picture leaves the preview empty
+void GtkSettingsCard::show(const CardFace& face) {
+    if (face.preview != face_.preview) {
+        preview_.reset();
+        if (face.preview) {
+            GError* error = nullptr;
+            preview_ = adoptGObject(gdk_pixbuf_new_from_file(face.preview->c_str(), &error));
+            GErrorPtr unreadable(error);  // an unreadable picture leaves the preview empty
+        }
     }
+    // Screen readers get the whole title even when the card cuts it.
+    atk_object_set_name(gtk_widget_get_accessible(eventBox_.get()), face.title.c_str());
+    atk_object_set_description(gtk_widget_get_accessible(eventBox_.get()), face.description.c_str());
+    face_ = face;
     contentChanged();
 }
 
-void GtkCardSurface::setOverlayHidden(bool hidden) {
-    overlayHidden_ = hidden;
-    contentChanged();
-}
-
-void GtkCardSurface::setBorder(double width, BorderColor color) {
-    borderWidth_ = width;
-    borderKind_ = color;
-    readThemeColors();
-    contentChanged();
-}
-
-void GtkCardSurface::setFrames(const CardFrames& frames) {
-    frames_ = frames;
-    contentChanged();
-}
-
-void GtkCardSurface::onSizeAllocate(GtkWidget* widget, GdkRectangle* allocation, gpointer data) {
-    auto* self = static_cast<GtkCardSurface*>(data);
+void GtkSettingsCard::onSizeAllocate(GtkWidget* widget, GdkRectangle* allocation, gpointer data) {
+    auto* self = static_cast<GtkSettingsCard*>(data);
     GdkRectangle clip = *allocation;
     clip.x -= overhang;
     clip.y -= overhang;
     clip.width += 2 * overhang;
     clip.height += 2 * overhang;
     gtk_widget_set_clip(widget, &clip);
-    if (allocation->width != self->width_ || allocation->height != self->height_) {
-        self->width_ = allocation->width;
-        self->height_ = allocation->height;
-        self->snapshot_.reset();
-        if (self->onLayout_) {
-            self->onLayout_(self->width_, self->height_);
-        }
-    }
+    self->snapshot_.reset();
 }
 
-gboolean GtkCardSurface::onDraw(GtkWidget* widget, cairo_t* cr, gpointer data) {
-    auto* self = static_cast<GtkCardSurface*>(data);
+gboolean GtkSettingsCard::onDraw(GtkWidget* widget, cairo_t* cr, gpointer data) {
+    auto* self = static_cast<GtkSettingsCard*>(data);
     self->draw(cr, gtk_widget_get_allocated_width(widget), gtk_widget_get_allocated_height(widget));
     return TRUE;
 }
 
-void GtkCardSurface::contentChanged() {
+void GtkSettingsCard::contentChanged() {
     snapshot_.reset();
     gtk_widget_queue_draw(canvas_.get());
 }
 
 // The growth keeps the layer's anchor, its bottom-left corner, where it is: the card
 // grows up and to the right from that corner, not from its centre.
-void GtkCardSurface::scaleAboutAnchor(cairo_t* cr, double h, double scale) {
+void GtkSettingsCard::scaleAboutAnchor(cairo_t* cr, double h, double scale) {
     cairo_translate(cr, 0, h);
     cairo_scale(cr, scale, scale);
     cairo_translate(cr, 0, -h);
 }
 
-void GtkCardSurface::draw(cairo_t* cr, double width, double h) {
-    if (!frames_) {
-        return;
-    }
+void GtkSettingsCard::draw(cairo_t* cr, double width, double h) {
     if (scaling_.tick == 0) {
         cairo_save(cr);
         scaleAboutAnchor(cr, h, scale_);
@@ -208,77 +172,74 @@ void GtkCardSurface::draw(cairo_t* cr, double width, double h) {
     cairo_restore(cr);
 }
 
-void GtkCardSurface::drawCard(cairo_t* cr, double h) {
+void GtkSettingsCard::drawCard(cairo_t* cr, double h) {
     // Frames are given with the origin at the bottom-left; cairo's is at the top-left.
     auto flipped = [h](const Rect& r) { return Rect{r.x, h - r.y - r.height, r.width, r.height}; };
-    const Rect panel = flipped(frames_->container);
+    const Rect panel = flipped(frames_.container);
 
     drawShadow(cr, panel);
-    roundedRect(cr, panel.x, panel.y, panel.width, panel.height, style_.panelCornerRadius);
+    roundedRect(cr, panel.x, panel.y, panel.width, panel.height, panelCornerRadius);
     gdk_cairo_set_source_rgba(cr, &panelColor_);
     cairo_fill(cr);
 
     if (panelEdge_) {
-        roundedRect(cr, panel.x + 0.5, panel.y + 0.5, panel.width - 1, panel.height - 1,
-                    style_.panelCornerRadius - 0.5);
+        roundedRect(cr, panel.x + 0.5, panel.y + 0.5, panel.width - 1, panel.height - 1, panelCornerRadius - 0.5);
         gdk_cairo_set_source_rgba(cr, &*panelEdge_);
         cairo_set_line_width(cr, 1);
         cairo_stroke(cr);
     }
 
-    drawPreview(cr, flipped(frames_->preview));
-    drawText(cr, title_, flipped(frames_->title), style_.titleFont, textColor(style_.titleColor), false);
-    drawText(cr, description_, flipped(frames_->description), style_.descriptionFont,
-             textColor(style_.descriptionColor), false);
+    drawPreview(cr, flipped(frames_.preview));
+    GtkWidget* widget = eventBox_.get();
+    drawText(cr, face_.title, flipped(frames_.title), titleFont,
+             readableTextColor(widget, TextColor::label, panelColor_), false);
+    drawText(cr, face_.description, flipped(frames_.description), descriptionFont,
+             readableTextColor(widget, TextColor::secondaryLabel, panelColor_), false);
 
-    if (!overlayHidden_) {
-        const Rect overlay = flipped(frames_->overlay);
-        roundedRect(cr, overlay.x, overlay.y, overlay.width, overlay.height, style_.overlayCornerRadius);
-        cairo_set_source_rgba(cr, 0, 0, 0, style_.overlayBlackAlpha);
+    if (face_.covered) {
+        const Rect overlay = flipped(frames_.overlay);
+        roundedRect(cr, overlay.x, overlay.y, overlay.width, overlay.height, panelCornerRadius);
+        cairo_set_source_rgba(cr, 0, 0, 0, overlayBlackAlpha);
         cairo_fill(cr);
-        const Rect& g = frames_->glyph;  // relative to the overlay, bottom-left origin
-        const Rect glyph{overlay.x + g.x, overlay.y + overlay.height - g.y - g.height, g.width, g.height};
-        drawText(cr, style_.glyph, glyph, style_.glyphFont, GdkRGBA{1, 1, 1, 1}, true);
+        const Rect& g = frames_.glyph;  // relative to the overlay, bottom-left origin
+        const Rect glyphFrame{overlay.x + g.x, overlay.y + overlay.height - g.y - g.height, g.width, g.height};
+        drawText(cr, glyph, glyphFrame, glyphFont, GdkRGBA{1, 1, 1, 1}, true);
     }
 
-    if (borderWidth_ > 0 && borderColor_.alpha > 0) {
+    if (const double border = face_.borderWidth; border > 0) {
         // Drawn inside the panel's edge, above everything else, like a layer border.
-        const double inset = borderWidth_ / 2;
-        roundedRect(cr, panel.x + inset, panel.y + inset, panel.width - borderWidth_, panel.height - borderWidth_,
-                    style_.panelCornerRadius - inset);
-        gdk_cairo_set_source_rgba(cr, &borderColor_);
-        cairo_set_line_width(cr, borderWidth_);
+        const double inset = border / 2;
+        roundedRect(cr, panel.x + inset, panel.y + inset, panel.width - border, panel.height - border,
+                    panelCornerRadius - inset);
+        gdk_cairo_set_source_rgba(cr, &accentColor_);
+        cairo_set_line_width(cr, border);
         cairo_stroke(cr);
     }
 }
 
-void GtkCardSurface::drawShadow(cairo_t* cr, const Rect& panel) {
-    const Shadow& shadow = style_.panelShadow;
-    if (shadow.opacity <= 0) {
-        return;
-    }
+void GtkSettingsCard::drawShadow(cairo_t* cr, const Rect& panel) {
     // A soft shadow from stacked, widening translucent outlines: each ring adds a
-    // little darkness, so the shade falls off over `radius` points.
-    const int rings = std::max(1, static_cast<int>(std::lround(shadow.radius)));
-    const double x = panel.x + shadow.offsetX;
-    const double y = panel.y - shadow.offsetY;  // a negative offset points down
+    // little darkness, so the shade falls off over the shadow's radius.
+    const int rings = static_cast<int>(std::lround(shadowRadius));
+    const double x = panel.x;
+    const double y = panel.y - shadowOffsetY;
     for (int ring = rings; ring >= 1; --ring) {
-        const double spread = shadow.radius * ring / rings * 0.6;
+        const double spread = shadowRadius * ring / rings * 0.6;
         roundedRect(cr, x - spread, y - spread, panel.width + 2 * spread, panel.height + 2 * spread,
-                    style_.panelCornerRadius + spread);
-        cairo_set_source_rgba(cr, 0, 0, 0, shadow.opacity / rings * 1.6);
+                    panelCornerRadius + spread);
+        cairo_set_source_rgba(cr, 0, 0, 0, shadowOpacity / rings * 1.6);
         cairo_fill(cr);
     }
 }
 
-void GtkCardSurface::drawPreview(cairo_t* cr, const Rect& frame) {
+void GtkSettingsCard::drawPreview(cairo_t* cr, const Rect& frame) {
     if (!preview_ || frame.width <= 0 || frame.height <= 0) {
         return;
     }
     const double imageWidth = gdk_pixbuf_get_width(preview_.get());
     const double imageHeight = gdk_pixbuf_get_height(preview_.get());
     cairo_save(cr);
-    roundedRect(cr, frame.x, frame.y, frame.width, frame.height, style_.previewCornerRadius);
+    roundedRect(cr, frame.x, frame.y, frame.width, frame.height, previewCornerRadius);
     cairo_clip(cr);
     cairo_translate(cr, frame.x, frame.y);
     // Stretched to fill the frame on both axes, whatever the picture's proportions.
@@ -289,8 +250,8 @@ void GtkCardSurface::drawPreview(cairo_t* cr, const Rect& frame) {
     cairo_restore(cr);
 }
 
-void GtkCardSurface::drawText(cairo_t* cr, const std::string& text, const Rect& frame, Font font, const GdkRGBA& color,
-                              bool centered) {
+void GtkSettingsCard::drawText(cairo_t* cr, const std::string& text, const Rect& frame, Font font, const GdkRGBA& color,
+                               bool centered) {
     if (text.empty() || frame.width <= 0) {
         return;
     }
@@ -315,7 +276,7 @@ void GtkCardSurface::drawText(cairo_t* cr, const std::string& text, const Rect& 
     cairo_restore(cr);
 }
 
-void GtkCardSurface::animateScale(double factor, double seconds) {
+void GtkSettingsCard::animateScale(double factor, double seconds) {
     GdkFrameClock* clock = gtk_widget_get_frame_clock(canvas_.get());
     if (clock == nullptr || seconds <= 0) {
         stopScaling();
@@ -329,12 +290,12 @@ void GtkCardSurface::animateScale(double factor, double seconds) {
     scaling_.seconds = seconds;
     scaling_.startMicroseconds = gdk_frame_clock_get_frame_time(clock);
     if (scaling_.tick == 0) {
-        scaling_.tick = gtk_widget_add_tick_callback(canvas_.get(), &GtkCardSurface::onTick, this, nullptr);
+        scaling_.tick = gtk_widget_add_tick_callback(canvas_.get(), &GtkSettingsCard::onTick, this, nullptr);
     }
 }
 
-gboolean GtkCardSurface::onTick(GtkWidget* widget, GdkFrameClock* clock, gpointer data) {
-    auto* self = static_cast<GtkCardSurface*>(data);
+gboolean GtkSettingsCard::onTick(GtkWidget* widget, GdkFrameClock* clock, gpointer data) {
+    auto* self = static_cast<GtkSettingsCard*>(data);
     Scaling& scaling = self->scaling_;
     const gint64 microseconds = gdk_frame_clock_get_frame_time(clock) - scaling.startMicroseconds;
     const double elapsed = static_cast<double>(microseconds) / 1e6;
@@ -350,7 +311,7 @@ gboolean GtkCardSurface::onTick(GtkWidget* widget, GdkFrameClock* clock, gpointe
     return G_SOURCE_CONTINUE;
 }
 
-void GtkCardSurface::stopScaling() {
+void GtkSettingsCard::stopScaling() {
     if (scaling_.tick != 0) {
         gtk_widget_remove_tick_callback(canvas_.get(), scaling_.tick);
         scaling_.tick = 0;
@@ -358,33 +319,33 @@ void GtkCardSurface::stopScaling() {
     snapshot_.reset();
 }
 
-gboolean GtkCardSurface::onEnter(GtkWidget*, GdkEventCrossing* event, gpointer data) {
-    auto* self = static_cast<GtkCardSurface*>(data);
+gboolean GtkSettingsCard::onEnter(GtkWidget*, GdkEventCrossing* event, gpointer data) {
+    auto* self = static_cast<GtkSettingsCard*>(data);
     // Crossings between the box and its own child are not the pointer arriving.
-    if (event->detail != GDK_NOTIFY_INFERIOR && self->onEntered_) {
-        self->onEntered_();
+    if (event->detail != GDK_NOTIFY_INFERIOR && self->handlers_.pointerCrossed) {
+        self->handlers_.pointerCrossed(true);
     }
     return FALSE;
 }
 
-gboolean GtkCardSurface::onLeave(GtkWidget*, GdkEventCrossing* event, gpointer data) {
-    auto* self = static_cast<GtkCardSurface*>(data);
-    if (event->detail != GDK_NOTIFY_INFERIOR && self->onExited_) {
-        self->onExited_();
+gboolean GtkSettingsCard::onLeave(GtkWidget*, GdkEventCrossing* event, gpointer data) {
+    auto* self = static_cast<GtkSettingsCard*>(data);
+    if (event->detail != GDK_NOTIFY_INFERIOR && self->handlers_.pointerCrossed) {
+        self->handlers_.pointerCrossed(false);
     }
     return FALSE;
 }
 
-gboolean GtkCardSurface::onButtonPress(GtkWidget*, GdkEventButton* event, gpointer data) {
-    auto* self = static_cast<GtkCardSurface*>(data);
+gboolean GtkSettingsCard::onButtonPress(GtkWidget*, GdkEventButton* event, gpointer data) {
+    auto* self = static_cast<GtkSettingsCard*>(data);
     if (event->button == GDK_BUTTON_PRIMARY && event->type == GDK_BUTTON_PRESS) {
         self->pressed_ = true;
     }
     return TRUE;
 }
 
-gboolean GtkCardSurface::onButtonRelease(GtkWidget* widget, GdkEventButton* event, gpointer data) {
-    auto* self = static_cast<GtkCardSurface*>(data);
+gboolean GtkSettingsCard::onButtonRelease(GtkWidget* widget, GdkEventButton* event, gpointer data) {
+    auto* self = static_cast<GtkSettingsCard*>(data);
     if (event->button != GDK_BUTTON_PRIMARY || !self->pressed_) {
         return TRUE;
     }
@@ -392,8 +353,8 @@ gboolean GtkCardSurface::onButtonRelease(GtkWidget* widget, GdkEventButton* even
     // A click is a press and a release on the card; letting go elsewhere cancels it.
     const bool inside = event->x >= 0 && event->y >= 0 && event->x < gtk_widget_get_allocated_width(widget) &&
                         event->y < gtk_widget_get_allocated_height(widget);
-    if (inside && self->onClick_) {
-        self->onClick_();
+    if (inside && self->handlers_.clicked) {
+        self->handlers_.clicked();
     }
     return TRUE;
 }
