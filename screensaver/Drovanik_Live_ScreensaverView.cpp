@@ -1,8 +1,8 @@
 #include "screensaver/Drovanik_Live_ScreensaverView.h"
 
+#include "platform/ControlCharacterEscape.h"
 #include "platform/Log.h"
 #include "screensaver/WindowOcclusionDetection.h"
-#include "shared/ControlCharacterEscape.h"
 #include "shared/LoadResolvedPage.h"
 #include "shared/ViewSite.h"
 #include "shared/ViewURLProvider.h"

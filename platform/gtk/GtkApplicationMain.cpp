@@ -1,5 +1,6 @@
 #include "platform/ApplicationMain.h"
 
+#include "platform/ControlCharacterEscape.h"
 #include "platform/Log.h"
 #include "platform/ProductNames.h"
 #include "platform/gtk/DisplayInstance.h"
@@ -7,12 +8,13 @@
 #include "platform/gtk/GtkPlatform.h"
 #include "platform/gtk/GtkReopenServer.h"
 #include "platform/gtk/GtkWebView.h"
+#include "platform/gtk/MainLoopLatencyProbe.h"
+#include "platform/gtk/OwnViewSite.h"
 #include "platform/gtk/WebEngineTuning.h"
 #include "platform/gtk/WindowChrome.h"
 #include "platform/linux/ExecutablePath.h"
 #include "platform/linux/ReopenChannel.h"
 #include "platform/linux/XWaylandDisplay.h"
-#include "shared/ControlCharacterEscape.h"
 
 #include <glib-unix.h>
 #include <gtk/gtk.h>
@@ -49,7 +51,7 @@ std::optional<pid_t> compositorProcess() {
 // A Wayland compositor without layer-shell has no background layer to offer: the
 // X11 path through XWayland is the way onto the desktop there. A client started
 // outside the compositor may not have been told its X display: find it.
-[[noreturn]] void restartThroughXWayland(char** argv) {
+[[noreturn]] void restartThroughXWayland(char** argv, const gtk::WebEngineTuning& engine) {
     if (std::getenv("DISPLAY") == nullptr) {
         const auto compositor = compositorProcess();
         const auto xdisplay = compositor ? xwaylandDisplayOf(*compositor) : std::nullopt;
@@ -67,7 +69,9 @@ std::optional<pid_t> compositorProcess() {
     setenv("GDK_BACKEND", "x11", 1);
     setenv(xwaylandRetryVariable, "1", 1);
     const auto self = runningExecutablePath();
-    execv(self.c_str(), argv);
+    // Without the engine's settings: the new process makes its own choice.
+    const auto environment = engine.environmentForOtherPrograms();
+    execve(self.c_str(), argv, environment.get());
     systemLog("❌ Could not restart through XWayland.");
     std::exit(1);
 }
@@ -112,12 +116,6 @@ gboolean onTerminationSignal(gpointer application) {
     return G_SOURCE_CONTINUE;
 }
 
-bool openDisplay(int& argc, char**& argv) {
-    // The toolkit reads its GL setting while it opens the display.
-    const auto toolkitGLOff = gtk::WebEngineTuning::keepGLOutOfThisProcess();
-    return gtk_init_check(&argc, &argv) != FALSE;
-}
-
 struct LaunchState {
     ApplicationDelegate* delegate;
     ReopenListener* reopenListener;
@@ -135,10 +133,18 @@ gboolean finishLaunching(gpointer data) {
 
 }  // namespace
 
-int applicationMain(int argc, char** argv, const DelegateFactory& makeDelegate) {
+int applicationMain(int argc, char** argv, const std::string& viewSiteOrigin, const DelegateFactory& makeDelegate) {
     g_set_prgname(product::programName);
     g_set_application_name(product::name);
-    if (!openDisplay(argc, argv)) {
+    const auto bundle = Bundle::locate(runningExecutablePath(), product::applicationBundleName);
+    if (!bundle) {
+        systemLog(std::string("❌ Cannot find ") + product::applicationBundleName + " next to " +
+                  escapeControlCharacters(runningExecutablePath().string()));
+        return 1;
+    }
+    // Made while this is the process's only thread, before the toolkit reads its GL setting.
+    gtk::WebEngineTuning engine({true, bundle->codePath() / TAVELO_EGL_VENDOR_FILE});
+    if (gtk_init_check(&argc, &argv) == FALSE) {
         if (std::getenv(xwaylandRetryVariable) != nullptr) {
             systemLog("❌ Cannot open the XWayland display of this Wayland compositor.");
         } else {
@@ -147,7 +153,7 @@ int applicationMain(int argc, char** argv, const DelegateFactory& makeDelegate) 
         return 1;
     }
     if (waylandWithoutLayerShell() && std::getenv(xwaylandRetryVariable) == nullptr) {
-        restartThroughXWayland(argv);
+        restartThroughXWayland(argv, engine);
     }
     restoreBackendChoiceForChildren();
 
@@ -162,15 +168,9 @@ int applicationMain(int argc, char** argv, const DelegateFactory& makeDelegate) 
     }
     ReopenListener reopenListener(reopenSocket);
 
-    const auto bundle = Bundle::locate(runningExecutablePath(), product::applicationBundleName);
-    if (!bundle) {
-        systemLog(std::string("❌ Cannot find ") + product::applicationBundleName + " next to " +
-                  escapeControlCharacters(runningExecutablePath().string()));
-        return 1;
-    }
-
-    gtk::WebEngineTuning::drawWebProcessesWithoutGLDriver(bundle->codePath() / TAVELO_EGL_VENDOR_FILE);
-    gtk::GtkPlatform platform(*bundle);
+    // Found (or started) off the main loop while the wallpaper is set up; its first page waits for it.
+    gtk::OwnViewSite::shared().start(viewSiteOrigin);
+    gtk::GtkPlatform platform(*bundle, engine);
     auto delegate = makeDelegate(platform);
 
     g_unix_signal_add(SIGTERM, onTerminationSignal, &platform.application());
@@ -179,7 +179,9 @@ int applicationMain(int argc, char** argv, const DelegateFactory& makeDelegate) 
     LaunchState launch{delegate.get(), &reopenListener, nullptr};
     g_idle_add_full(G_PRIORITY_HIGH_IDLE, finishLaunching, &launch, nullptr);
 
+    std::optional<gtk::MainLoopLatencyProbe> latencyProbe(std::in_place);
     gtk_main();
+    latencyProbe.reset();
     launch.reopenServer.reset();
     gtk::GtkWebView::endAllWebProcesses();
 
