@@ -25,6 +25,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <optional>
 
@@ -120,14 +121,18 @@ struct LaunchState {
     ApplicationDelegate* delegate;
     ReopenListener* reopenListener;
     std::unique_ptr<gtk::GtkReopenServer> reopenServer;
+    std::unique_ptr<gtk::MainLoopLatencyProbe> latencyProbe;
 };
 
 gboolean finishLaunching(gpointer data) {
     auto* launch = static_cast<LaunchState*>(data);
+    const gint64 started = g_get_monotonic_time();
     launch->delegate->applicationDidFinishLaunching();
     // Heard only now: a launch that came early finds the settings window built.
     launch->reopenServer = std::make_unique<gtk::GtkReopenServer>(
         *launch->reopenListener, [delegate = launch->delegate] { delegate->applicationShouldHandleReopen(); });
+    launch->latencyProbe = std::make_unique<gtk::MainLoopLatencyProbe>(
+        std::chrono::microseconds(g_get_monotonic_time() - started));
     return G_SOURCE_REMOVE;
 }
 
@@ -179,9 +184,8 @@ int applicationMain(int argc, char** argv, const std::string& viewSiteOrigin, co
     LaunchState launch{delegate.get(), &reopenListener, nullptr};
     g_idle_add_full(G_PRIORITY_HIGH_IDLE, finishLaunching, &launch, nullptr);
 
-    std::optional<gtk::MainLoopLatencyProbe> latencyProbe(std::in_place);
     gtk_main();
-    latencyProbe.reset();
+    launch.latencyProbe.reset();
     launch.reopenServer.reset();
     gtk::GtkWebView::endAllWebProcesses();
 
