@@ -131,8 +131,8 @@ gboolean finishLaunching(gpointer data) {
     // Heard only now: a launch that came early finds the settings window built.
     launch->reopenServer = std::make_unique<gtk::GtkReopenServer>(
         *launch->reopenListener, [delegate = launch->delegate] { delegate->applicationShouldHandleReopen(); });
-    launch->latencyProbe = std::make_unique<gtk::MainLoopLatencyProbe>(
-        std::chrono::microseconds(g_get_monotonic_time() - started));
+    launch->latencyProbe =
+        std::make_unique<gtk::MainLoopLatencyProbe>(std::chrono::microseconds(g_get_monotonic_time() - started));
     return G_SOURCE_REMOVE;
 }
 

@@ -43,8 +43,8 @@ MainLoopLatencyProbe::~MainLoopLatencyProbe() {
         return;
     }
     g_source_remove(source_);
-    systemLog("⏱️ Longest main-loop stall: " + milliseconds(longest_) + "; without waiting for a CPU: " +
-              milliseconds(longestHeld_));
+    systemLog("⏱️ Longest main-loop stall: " + milliseconds(longest_) +
+              "; without waiting for a CPU: " + milliseconds(longestHeld_));
 }
 
 gboolean MainLoopLatencyProbe::onTick(gpointer data) {
@@ -59,8 +59,8 @@ gboolean MainLoopLatencyProbe::onTick(gpointer data) {
     self->longest_ = std::max(self->longest_, stall);
     self->longestHeld_ = std::max(self->longestHeld_, held);
     if (longer && stall >= reportedFromMicroseconds) {
-        systemLog("⏱️ Main-loop stall: " + milliseconds(stall) + "; without waiting for a CPU: " +
-                  milliseconds(held));
+        systemLog("⏱️ Main-loop stall: " + milliseconds(stall) +
+                  "; without waiting for a CPU: " + milliseconds(held));
     }
     return G_SOURCE_CONTINUE;
 }
