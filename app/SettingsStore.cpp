@@ -4,10 +4,10 @@
 #include "app/UnusableSettingsFile.h"
 #include "app/WallpaperView.h"
 #include "platform/AtomicFileReplacement.h"
+#include "platform/ControlCharacterEscape.h"
 #include "platform/HomeDirectory.h"
 #include "platform/Log.h"
 #include "shared/BoundedFile.h"
-#include "shared/ControlCharacterEscape.h"
 #include "shared/SettingsFileLocation.h"
 
 #include <system_error>

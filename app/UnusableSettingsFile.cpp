@@ -1,7 +1,7 @@
 #include "app/UnusableSettingsFile.h"
 
+#include "platform/ControlCharacterEscape.h"
 #include "platform/Log.h"
-#include "shared/ControlCharacterEscape.h"
 
 #include <fcntl.h>
 #include <stdio.h>

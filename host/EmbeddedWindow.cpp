@@ -2,7 +2,6 @@
 
 #include "platform/ProductNames.h"
 #include "platform/gtk/GtkWebView.h"
-#include "platform/gtk/WebEngineTuning.h"
 #include "platform/gtk/WindowChrome.h"
 
 #include <X11/Xlib.h>
@@ -66,9 +65,6 @@ std::variant<std::unique_ptr<EmbeddedWindow>, std::string> EmbeddedWindow::attac
     if (target == nullptr) {
         return "No such window: " + hex(xid);
     }
-    if (target != gdk_get_default_root_window()) {
-        platform::gtk::WebEngineTuning::leaveAccelerationToEngine();
-    }
     return std::unique_ptr<EmbeddedWindow>(new EmbeddedWindow(target, geometry.frame));
 }
 
@@ -106,6 +102,8 @@ EmbeddedWindow::EmbeddedWindow(GdkWindow* target, const platform::Rect& frame)
     gdk_x11_display_error_trap_pop_ignored(display);
     gtk_window_move(window, 0, 0);
 }
+
+bool EmbeddedWindow::isAnotherClientsWindow() const { return target_.get() != gdk_get_default_root_window(); }
 
 EmbeddedWindow::~EmbeddedWindow() {
     gdk_window_remove_filter(target_.get(), &EmbeddedWindow::filterTargetEvents, this);

@@ -28,6 +28,9 @@ public:
 
     // The target's rectangle in screen coordinates.
     platform::Rect frame() const { return frame_; }
+    // Whether the target is another client's window (not the root), which that client
+    // may destroy at any moment.
+    bool isAnotherClientsWindow() const;
     // Runs once when the target window (and with it ours) is destroyed.
     void setOnTargetGone(std::function<void()> handler) { onTargetGone_ = std::move(handler); }
 

@@ -1,6 +1,6 @@
 #include "host/HostOptions.h"
 
-#include "shared/ControlCharacterEscape.h"
+#include "platform/ControlCharacterEscape.h"
 
 #include <cerrno>
 #include <cstdlib>

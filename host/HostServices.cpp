@@ -10,7 +10,7 @@ namespace host {
 
 std::unique_ptr<platform::WebView> HostServices::makeWebView(const platform::Rect& frame,
                                                              const platform::WebViewConfiguration& configuration) {
-    return std::make_unique<platform::gtk::GtkWebView>(frame, configuration);
+    return std::make_unique<platform::gtk::GtkWebView>(frame, configuration, engine_);
 }
 
 void HostServices::exitProcess(int status) {

@@ -3,6 +3,7 @@
 #include "platform/DistributedNotificationCenter.h"
 #include "platform/ScreenSaverServices.h"
 #include "platform/gtk/GtkMainQueue.h"
+#include "platform/gtk/WebEngineTuning.h"
 
 namespace host {
 
@@ -10,6 +11,7 @@ namespace host {
 // notification centre (into which it posts the stop), and the process's exit.
 class HostServices : public platform::ScreenSaverServices {
 public:
+    explicit HostServices(platform::gtk::WebEngineTuning& engine) : engine_(engine) {}
     std::unique_ptr<platform::WebView> makeWebView(const platform::Rect& frame,
                                                    const platform::WebViewConfiguration& configuration) override;
     platform::MainQueue& mainQueue() override { return mainQueue_; }
@@ -17,6 +19,7 @@ public:
     [[noreturn]] void exitProcess(int status) override;
 
 private:
+    platform::gtk::WebEngineTuning& engine_;
     platform::gtk::GtkMainQueue mainQueue_;
     platform::InProcessDistributedNotificationCenter center_;
 };

@@ -8,14 +8,15 @@
 #include "host/LoadedSaver.h"
 #include "host/PreviewDetection.h"
 #include "platform/Bundle.h"
+#include "platform/ControlCharacterEscape.h"
 #include "platform/Log.h"
 #include "platform/ProductNames.h"
 #include "platform/ScreenSaverServices.h"
 #include "platform/gtk/GtkPlatformWindow.h"
 #include "platform/gtk/MonitorGeometry.h"
+#include "platform/gtk/OwnViewSite.h"
+#include "platform/gtk/WebEngineTuning.h"
 #include "platform/linux/ExecutablePath.h"
-#include "platform/linux/ViewSiteLauncher.h"
-#include "shared/ControlCharacterEscape.h"
 #include "shared/ViewSite.h"
 
 #include <glib-unix.h>
@@ -119,6 +120,9 @@ int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
     if (host::wantsForeignWindow(rawArguments, xscreensaverWindow)) {
         gdk_set_allowed_backends("x11");
     }
+    // Made before the toolkit starts: it sets what the engine's processes read from the
+    // environment. The host leaves GL to the engine (XScreenSaver's window may need it).
+    platform::gtk::WebEngineTuning engine({});
     if (!gtk_init_check(&argc, &argv)) {
         return fail("Cannot open a display: set DISPLAY to a running X server.");
     }
@@ -175,18 +179,22 @@ int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
         window = std::move(target);
     }
 
-    host::HostServices services;
+    if (embedded != nullptr && embedded->isAnotherClientsWindow()) {
+        engine.leaveAccelerationToEngine();
+    }
+    host::HostServices services(engine);
     Stopper stopper(services.distributedNotificationCenter());
     if (embedded != nullptr) {
         embedded->setOnTargetGone([&stopper] { stopper.stop(); });
     }
 
+    // The screen saver runs without the application: its built-in site is found, or
+    // started, here too, off the main loop; the view's first page waits for it.
+    platform::gtk::OwnViewSite::shared().start(ViewSite::origin());
     std::unique_ptr<screensaver::ScreenSaverView> view(saver.principalClass->makeView(&frame, isPreview, &services));
     if (!view) {
         return fail(std::string("The class ") + saver.principalClass->name + " gave no view.");
     }
-    // The screen saver runs without the application: the built-in site starts here too.
-    platform::startBuiltInViewSite(ViewSite::origin());
     window->setBackgroundColor(platform::Color::black);
     view->moveToWindow(window.get());
     window->makeKeyAndOrderFront();

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 namespace platform {
 
@@ -12,8 +13,9 @@ class Platform;
 using DelegateFactory = std::function<std::unique_ptr<ApplicationDelegate>(Platform&)>;
 
 // Runs the application: connects to the desktop, makes sure only one instance
-// shows a wallpaper, creates the delegate, tells it that launching finished once
-// the main loop runs, and returns the process's exit status.
-int applicationMain(int argc, char** argv, const DelegateFactory& makeDelegate);
+// shows a wallpaper, starts looking for (or starting) the built-in view site of
+// `viewSiteOrigin` when it is a loopback one, creates the delegate, tells it that
+// launching finished once the main loop runs, and returns the process's exit status.
+int applicationMain(int argc, char** argv, const std::string& viewSiteOrigin, const DelegateFactory& makeDelegate);
 
 }  // namespace platform

@@ -1,7 +1,7 @@
 #include "screensaver/Drovanik_Live_ScreensaverView.h"
 
+#include "platform/ControlCharacterEscape.h"
 #include "platform/Log.h"
-#include "shared/ControlCharacterEscape.h"
 #include "shared/LoadResolvedPage.h"
 #include "shared/ViewSite.h"
 #include "shared/ViewURLProvider.h"

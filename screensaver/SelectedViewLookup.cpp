@@ -1,9 +1,9 @@
 #include "screensaver/SelectedViewLookup.h"
 
+#include "platform/ControlCharacterEscape.h"
 #include "platform/HomeDirectory.h"
 #include "platform/Log.h"
 #include "shared/BoundedFile.h"
-#include "shared/ControlCharacterEscape.h"
 #include "shared/DefaultViewID.h"
 #include "shared/SettingsFileLocation.h"
 

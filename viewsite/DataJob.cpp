@@ -1,8 +1,8 @@
 #include "viewsite/DataJob.h"
 
 #include "platform/AtomicFileReplacement.h"
+#include "platform/ControlCharacterEscape.h"
 #include "platform/Log.h"
-#include "shared/ControlCharacterEscape.h"
 
 #include <glib.h>
 

@@ -1,10 +1,10 @@
 #include "viewsite/SiteAddressClaim.h"
 
+#include "platform/ControlCharacterEscape.h"
 #include "platform/Log.h"
 #include "platform/linux/LoopbackPortOwner.h"
 #include "platform/linux/ViewSiteProbe.h"
 #include "platform/linux/ViewSiteRecord.h"
-#include "shared/ControlCharacterEscape.h"
 
 #include <fcntl.h>
 #include <sys/file.h>

@@ -1,9 +1,9 @@
 #include "viewsite/SiteServer.h"
 
+#include "platform/ControlCharacterEscape.h"
 #include "platform/Log.h"
 #include "platform/ProductNames.h"
-#include "platform/gtk/GObjectPtr.h"
-#include "shared/ControlCharacterEscape.h"
+#include "platform/glib/GLibPtr.h"
 #include "viewsite/RequestAuthority.h"
 #include "viewsite/ResponsePolicy.h"
 
@@ -14,9 +14,9 @@
 
 namespace viewsite {
 
-using platform::gtk::adoptGObject;
-using platform::gtk::GCharsPtr;
-using platform::gtk::GErrorPtr;
+using platform::glib::adoptGObject;
+using platform::glib::GCharsPtr;
+using platform::glib::GErrorPtr;
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/gtk/GObjectPtr.h"
+#include "platform/glib/GLibPtr.h"
 #include "viewsite/ConnectionLedger.h"
 #include "viewsite/RequestAuthority.h"
 #include "viewsite/SiteFiles.h"
@@ -59,8 +59,8 @@ private:
     ConnectionLedger ledger_;
     std::map<std::string, std::unique_ptr<Connection>> connections_;  // by peer
     std::chrono::steady_clock::time_point lastRefusalLine_{};
-    platform::gtk::GObjectPtr<SoupServer> server_;
-    platform::gtk::GObjectPtr<GSocketService> service_;
+    platform::glib::GObjectPtr<SoupServer> server_;
+    platform::glib::GObjectPtr<GSocketService> service_;
 };
 
 }  // namespace viewsite

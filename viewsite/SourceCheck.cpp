@@ -1,6 +1,6 @@
 #include "viewsite/SourceCheck.h"
 
-#include "shared/ControlCharacterEscape.h"
+#include "platform/ControlCharacterEscape.h"
 #include "viewsite/MarketSources.h"
 #include "viewsite/PageSources.h"
 

@@ -9,9 +9,9 @@
 
 namespace viewsite {
 
-using platform::gtk::adoptGObject;
-using platform::gtk::GErrorPtr;
-using platform::gtk::GObjectPtr;
+using platform::glib::adoptGObject;
+using platform::glib::GErrorPtr;
+using platform::glib::GObjectPtr;
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/gtk/GObjectPtr.h"
+#include "platform/glib/GLibPtr.h"
 
 #include <chrono>
 #include <functional>
@@ -45,7 +45,7 @@ private:
 
     std::chrono::seconds timeout_;
     std::size_t limit_;
-    platform::gtk::GObjectPtr<SoupSession> session_;
+    platform::glib::GObjectPtr<SoupSession> session_;
 };
 
 }  // namespace viewsite

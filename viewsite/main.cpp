@@ -3,10 +3,10 @@
 // application and the screen-saver host start it on loopback when it is not already
 // running; a public deployment runs it behind a web server that terminates HTTPS.
 
+#include "platform/ControlCharacterEscape.h"
 #include "platform/Log.h"
 #include "platform/ProductNames.h"
 #include "platform/linux/ExecutablePath.h"
-#include "shared/ControlCharacterEscape.h"
 #include "viewsite/DataJob.h"
 #include "viewsite/SiteAddressClaim.h"
 #include "viewsite/SiteOptions.h"

@@ -1,5 +1,6 @@
 #include "platform/ApplicationMain.h"
 
+#include "platform/ControlCharacterEscape.h"
 #include "platform/Log.h"
 #include "platform/ProductNames.h"
 #include "platform/gtk/DisplayInstance.h"
@@ -7,12 +8,13 @@
 #include "platform/gtk/GtkPlatform.h"
 #include "platform/gtk/GtkReopenServer.h"
 #include "platform/gtk/GtkWebView.h"
+#include "platform/gtk/MainLoopLatencyProbe.h"
+#include "platform/gtk/OwnViewSite.h"
 #include "platform/gtk/WebEngineTuning.h"
 #include "platform/gtk/WindowChrome.h"
 #include "platform/linux/ExecutablePath.h"
 #include "platform/linux/ReopenChannel.h"
 #include "platform/linux/XWaylandDisplay.h"
-#include "shared/ControlCharacterEscape.h"
 
 #include <glib-unix.h>
 #include <gtk/gtk.h>
@@ -23,6 +25,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <optional>
 
@@ -49,7 +52,7 @@ std::optional<pid_t> compositorProcess() {
 // A Wayland compositor without layer-shell has no background layer to offer: the
 // X11 path through XWayland is the way onto the desktop there. A client started
 // outside the compositor may not have been told its X display: find it.
-[[noreturn]] void restartThroughXWayland(char** argv) {
+[[noreturn]] void restartThroughXWayland(char** argv, const gtk::WebEngineTuning& engine) {
     if (std::getenv("DISPLAY") == nullptr) {
         const auto compositor = compositorProcess();
         const auto xdisplay = compositor ? xwaylandDisplayOf(*compositor) : std::nullopt;
@@ -67,7 +70,9 @@ std::optional<pid_t> compositorProcess() {
     setenv("GDK_BACKEND", "x11", 1);
     setenv(xwaylandRetryVariable, "1", 1);
     const auto self = runningExecutablePath();
-    execv(self.c_str(), argv);
+    // Without the engine's settings: the new process makes its own choice.
+    const auto environment = engine.environmentForOtherPrograms();
+    execve(self.c_str(), argv, environment.get());
     systemLog("❌ Could not restart through XWayland.");
     std::exit(1);
 }
@@ -112,33 +117,39 @@ gboolean onTerminationSignal(gpointer application) {
     return G_SOURCE_CONTINUE;
 }
 
-bool openDisplay(int& argc, char**& argv) {
-    // The toolkit reads its GL setting while it opens the display.
-    const auto toolkitGLOff = gtk::WebEngineTuning::keepGLOutOfThisProcess();
-    return gtk_init_check(&argc, &argv) != FALSE;
-}
-
 struct LaunchState {
     ApplicationDelegate* delegate;
     ReopenListener* reopenListener;
     std::unique_ptr<gtk::GtkReopenServer> reopenServer;
+    std::unique_ptr<gtk::MainLoopLatencyProbe> latencyProbe;
 };
 
 gboolean finishLaunching(gpointer data) {
     auto* launch = static_cast<LaunchState*>(data);
+    const gint64 started = g_get_monotonic_time();
     launch->delegate->applicationDidFinishLaunching();
     // Heard only now: a launch that came early finds the settings window built.
     launch->reopenServer = std::make_unique<gtk::GtkReopenServer>(
         *launch->reopenListener, [delegate = launch->delegate] { delegate->applicationShouldHandleReopen(); });
+    launch->latencyProbe =
+        std::make_unique<gtk::MainLoopLatencyProbe>(std::chrono::microseconds(g_get_monotonic_time() - started));
     return G_SOURCE_REMOVE;
 }
 
 }  // namespace
 
-int applicationMain(int argc, char** argv, const DelegateFactory& makeDelegate) {
+int applicationMain(int argc, char** argv, const std::string& viewSiteOrigin, const DelegateFactory& makeDelegate) {
     g_set_prgname(product::programName);
     g_set_application_name(product::name);
-    if (!openDisplay(argc, argv)) {
+    const auto bundle = Bundle::locate(runningExecutablePath(), product::applicationBundleName);
+    if (!bundle) {
+        systemLog(std::string("❌ Cannot find ") + product::applicationBundleName + " next to " +
+                  escapeControlCharacters(runningExecutablePath().string()));
+        return 1;
+    }
+    // Made while this is the process's only thread, before the toolkit reads its GL setting.
+    gtk::WebEngineTuning engine({true, bundle->codePath() / TAVELO_EGL_VENDOR_FILE});
+    if (gtk_init_check(&argc, &argv) == FALSE) {
         if (std::getenv(xwaylandRetryVariable) != nullptr) {
             systemLog("❌ Cannot open the XWayland display of this Wayland compositor.");
         } else {
@@ -147,7 +158,7 @@ int applicationMain(int argc, char** argv, const DelegateFactory& makeDelegate) 
         return 1;
     }
     if (waylandWithoutLayerShell() && std::getenv(xwaylandRetryVariable) == nullptr) {
-        restartThroughXWayland(argv);
+        restartThroughXWayland(argv, engine);
     }
     restoreBackendChoiceForChildren();
 
@@ -162,15 +173,9 @@ int applicationMain(int argc, char** argv, const DelegateFactory& makeDelegate) 
     }
     ReopenListener reopenListener(reopenSocket);
 
-    const auto bundle = Bundle::locate(runningExecutablePath(), product::applicationBundleName);
-    if (!bundle) {
-        systemLog(std::string("❌ Cannot find ") + product::applicationBundleName + " next to " +
-                  escapeControlCharacters(runningExecutablePath().string()));
-        return 1;
-    }
-
-    gtk::WebEngineTuning::drawWebProcessesWithoutGLDriver(bundle->codePath() / TAVELO_EGL_VENDOR_FILE);
-    gtk::GtkPlatform platform(*bundle);
+    // Found (or started) off the main loop while the wallpaper is set up; its first page waits for it.
+    gtk::OwnViewSite::shared().start(viewSiteOrigin);
+    gtk::GtkPlatform platform(*bundle, engine);
     auto delegate = makeDelegate(platform);
 
     g_unix_signal_add(SIGTERM, onTerminationSignal, &platform.application());
@@ -180,6 +185,7 @@ int applicationMain(int argc, char** argv, const DelegateFactory& makeDelegate) 
     g_idle_add_full(G_PRIORITY_HIGH_IDLE, finishLaunching, &launch, nullptr);
 
     gtk_main();
+    launch.latencyProbe.reset();
     launch.reopenServer.reset();
     gtk::GtkWebView::endAllWebProcesses();
 

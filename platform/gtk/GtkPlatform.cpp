@@ -24,8 +24,8 @@ void GtkApplicationObject::terminate(int status) {
 
 void GtkApplicationObject::activateIgnoringOtherApps() { activateTitledWindows(); }
 
-GtkPlatform::GtkPlatform(Bundle mainBundle)
-    : bundle_(std::move(mainBundle)), loginItem_(product::programName, runningExecutablePath()) {
+GtkPlatform::GtkPlatform(Bundle mainBundle, WebEngineTuning& engine)
+    : bundle_(std::move(mainBundle)), engine_(engine), loginItem_(product::programName, runningExecutablePath()) {
     useProductIconForEveryWindow(bundle_);
 }
 
@@ -38,7 +38,7 @@ std::unique_ptr<Window> GtkPlatform::makeBorderlessWindow(const Rect& contentRec
 }
 
 std::unique_ptr<WebView> GtkPlatform::makeWebView(const Rect& frame, const WebViewConfiguration& configuration) {
-    return std::make_unique<GtkWebView>(frame, configuration);
+    return std::make_unique<GtkWebView>(frame, configuration, engine_);
 }
 
 std::unique_ptr<SettingsWindow> GtkPlatform::makeSettingsWindow(const SettingsWindowContent& content,

@@ -4,6 +4,7 @@
 #include "platform/gtk/GtkAlertPresenter.h"
 #include "platform/gtk/GtkMainQueue.h"
 #include "platform/gtk/GtkWorkspace.h"
+#include "platform/gtk/WebEngineTuning.h"
 #include "platform/linux/XdgAutostartLoginItem.h"
 
 namespace platform::gtk {
@@ -23,7 +24,7 @@ private:
 // The real desktop: GTK 3, WebKitGTK, and freedesktop conventions.
 class GtkPlatform : public Platform {
 public:
-    explicit GtkPlatform(Bundle mainBundle);
+    GtkPlatform(Bundle mainBundle, WebEngineTuning& engine);
 
     std::optional<Rect> mainScreenFrame() override;
     std::unique_ptr<Window> makeBorderlessWindow(const Rect& contentRect) override;
@@ -44,11 +45,12 @@ public:
 
 private:
     Bundle bundle_;
+    WebEngineTuning& engine_;
     XdgAutostartLoginItem loginItem_;
     GtkMainQueue mainQueue_;
     GtkAlertPresenter alerts_;
     GtkApplicationObject application_{alerts_};
-    GtkWorkspace workspace_{alerts_};
+    GtkWorkspace workspace_{alerts_, engine_};
 };
 
 }  // namespace platform::gtk

@@ -1,10 +1,10 @@
 #include "platform/gtk/GtkWebView.h"
 
+#include "platform/ControlCharacterEscape.h"
 #include "platform/Log.h"
 #include "platform/gtk/LocalPageScheme.h"
+#include "platform/gtk/OwnViewSite.h"
 #include "platform/gtk/WebEngineTuning.h"
-#include "platform/linux/ViewSiteLauncher.h"
-#include "shared/ControlCharacterEscape.h"
 
 #include <chrono>
 #include <cmath>
@@ -15,18 +15,6 @@
 namespace platform::gtk {
 
 namespace {
-
-void cancelDownload(WebKitWebContext*, WebKitDownload* download, gpointer) { webkit_download_cancel(download); }
-
-WebKitWebContext* persistentContext() {
-    static WebKitWebContext* context = [] {
-        WebKitWebContext* shared = WebEngineTuning::newContext(false);
-        LocalPageScheme::registerIn(shared);
-        g_signal_connect(shared, "download-started", G_CALLBACK(cancelDownload), nullptr);
-        return shared;
-    }();
-    return context;
-}
 
 WebError webErrorFrom(const GError* error, const char* uri) {
     return WebError{g_quark_to_string(error->domain), error->code, error->message ? error->message : "",
@@ -67,19 +55,8 @@ const char* terminationText(WebKitWebProcessTerminationReason reason) {
 
 }  // namespace
 
-WebKitWebContext* GtkWebView::createWebContext(const WebViewConfiguration& configuration) {
-    if (!configuration.nonPersistentDataStore) {
-        return GObjectPtr<WebKitWebContext>(static_cast<WebKitWebContext*>(g_object_ref(persistentContext())))
-            .release();
-    }
-    WebKitWebContext* ephemeral = WebEngineTuning::newContext(true);
-    LocalPageScheme::registerIn(ephemeral);
-    g_signal_connect(ephemeral, "download-started", G_CALLBACK(cancelDownload), nullptr);
-    return ephemeral;
-}
-
-GtkWebView::GtkWebView(const Rect& frame, const WebViewConfiguration& configuration)
-    : context_(adoptGObject(createWebContext(configuration))),
+GtkWebView::GtkWebView(const Rect& frame, const WebViewConfiguration& configuration, WebEngineTuning& engine)
+    : context_(configuration.nonPersistentDataStore ? engine.ephemeralContext() : engine.persistentContext()),
       view_(retainFloating(WEBKIT_WEB_VIEW(webkit_web_view_new_with_context(context_.get())))),
       configuration_(configuration) {
     gtk_widget_set_size_request(widget(), static_cast<int>(std::lround(frame.width)),
@@ -87,7 +64,7 @@ GtkWebView::GtkWebView(const Rect& frame, const WebViewConfiguration& configurat
     WebKitSettings* settings = webkit_web_view_get_settings(view_.get());
     webkit_settings_set_javascript_can_open_windows_automatically(settings, FALSE);
     webkit_settings_set_enable_developer_extras(settings, FALSE);
-    WebEngineTuning::applyTo(settings);
+    engine.applyTo(settings);
     connectSignals();
     networkHandler_ = g_signal_connect(g_network_monitor_get_default(), "network-changed",
                                        G_CALLBACK(&GtkWebView::onNetworkChanged), this);
@@ -103,6 +80,8 @@ GtkWebView::GtkWebView(const Rect& frame, const WebViewConfiguration& configurat
 }
 
 GtkWebView::~GtkWebView() {
+    siteRequest_.reset();
+    siteSilence_.reset();
     g_source_remove(siteCheck_);
     watchdog_.reset();
     liveViews().erase(this);
@@ -148,14 +127,26 @@ void GtkWebView::load(const URLRequest& request) {
 }
 
 void GtkWebView::loadAddress(const std::string& address, double timeoutSeconds, bool again) {
-    // Kept as asked for: each retry finds this account's site again, wherever it serves.
-    const std::string target = platform::addressOnOwnViewSite(address);
     cancelRetry();
     address_ = address;
     timeoutSeconds_ = timeoutSeconds;
     timedOut_ = false;
     httpStatus_ = 0;
     rendererEndedSinceLoad_ = false;
+    // Kept as asked for: each retry finds this account's site again, wherever it serves.
+    // A page of the built-in site is loaded once the site is confirmed, off the main loop;
+    // until then the page before it is stopped, as a load that replaced it would.
+    siteRequest_ = OwnViewSite::shared().addressFor(address, [this, timeoutSeconds, again](const std::string& target) {
+        loadTarget(target, timeoutSeconds, again);
+    });
+    if (siteRequest_) {
+        cancelTimeout();
+        webkit_web_view_stop_loading(view_.get());
+    }
+}
+
+void GtkWebView::loadTarget(const std::string& target, double timeoutSeconds, bool again) {
+    siteRequest_.reset();
     if (again) {
         // Trying again means asking the site: a copy the cache still holds would
         // "load" while the site is down and leave the page without its data.
@@ -203,6 +194,7 @@ void GtkWebView::startNextPageInFreshWebProcess() {
 
 void GtkWebView::stopLoading() {
     // Whoever stops the page wants it stopped: no retry brings it back.
+    siteRequest_.reset();
     cancelRetry();
     recovery_.pageRequested();
     address_.clear();
@@ -266,11 +258,15 @@ void GtkWebView::endUnresponsiveWebProcess() {
 // quietly) is loaded again: that finds, or replaces, this account's site.
 gboolean GtkWebView::onSiteCheck(gpointer data) {
     auto* self = static_cast<GtkWebView*>(data);
-    if (!self->ending_ && !self->address_.empty() && self->retry_ == 0 &&
-        !platform::ownViewSiteAnswersFor(self->address_)) {
-        systemLog("⚠️ The view site stopped answering; loading the page again.");
-        self->retryNow();
+    if (self->ending_ || self->address_.empty() || self->retry_ != 0) {
+        return G_SOURCE_CONTINUE;
     }
+    self->siteSilence_ = OwnViewSite::shared().whenSilent(self->address_, [self] {
+        if (!self->ending_ && !self->address_.empty() && self->retry_ == 0) {
+            systemLog("⚠️ The view site stopped answering; loading the page again.");
+            self->retryNow();
+        }
+    });
     return G_SOURCE_CONTINUE;
 }
 
@@ -384,7 +380,8 @@ gboolean GtkWebView::onLoadFailed(WebKitWebView*, WebKitLoadEvent, gchar* uri, G
     if (stopped && self->timedOut_) {
         failure = timedOutError(self->timeoutSeconds_, failure.failingURL);
     }
-    const bool cancelled = stopped && !self->timedOut_;
+    // So has one stopped while the next page waits for its site.
+    const bool cancelled = (stopped && !self->timedOut_) || self->siteRequest_ != nullptr;
     const bool otherPolicy = !refusedStatus && error->domain == WEBKIT_POLICY_ERROR;
     // A load the renderer's end broke off is taken up by the reload that end schedules.
     if (!cancelled && !otherPolicy && !self->rendererEndedSinceLoad_ && !self->ending_ && !self->address_.empty()) {

@@ -3,6 +3,8 @@
 #include "platform/PageRecovery.h"
 #include "platform/WebView.h"
 #include "platform/gtk/GObjectPtr.h"
+#include "platform/gtk/OwnViewSite.h"
+#include "platform/gtk/WebEngineTuning.h"
 #include "platform/gtk/WebProcessWatchdog.h"
 
 #include <gtk/gtk.h>
@@ -20,7 +22,7 @@ namespace platform::gtk {
 // and at once when the network returns, and never shows the engine's error page.
 class GtkWebView : public WebView {
 public:
-    GtkWebView(const Rect& frame, const WebViewConfiguration& configuration);
+    GtkWebView(const Rect& frame, const WebViewConfiguration& configuration, WebEngineTuning& engine);
     ~GtkWebView() override;
 
     void setDrawsBackground(bool draws) override;
@@ -41,11 +43,11 @@ public:
     static void endAllWebProcesses();
 
 private:
-    // Where every web view's engine context is made: the one place to tune it.
-    static WebKitWebContext* createWebContext(const WebViewConfiguration& configuration);
     void connectSignals();
     // Loads the page; `again` for a retry of the page already asked for.
     void loadAddress(const std::string& address, double timeoutSeconds, bool again = false);
+    // Loads `target`, the address on this account's own site where the page is one of it.
+    void loadTarget(const std::string& target, double timeoutSeconds, bool again);
     void startTimeout(double seconds);
     void cancelTimeout();
     void scheduleRetry(PageRecovery::Delay delay);
@@ -93,6 +95,10 @@ private:
     PageRecovery recovery_;
     guint retry_ = 0;
     guint siteCheck_ = 0;
+    // The address of the page asked for, while this account's site is looked for.
+    std::unique_ptr<OwnViewSite::Request> siteRequest_;
+    // The minute's check that the site still answers, while it is made.
+    std::unique_ptr<OwnViewSite::Request> siteSilence_;
     gulong networkHandler_ = 0;
 };
 

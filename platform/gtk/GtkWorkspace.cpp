@@ -3,9 +3,9 @@
 #include "platform/FileURL.h"
 #include "platform/ProductNames.h"
 #include "platform/gtk/GObjectPtr.h"
+#include "platform/gtk/OwnViewSite.h"
 #include "platform/gtk/WebEngineTuning.h"
 #include "platform/linux/ExecutablePath.h"
-#include "platform/linux/ViewSiteLauncher.h"
 #include "platform/linux/XScreenSaverInstaller.h"
 #include "platform/linux/XScreenSaverPrograms.h"
 
@@ -20,14 +20,14 @@ namespace {
 
 // The screen-saver settings of the desktop: XScreenSaver's tool, by its current
 // name or the one older releases used.
-bool openScreenSaverSettings() {
+bool openScreenSaverSettings(const WebEngineTuning& engine) {
     for (const char* tool : {"xscreensaver-settings", "xscreensaver-demo"}) {
         std::unique_ptr<gchar, decltype(&g_free)> path(g_find_program_in_path(tool), &g_free);
         if (!path) {
             continue;
         }
         gchar* argv[] = {path.get(), nullptr};
-        const auto environment = WebEngineTuning::environmentForOtherPrograms();
+        const auto environment = engine.environmentForOtherPrograms();
         // Without a child watch GLib lets the tool go on by itself once it is started.
         if (g_spawn_async(nullptr, argv, environment.get(), G_SPAWN_STDOUT_TO_DEV_NULL, nullptr, nullptr, nullptr,
                           nullptr)) {
@@ -48,7 +48,7 @@ bool isSaverBundle(const std::filesystem::path& path) { return path.extension() 
 
 bool GtkWorkspace::open(const std::string& url) {
     if (url == platform::screenSaverSettingsURL) {
-        return openScreenSaverSettings();
+        return openScreenSaverSettings(engine_);
     }
     if (const auto fileURLPath = pathFromFileURL(url);
         fileURLPath && isSaverBundle(withoutTrailingSlash(*fileURLPath))) {
@@ -59,13 +59,16 @@ bool GtkWorkspace::open(const std::string& url) {
                                         xscreensaverSettingsFile());
         return installer.install(bundle);
     }
-    const std::string address = platform::addressOnOwnViewSite(url);
-    const auto launch = adoptGObject(g_app_launch_context_new());
-    WebEngineTuning::removeEngineOnlySettings(launch.get());
-    GError* rawError = nullptr;
-    const bool opened = g_app_info_launch_default_for_uri(address.c_str(), launch.get(), &rawError);
-    GErrorPtr error(rawError);  // the caller does not look at why
-    return opened;
+    // A link to the built-in site opens once this account's site is confirmed, off the
+    // main loop; nobody looks at whether the browser took it.
+    linkRequest_ = OwnViewSite::shared().addressFor(url, [&engine = engine_](const std::string& address) {
+        const auto launch = adoptGObject(g_app_launch_context_new());
+        engine.removeEngineOnlySettings(launch.get());
+        GError* rawError = nullptr;
+        g_app_info_launch_default_for_uri(address.c_str(), launch.get(), &rawError);
+        GErrorPtr error(rawError);
+    });
+    return true;
 }
 
 }  // namespace platform::gtk

@@ -1,17 +1,18 @@
 #include "platform/gtk/WebEngineTuning.h"
 
-#include "platform/GraphicsAcceleration.h"
 #include "platform/Log.h"
 #include "platform/gtk/GLRendererProbe.h"
-#include "platform/gtk/GObjectPtr.h"
+#include "platform/gtk/LocalPageScheme.h"
 #include "platform/linux/ScopedEnvironmentVariable.h"
 
-#include <cstdlib>
-#include <string>
-#include <system_error>
-#include <vector>
+#include <epoxy/egl.h>
 
-namespace platform::gtk::WebEngineTuning {
+#include <cstdlib>
+#include <memory>
+#include <system_error>
+#include <utility>
+
+namespace platform::gtk {
 namespace {
 
 // A live view needs a few tens of MiB once drawn. Above these fractions of the limit
@@ -39,97 +40,44 @@ MemoryPressureSettingsPtr memoryPressureSettings() {
     return settings;
 }
 
-// The network process is shared by every context and reads its settings once, before
-// it starts: set them with the first context.
-void tuneNetworkProcessOnce() {
-    static const bool done = [] {
-        const auto settings = memoryPressureSettings();
-        webkit_website_data_manager_set_memory_pressure_settings(settings.get());
-        return true;
-    }();
-    (void)done;
-}
-
-// Made once, before anything needs it; logged once, when the first view is set up
-// (a process that restarts itself before then logs nothing).
-const AccelerationChoice& processChoice() {
-    static const AccelerationChoice choice = chooseAcceleration(probeGLRenderer());
-    return choice;
-}
-
-AccelerationPolicy processPolicy() {
-    static const bool logged = [] {
-        systemLog(processChoice().logLine);
-        return true;
-    }();
-    (void)logged;
-    return processChoice().policy;
-}
-
-// Settings this process passes to the engine's processes through the environment, and
-// that another program started from here must not get. One the user set is theirs,
-// left as it is and passed on.
-std::vector<const char*>& variablesSetForEngine() {
-    static std::vector<const char*> names;
-    return names;
-}
-
-void setForEngineUnlessSet(const char* name, const std::string& value) {
-    if (std::getenv(name) != nullptr) {
-        return;
-    }
-    ::setenv(name, value.c_str(), 1);
-    variablesSetForEngine().push_back(name);
-}
-
-// The engine reads its script options from the environment when a web process starts.
-// The pages' scripts are small and mostly wait for the next data file: compiling them
-// buys no CPU (measured: the same or less over the first minute) and its code and
-// memory cost the web process some 11 MiB.
-void runPageScriptsWithoutJITOnce() {
-    static const bool done = [] {
-        setForEngineUnlessSet("JSC_useJIT", "0");
-        return true;
-    }();
-    (void)done;
-}
-
 // The GL driver library loader (libglvnd) reads its list of drivers once, at the
 // first EGL call; a file that cannot exist (/dev/null is no folder) leaves it none.
 constexpr const char* kEGLDriverListVariable = "__EGL_VENDOR_LIBRARY_FILENAMES";
 constexpr const char* kNoEGLDriver = "/dev/null/no-driver.json";
 
-bool& glKeptOutOfThisProcess() {
-    static bool keptOut = false;
-    return keptOut;
-}
-
-bool& webProcessesHaveNoGL() {
-    static bool noGL = false;
-    return noGL;
-}
-
-bool& accelerationLeftToEngine() {
-    static bool left = false;
-    return left;
-}
+void cancelDownload(WebKitWebContext*, WebKitDownload* download, gpointer) { webkit_download_cancel(download); }
 
 }  // namespace
 
-void leaveAccelerationToEngine() { accelerationLeftToEngine() = true; }
-
-std::optional<ScopedEnvironmentVariable> keepGLOutOfThisProcess() {
-    if (processChoice().policy != AccelerationPolicy::Never) {
-        return std::nullopt;
-    }
-    glKeptOutOfThisProcess() = true;
-    return std::make_optional<ScopedEnvironmentVariable>("GDK_GL", "disable");
-}
-
-void drawWebProcessesWithoutGLDriver(const std::filesystem::path& vendorFile) {
-    if (processChoice().policy != AccelerationPolicy::Never || accelerationLeftToEngine()) {
+WebEngineTuning::WebEngineTuning(const Setup& setup) : choice_(chooseAcceleration(probeGLRenderer())) {
+    // The engine reads its script options from the environment when a web process
+    // starts. The pages' scripts are small and mostly wait for the next data file:
+    // compiling them buys no CPU (measured: the same or less over the first minute) and
+    // its code and memory cost the web process some 11 MiB.
+    setForEngineUnlessSet("JSC_useJIT", "0");
+    if (choice_.policy != AccelerationPolicy::Never) {
         return;
     }
+    if (setup.keepGLOutWhereUnused) {
+        // The toolkit reads its GL setting when it opens the display; the web processes'
+        // toolkit, when theirs does.
+        setForEngineUnlessSet("GDK_GL", "disable");
+        keepEGLOutOfThisProcess();
+    }
+    if (!setup.displayOnlyEGLVendorFile.empty()) {
+        drawWebProcessesWithoutGLDriver(setup.displayOnlyEGLVendorFile);
+    }
+}
+
+// The engine looks at EGL when its first context is made, and this process would load
+// the driver for nothing. The loader reads its driver list now, while it is empty, and
+// keeps it; the web processes, started later, read the list meant for them.
+void WebEngineTuning::keepEGLOutOfThisProcess() {
+    const ScopedEnvironmentVariable noEGLDriver(kEGLDriverListVariable, kNoEGLDriver);
+    (void)epoxy_has_egl_extension(EGL_NO_DISPLAY, "EGL_EXT_platform_base");
+}
+
+void WebEngineTuning::drawWebProcessesWithoutGLDriver(const std::filesystem::path& vendorFile) {
     // Someone who named their EGL drivers keeps them; a bundle without the driver still
     // runs, its web processes load the system's.
     std::error_code error;
@@ -137,59 +85,82 @@ void drawWebProcessesWithoutGLDriver(const std::filesystem::path& vendorFile) {
         return;
     }
     setForEngineUnlessSet(kEGLDriverListVariable, vendorFile.string());
-    webProcessesHaveNoGL() = true;
+    webProcessesHaveNoGL_ = true;
     // The toolkit in a web process opens the display too, and would load the GL
     // driver to look for GL visuals.
     setForEngineUnlessSet("GDK_GL", "disable");
 }
 
-void removeEngineOnlySettings(GAppLaunchContext* context) {
-    for (const char* name : variablesSetForEngine()) {
-        g_app_launch_context_unsetenv(context, name);
+void WebEngineTuning::setForEngineUnlessSet(const char* name, const std::string& value) {
+    if (std::getenv(name) != nullptr) {
+        return;
+    }
+    ::setenv(name, value.c_str(), 1);
+    variablesSetForEngine_.emplace_back(name);
+}
+
+void WebEngineTuning::removeEngineOnlySettings(GAppLaunchContext* context) const {
+    for (const auto& name : variablesSetForEngine_) {
+        g_app_launch_context_unsetenv(context, name.c_str());
     }
 }
 
-GStrvPtr environmentForOtherPrograms() {
+GStrvPtr WebEngineTuning::environmentForOtherPrograms() const {
     GStrv environment = g_get_environ();
-    for (const char* name : variablesSetForEngine()) {
-        environment = g_environ_unsetenv(environment, name);
+    for (const auto& name : variablesSetForEngine_) {
+        environment = g_environ_unsetenv(environment, name.c_str());
     }
     return GStrvPtr(environment);
 }
 
-WebKitWebContext* newContext(bool ephemeral) {
-    tuneNetworkProcessOnce();
-    runPageScriptsWithoutJITOnce();
-    // The engine looks at EGL when its first context is made, and this process would
-    // load the driver for nothing; the web processes, started later, find the driver
-    // meant for them (they cannot start without an EGL display).
-    std::optional<ScopedEnvironmentVariable> noEGLDriver;
-    if (glKeptOutOfThisProcess()) {
-        noEGLDriver.emplace(kEGLDriverListVariable, kNoEGLDriver);
-    }
+GObjectPtr<WebKitWebContext> WebEngineTuning::newContext(bool ephemeral) {
+    // The network process is shared by every context and reads its settings once, before
+    // it starts: set them with the first context.
     const auto settings = memoryPressureSettings();
+    if (!std::exchange(networkProcessTuned_, true)) {
+        webkit_website_data_manager_set_memory_pressure_settings(settings.get());
+    }
+    GObjectPtr<WebKitWebContext> context;
     if (ephemeral) {
         auto manager = adoptGObject(webkit_website_data_manager_new_ephemeral());
-        return WEBKIT_WEB_CONTEXT(g_object_new(WEBKIT_TYPE_WEB_CONTEXT, "website-data-manager", manager.get(),
-                                               "memory-pressure-settings", settings.get(), nullptr));
+        context =
+            adoptGObject(WEBKIT_WEB_CONTEXT(g_object_new(WEBKIT_TYPE_WEB_CONTEXT, "website-data-manager", manager.get(),
+                                                         "memory-pressure-settings", settings.get(), nullptr)));
+    } else {
+        context = adoptGObject(WEBKIT_WEB_CONTEXT(
+            g_object_new(WEBKIT_TYPE_WEB_CONTEXT, "memory-pressure-settings", settings.get(), nullptr)));
     }
-    return WEBKIT_WEB_CONTEXT(
-        g_object_new(WEBKIT_TYPE_WEB_CONTEXT, "memory-pressure-settings", settings.get(), nullptr));
+    LocalPageScheme::registerIn(context.get());
+    // Anything a page would download has nobody to ask where it goes.
+    g_signal_connect(context.get(), "download-started", G_CALLBACK(cancelDownload), nullptr);
+    return context;
 }
 
-void applyTo(WebKitSettings* settings) {
-    if (!accelerationLeftToEngine()) {
-        const bool never = processPolicy() == AccelerationPolicy::Never;
+GObjectPtr<WebKitWebContext> WebEngineTuning::persistentContext() {
+    if (!persistent_) {
+        persistent_ = newContext(false);
+    }
+    return GObjectPtr<WebKitWebContext>(static_cast<WebKitWebContext*>(g_object_ref(persistent_.get())));
+}
+
+GObjectPtr<WebKitWebContext> WebEngineTuning::ephemeralContext() { return newContext(true); }
+
+void WebEngineTuning::applyTo(WebKitSettings* settings) {
+    if (!std::exchange(choiceLogged_, true)) {
+        systemLog(choice_.logLine);
+    }
+    if (!accelerationLeftToEngine_) {
+        const bool never = choice_.policy == AccelerationPolicy::Never;
         webkit_settings_set_hardware_acceleration_policy(
             settings, never ? WEBKIT_HARDWARE_ACCELERATION_POLICY_NEVER : WEBKIT_HARDWARE_ACCELERATION_POLICY_ALWAYS);
     }
     // With no GL in the web process a page's WebGL could only fail; it is told at once
     // that there is none.
-    if (webProcessesHaveNoGL()) {
+    if (webProcessesHaveNoGL_) {
         webkit_settings_set_enable_webgl(settings, FALSE);
     }
     // Switching views must not leave the previous page alive for a "back" that never comes.
     webkit_settings_set_enable_page_cache(settings, FALSE);
 }
 
-}  // namespace platform::gtk::WebEngineTuning
+}  // namespace platform::gtk

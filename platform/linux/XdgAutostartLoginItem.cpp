@@ -1,11 +1,11 @@
 #include "platform/linux/XdgAutostartLoginItem.h"
 
 #include "platform/AtomicFileReplacement.h"
+#include "platform/ControlCharacterEscape.h"
 #include "platform/HomeDirectory.h"
 #include "platform/Log.h"
 #include "platform/ProductNames.h"
 #include "platform/linux/Trimmed.h"
-#include "shared/ControlCharacterEscape.h"
 
 #include <cerrno>
 #include <cstdlib>

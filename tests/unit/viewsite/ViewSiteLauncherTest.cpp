@@ -1,4 +1,4 @@
-#include "platform/linux/ViewSiteLauncher.h"
+#include "platform/ViewSiteDiscovery.h"
 #include "platform/linux/ViewSiteProbe.h"
 
 #include <gtest/gtest.h>
@@ -26,11 +26,6 @@ TEST(ViewSiteLauncher, OnlyOurIdentityAnswerCountsAsOurs) {
     EXPECT_FALSE(platform::isViewSiteIdentity("HTTP/1.0 200 OK\r\n\r\n{\"service\":\"something-else\"}"));
     EXPECT_FALSE(platform::isViewSiteIdentity("SSH-2.0-OpenSSH_9.2\r\n"));
     EXPECT_FALSE(platform::isViewSiteIdentity(""));
-}
-
-TEST(ViewSiteLauncher, ANonLoopbackOriginStartsNothing) {
-    EXPECT_EQ(platform::ensureViewSiteServing("https://tavelo.example", "/nonexistent/site"),
-              platform::ViewSiteState::elsewhere);
 }
 
 }  // namespace
@@ -149,6 +144,92 @@ TEST(ViewSiteLauncher, PagesOfTheConfiguredOriginMoveToTheAccountsOwnSite) {
     EXPECT_EQ(platform::withOrigin(from + "?x#y", from, to), to + "?x#y");
     EXPECT_EQ(platform::withOrigin(from + "0/view.html", from, to), from + "0/view.html") << "port 478310 is not ours";
     EXPECT_EQ(platform::withOrigin("https://tavelo.example/view.html", from, to), "https://tavelo.example/view.html");
+}
+
+}  // namespace
+
+#include "platform/Log.h"
+
+namespace {
+
+using platform::ViewSiteDiscovery;
+using Step = ViewSiteDiscovery::Step;
+
+class ViewSiteDiscoveryTest : public testing::Test {
+protected:
+    ViewSiteDiscoveryTest() {
+        platform::setLogSink([this](std::string_view line) { lines.emplace_back(line); });
+    }
+    ~ViewSiteDiscoveryTest() override { platform::setLogSink({}); }
+
+    static platform::ViewSiteSighting nothing() { return {}; }
+    static platform::ViewSiteSighting siteAt(int port, platform::PortOwner preferredHolder = {}) {
+        return {port, preferredHolder};
+    }
+
+    const std::string origin = "http://127.0.0.1:47831";
+    const std::string page = origin + "/view.html?darkened=1";
+    ViewSiteDiscovery discovery{origin, "/opt/tavelo/site"};
+    ViewSiteDiscovery::Clock::time_point now{};
+    std::vector<std::string> lines;
+};
+
+TEST_F(ViewSiteDiscoveryTest, ASiteThatAnswersIsUsedWhereItServesAndNothingIsStarted) {
+    ASSERT_EQ(discovery.search(), Step::look);
+    const platform::PortOwner stranger{platform::PortOwnerKind::anotherAccount, 1002};
+    EXPECT_EQ(discovery.looked(siteAt(40123, stranger), now), Step::found);
+    EXPECT_EQ(discovery.addressFor(page), "http://127.0.0.1:40123/view.html?darkened=1");
+    EXPECT_EQ(discovery.addressFor("https://tavelo.example/view.html"), "https://tavelo.example/view.html");
+    // The holder of the preferred address is named once a process, however often the site is looked for.
+    ASSERT_EQ(discovery.search(), Step::look);
+    EXPECT_EQ(discovery.looked(siteAt(40123, stranger), now), Step::found);
+    EXPECT_EQ(lines, (std::vector<std::string>{"⚠️ View site: another account (uid 1002) holds " + origin +
+                                               "; the views come from this account's own site at "
+                                               "http://127.0.0.1:40123, never from it"}));
+}
+
+TEST_F(ViewSiteDiscoveryTest, ASiteStartedMomentsAgoIsWaitedForNotStartedAgain) {
+    ASSERT_EQ(discovery.search(), Step::look);
+    ASSERT_EQ(discovery.looked(nothing(), now), Step::start);
+    ASSERT_EQ(discovery.startAttempted({true, std::nullopt}, now), Step::lookAgainLater);
+    now += std::chrono::seconds(1);
+    EXPECT_EQ(discovery.looked(nothing(), now), Step::lookAgainLater);
+    // Another page asks meanwhile: its search waits for the same start.
+    ASSERT_EQ(discovery.search(), Step::look);
+    EXPECT_EQ(discovery.looked(nothing(), now), Step::lookAgainLater);
+    EXPECT_EQ(discovery.looked(siteAt(47831), now), Step::found);
+    EXPECT_EQ(discovery.addressFor(page), page);
+    ASSERT_EQ(discovery.search(), Step::look);
+    EXPECT_EQ(discovery.looked(siteAt(47831), now), Step::found);
+    EXPECT_EQ(lines,
+              (std::vector<std::string>{"▶️ View site starting at " + origin, "✅ View site started at " + origin}));
+}
+
+TEST_F(ViewSiteDiscoveryTest, WithoutItsSiteAPageGoesWhereNothingAnswersAndFailuresAreSaidOnce) {
+    ASSERT_EQ(discovery.search(), Step::look);
+    ASSERT_EQ(discovery.looked(nothing(), now), Step::start);
+    ASSERT_EQ(discovery.startAttempted({true, 40123}, now), Step::lookAgainLater);
+    now += ViewSiteDiscovery::startTimeout;
+    EXPECT_EQ(discovery.looked(nothing(), now), Step::notFound);
+    EXPECT_EQ(discovery.addressFor(page), "http://127.0.0.1:0/view.html?darkened=1");
+    // The next page's search starts it again; a program that cannot start is said once.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        ASSERT_EQ(discovery.search(), Step::look);
+        ASSERT_EQ(discovery.looked(nothing(), now), Step::start);
+        EXPECT_EQ(discovery.startAttempted({false, std::nullopt}, now), Step::notFound);
+    }
+    EXPECT_EQ(lines,
+              (std::vector<std::string>{
+                  "⚠️ View site: this account's site at http://127.0.0.1:40123 stopped answering; replacing it",
+                  "▶️ View site starting at " + origin, "❌ View site: /opt/tavelo/site did not answer at " + origin,
+                  "❌ View site: cannot start /opt/tavelo/site"}));
+}
+
+TEST(ViewSiteDiscovery, ADeployedSiteNeedsNoSearch) {
+    ViewSiteDiscovery discovery("https://tavelo.example", "/opt/tavelo/site");
+    EXPECT_EQ(discovery.search(), Step::notFound);
+    EXPECT_FALSE(discovery.isBuiltInPage("https://tavelo.example/view.html"));
+    EXPECT_EQ(discovery.addressFor("https://tavelo.example/view.html"), "https://tavelo.example/view.html");
 }
 
 }  // namespace

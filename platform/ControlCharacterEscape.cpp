@@ -1,4 +1,4 @@
-#include "shared/ControlCharacterEscape.h"
+#include "platform/ControlCharacterEscape.h"
 
 #include <cstdio>
 
