@@ -12,7 +12,6 @@ extension=ding@rastersoft.com
 [[ -d "/usr/share/gnome-shell/extensions/$extension" ]] || { echo "SKIP: the desktop icons extension is not installed"; exit 77; }
 /usr/bin/python3 -c 'from gi.repository import Gio' 2>/dev/null || { echo "SKIP: python3-gi is not installed"; exit 77; }
 use_unprivileged_account "${TAVELO_TEST_ACCOUNT_PREFIX:-tavelo}-gnome-test"
-trap 'cleanup; remove_x_displays_of_account' EXIT
 
 mkdir -p "$home/Desktop" "$(dirname "$(settings_file "$home")")"
 echo "a note" >"$home/Desktop/notes.txt"

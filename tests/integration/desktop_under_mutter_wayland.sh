@@ -6,7 +6,6 @@
 source "$(dirname "$0")/wm_lib.sh"
 needs_program mutter Xwayland dbus-run-session
 use_unprivileged_account "${TAVELO_TEST_ACCOUNT_PREFIX:-tavelo}-mutter-test"
-trap 'cleanup; remove_x_displays_of_account' EXIT
 
 as_account dbus-run-session -- mutter --headless --wayland --virtual-monitor 1280x720 \
   --wayland-display=wayland-tavelo >"$WORK/mutter.log" 2>&1 &

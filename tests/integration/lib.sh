@@ -35,7 +35,10 @@ cleanup() {
   for pid in "${everything[@]}"; do kill -9 "$pid" 2>/dev/null || true; done
   stop_test_site
   # Whatever the unprivileged test account still runs belongs to this test.
-  if [[ -n "${account:-}" ]]; then pkill -KILL -u "$account" 2>/dev/null || true; fi
+  if [[ -n "${account:-}" ]]; then
+    pkill -KILL -u "$account" 2>/dev/null || true
+    remove_x_displays_of_account
+  fi
   check_critical_messages "$WORK" || status=1
   if [[ -z "${KEEP_WORK:-}" ]]; then rm -rf "$WORK"; fi
   exit "$status"
@@ -262,8 +265,10 @@ desktop_window_on_xwayland() {
 }
 
 # A compositor run as the test account (mutter, GNOME Shell) leaves its XWayland
-# displays' lock files and sockets behind when it is stopped: removed once none of the
-# account's processes is left (a display still in use must keep its lock).
+# displays' lock files and sockets behind when it is stopped; another user's compositor
+# cannot remove them from /tmp and skips those numbers, into a race with the displays
+# other tests are starting. Removed once none of the account's processes is left (a
+# display still in use must keep its lock).
 remove_x_displays_of_account() {
   local _
   for _ in $(seq 1 50); do
