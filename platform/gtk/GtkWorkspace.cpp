@@ -1,6 +1,8 @@
 #include "platform/gtk/GtkWorkspace.h"
 
+#include "platform/ControlCharacterEscape.h"
 #include "platform/FileURL.h"
+#include "platform/Log.h"
 #include "platform/ProductNames.h"
 #include "platform/gtk/GObjectPtr.h"
 #include "platform/gtk/OwnViewSite.h"
@@ -60,13 +62,17 @@ bool GtkWorkspace::open(const std::string& url) {
         return installer.install(bundle);
     }
     // A link to the built-in site opens once this account's site is confirmed, off the
-    // main loop; nobody looks at whether the browser took it.
+    // main loop; nobody waits for the browser, so a browser that cannot be started is
+    // said in the log.
     linkRequest_ = OwnViewSite::shared().addressFor(url, [&engine = engine_](const std::string& address) {
         const auto launch = adoptGObject(g_app_launch_context_new());
         engine.removeEngineOnlySettings(launch.get());
         GError* rawError = nullptr;
-        g_app_info_launch_default_for_uri(address.c_str(), launch.get(), &rawError);
-        GErrorPtr error(rawError);
+        if (g_app_info_launch_default_for_uri(address.c_str(), launch.get(), &rawError) == FALSE) {
+            GErrorPtr error(rawError);
+            systemLog("⚠️ Cannot open " + escapeControlCharacters(address) +
+                      " in a browser: " + escapeControlCharacters(error ? error->message : "no reason given"));
+        }
     });
     return true;
 }
