@@ -24,16 +24,17 @@ run: build
 test: build
 	@BUILD_DIR=$(BUILD_DIR) bash scripts/test.sh $(TEST_ARGS)
 
-# The unit tests, the fuzzer and the integration tests labelled smoke (those that drive
-# our own processes' memory hardest: the web processes are not instrumented), built with
-# AddressSanitizer and UndefinedBehaviorSanitizer.
+# The unit tests and the integration tests labelled smoke (those that drive our own
+# processes' memory hardest: the web processes are not instrumented), built with
+# AddressSanitizer and UndefinedBehaviorSanitizer. The fuzzer is always built with both
+# and runs in the plain suite, so this build neither builds nor runs it again.
 SANITIZE_BUILD_DIR ?= build-sanitize
 build-sanitized:
 	@$(MAKE) --no-print-directory build BUILD_DIR=$(SANITIZE_BUILD_DIR) CMAKE_ARGS="$(CMAKE_ARGS) -DTAVELO_SANITIZE=ON"
 
 test-sanitized: build-sanitized
 	@BUILD_DIR=$(SANITIZE_BUILD_DIR) TAVELO_TEST_ACCOUNT_PREFIX=tavelo-san bash scripts/test.sh \
-	  -L 'unit|fuzz|smoke' -LE pages $(TEST_ARGS)
+	  -L 'unit|smoke' -LE pages $(TEST_ARGS)
 
 # The whole suite with a CPU hog on every core beside it, as on a developer's busy
 # machine: `make test-under-load LOAD_RUNS=3` runs it three times in a row.
