@@ -40,13 +40,17 @@ run_tests() {
   "${command[@]}"
 }
 
-status=0
-run_tests -j "$jobs" "${exclusion[@]}" "$@" || status=$?
-
-# A run asked for by name (-R) is that selection only: ctest keeps the last -R it is
-# given, so a second run would repeat the selection instead of the quarantine.
+# A run asked for by name (-R) is that selection only, quarantined tests included (so
+# that they can be run alone while they are fixed): ctest keeps the last -R it is given,
+# so a second run would repeat the selection instead of the quarantine.
 selected_by_name=false
 for argument in "$@"; do [[ "$argument" == -R || "$argument" == --tests-regex ]] && selected_by_name=true; done
+if $selected_by_name; then
+  exclusion=()
+fi
+
+status=0
+run_tests -j "$jobs" "${exclusion[@]}" "$@" || status=$?
 if ((${#quarantine[@]} > 0)) && ! $selected_by_name; then
   quarantined=(-R "^($(IFS='|'; echo "${quarantine[*]}"))\$")
   # A run restricted by label (the sanitized smoke set) may hold none of them; then

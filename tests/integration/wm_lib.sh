@@ -193,7 +193,9 @@ screen_pixel() {
 }
 
 screen_shot() {
-  import -window root "$WORK/$1.png"
+  # A window that maps or goes away while the screen is read (a menu that opens) can
+  # make one reading fail: the picture is the one the screen gives next.
+  wait_for 10 root_window_shot "$1" || fail "no picture of the screen for $1: $(tail -2 "$WORK/shot-error.log" 2>/dev/null)"
   keep_screen_shot "$1"
 }
 
@@ -351,13 +353,14 @@ pictures_alike() { awk -v d="$(picture_difference "$1" "$2")" 'BEGIN { exit !(d 
 # picture of its grey desktop against one nearly black); a compositing manager may show
 # a new window a moment late. What the user sees is the screen after that. TAKER is the
 # command that writes the screen into $WORK/NAME.png (by default the X root window's).
-root_window_shot() { import -window root "$WORK/$1.png"; }
+# The reason of a failed reading stays in $WORK/shot-error.log, for the failure message.
+root_window_shot() { import -window root "$WORK/$1.png" 2>"$WORK/shot-error.log"; }
 settled_screen_shot() {
   local deadline=$((SECONDS + 20)) alike=0 taker=${2:-root_window_shot}
   # A window that is being mapped or redrawn may not give a picture yet: that shot
   # counts as a change.
   until "$taker" "$1" 2>/dev/null; do
-    ((SECONDS < deadline)) || fail "no picture for $1"
+    ((SECONDS < deadline)) || fail "no picture for $1: $(tail -2 "$WORK/shot-error.log" 2>/dev/null)"
     sleep 0.2
   done
   while ((SECONDS < deadline)); do
