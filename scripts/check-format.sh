@@ -10,12 +10,12 @@ fix=false
 command -v clang-format >/dev/null || { echo "clang-format is not installed" >&2; exit 2; }
 
 mapfile -t files < <(git ls-files -- '*.c' '*.cpp' '*.h')
-differing=()
-for file in "${files[@]}"; do
-  if ! clang-format --dry-run --Werror "$file" >/dev/null 2>&1; then
-    differing+=("$file")
-  fi
-done
+# One clang-format for all of them (one a file took most of a minute): each place that
+# differs is reported as "FILE:LINE:COLUMN: error: code should be clang-formatted".
+mapfile -t differing < <(
+  clang-format --dry-run --Werror "${files[@]}" 2>&1 >/dev/null |
+    sed -nE 's/^(.+):[0-9]+:[0-9]+: error: code should be clang-formatted.*/\1/p' | sort -u
+)
 
 if $fix; then
   ((${#differing[@]} == 0)) || clang-format -i "${differing[@]}"
