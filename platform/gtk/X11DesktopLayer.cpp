@@ -611,7 +611,14 @@ void X11DesktopLayer::showAgainIfUnmappedBehindOurBack() {
 
 void X11DesktopLayer::reportOpaqueIconLayers() {
     const XWindow ours = GDK_WINDOW_XID(gtk_widget_get_window(GTK_WIDGET(window_)));
-    for (XWindow client : readProperty<XWindow>(DefaultRootWindow(xdisplay()), "_NET_CLIENT_LIST", XA_WINDOW)) {
+    const auto clients = readProperty<XWindow>(DefaultRootWindow(xdisplay()), "_NET_CLIENT_LIST", XA_WINDOW);
+    // A window that left the list is forgotten: the X server hands a closed client's
+    // window ids to the next client, so an icon program started again may paint its
+    // desktop in a window of the same id.
+    std::erase_if(reportedLayers_, [&clients](std::uint64_t reported) {
+        return std::find(clients.begin(), clients.end(), reported) == clients.end();
+    });
+    for (XWindow client : clients) {
         if (client == ours || reportedLayers_.count(client) != 0 || !isDesktopType(client)) {
             continue;
         }
