@@ -22,13 +22,14 @@ IconDesktopFix settingFix(const std::string& name, const std::string& schema, co
 
 // A program whose desktop is turned off by a switch of its own and comes back when
 // the program is started with its desktop again. Nothing of the user's settings
-// changes: the session starts the desktop again at the next login.
+// changes: a session that starts the desktop again at login has it turned off again,
+// as agreed, until the user brings it back.
 IconDesktopFix switchFix(const std::string& name, std::vector<std::string> off, std::vector<std::string> on) {
     return {
         "Turn Off " + name + "'s Desktop",
         name +
-            " paints its own background under the desktop icons. Turning its desktop off for this session shows "
-            "the live wallpaper instead; the desktop icons go with it. \"Show " +
+            " paints its own background under the desktop icons. Turning its desktop off shows the live wallpaper "
+            "instead, now and whenever that desktop comes back; the desktop icons go with it. \"Show " +
             name + "'s Desktop Again\" in the Tavelo menu starts it again.",
         {},
         std::move(off),
