@@ -2,21 +2,16 @@
 
 #include <fstream>
 #include <iterator>
+#include <sstream>
 
 namespace platform {
 
 std::vector<std::string> commandLineFromProcBytes(const std::string& bytes) {
     std::vector<std::string> arguments;
-    std::string::size_type start = 0;
-    while (start < bytes.size()) {
-        const auto end = bytes.find('\0', start);
-        if (end == std::string::npos) {
-            // A process that rewrote its command line may leave the last one unended.
-            arguments.push_back(bytes.substr(start));
-            break;
-        }
-        arguments.push_back(bytes.substr(start, end - start));
-        start = end + 1;
+    std::istringstream stream(bytes);
+    // A process that rewrote its command line may leave the last argument unended.
+    for (std::string argument; std::getline(stream, argument, '\0');) {
+        arguments.push_back(argument);
     }
     return arguments;
 }

@@ -486,6 +486,17 @@ expect_alone_below_bars() {
   done
 }
 
+# start_desktop_with_a_note MANAGER: a display, the view site, a home folder with one
+# file on its desktop (for an icon program to show), and the window manager MANAGER.
+start_desktop_with_a_note() {
+  start_display
+  start_site
+  use_temporary_home
+  mkdir -p "$HOME/Desktop"
+  echo "a note" >"$HOME/Desktop/notes.txt"
+  start_named_window_manager "$1"
+}
+
 # check_icon_desktop_turned_off CLASS PROGRAM START_COMMAND...: the icon program (its
 # windows of class CLASS) paints an opaque desktop over the wallpaper. The application
 # asks once, on screen, naming PROGRAM; the answer turns that desktop off and the live
