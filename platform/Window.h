@@ -56,7 +56,7 @@ public:
     // Called with each icon-program desktop window that hides this desktop-level
     // window, once per such window. A window no icon program can cover (the screen
     // saver's, a Wayland background surface) never calls it.
-    virtual void onHiddenByIconDesktop(std::function<void(const IconDesktopSighting&)> hidden) { (void)hidden; }
+    virtual void onHiddenByIconDesktop(std::function<void(const IconDesktopSighting&)> hidden) = 0;
 };
 
 }  // namespace platform

@@ -19,6 +19,7 @@ GObjectPtr<GSubprocess> startSubprocess(const std::vector<std::string>& argument
         return {};
     }
     std::vector<const gchar*> argv;
+    argv.reserve(arguments.size() + 1);
     for (const auto& argument : arguments) {
         argv.push_back(argument.c_str());
     }
