@@ -147,8 +147,10 @@ void IconDesktopAdvisor::applyFix(const IconDesktopProgram& program, const IconD
                           return;
                       }
                       self->choices_.remember(program.name, choice);
-                      platform::systemLog("✅ Turned off " + program.name + "'s desktop (" +
-                                          commandText(program.fix.apply) + "): the live wallpaper shows");
+                      // What the program does with it is its own: caja started with
+                      // --force-desktop ignores the setting.
+                      platform::systemLog("✅ Told " + program.name + " to turn its desktop off (" +
+                                          commandText(program.fix.apply) + ")");
                       self->finished(program.name);
                   });
 }

@@ -517,7 +517,7 @@ check_icon_desktop_turned_off() {
   screen_shot "icons-of-$class-question"
   # The question comes up focused, its action the default answer.
   xdotool windowactivate --sync "$dialog" key Return
-  wait_for 20 grep -q "✅ Turned off $program's desktop" "$WORK/app.log" || fail "the desktop was not turned off: $(cat "$WORK/app.log")"
+  wait_for 20 grep -q "✅ Told $program to turn its desktop off" "$WORK/app.log" || fail "the desktop was not turned off: $(cat "$WORK/app.log")"
   dialog_gone() { ! viewable "$dialog"; }
   wait_for 20 dialog_gone || fail "the question stayed on screen"
   wait_for 30 screen_shows_content || fail "the live view does not show once $program's desktop is off"
