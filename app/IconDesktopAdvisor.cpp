@@ -52,6 +52,13 @@ void IconDesktopAdvisor::desktopHidden(const platform::IconDesktopSighting& sigh
         return;
     }
     if (choice && choice->kind == IconDesktopChoices::Choice::Kind::turnedOff) {
+        // Back in the run it was turned off in: something restarts it (a session
+        // manager, the user), and turning it off again would be a fight.
+        if (!turnedOffThisRun_.insert(program->name).second) {
+            platform::systemLog("⚠️ " + program->name +
+                                "'s desktop came back over the live wallpaper; it is left alone until the next start");
+            return;
+        }
         // The user agreed to this desktop being off, and can bring it back from the
         // menu: a session that starts it again at login gets the same answer.
         platform::systemLog("⚠️ " + program->name +
@@ -95,6 +102,7 @@ void IconDesktopAdvisor::ask(const Pending& pending) {
         {pending.program.fix.actionTitle, "Later"},
     });
     if (answer == platform::alertFirstButtonReturn) {
+        turnedOffThisRun_.insert(name);
         turnOff(pending.program, pending.commandLine);
     } else if (answer == platform::alertSecondButtonReturn) {
         choices_.remember(name, {});

@@ -59,6 +59,8 @@ private:
     std::set<std::string> asked_;
     std::vector<Pending> pending_;
     bool asking_ = false;
+    // Turned off in this run: once is all a run does.
+    std::set<std::string> turnedOffThisRun_;
     // A fix or undo of theirs is running: their desktop coming and going is its doing.
     std::set<std::string> busy_;
     platform::WeakAnchor<IconDesktopAdvisor> anchor_{this};
