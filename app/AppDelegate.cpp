@@ -1,5 +1,6 @@
 #include "app/AppDelegate.h"
 
+#include "app/IconDesktopAdvisor.h"
 #include "app/SettingsStore.h"
 #include "app/SettingsViewController.h"
 #include "app/WallpaperView.h"
@@ -64,6 +65,8 @@ bool AppDelegate::buildWallpaperWindow() {
     window_->setBackgroundColor(platform::Color::black);
     window_->setCollectionBehavior(platform::CollectionBehavior::desktopPlacement);
     window_->setIgnoresMouseEvents(true);
+    // Before the window is shown: an icon desktop already there is seen as it maps.
+    watchIconDesktops();
     window_->makeKeyAndOrderFront();
     return true;
 }

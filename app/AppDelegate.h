@@ -9,6 +9,8 @@
 #include <optional>
 #include <string>
 
+class IconDesktopAdvisor;
+class IconDesktopChoices;
 class SettingsStore;
 class SettingsViewController;
 
@@ -50,12 +52,18 @@ public:
     // Hands the screen-saver bundle to the system's installer.
     void installScreensaver();
 
+    // Asks about, turns off and brings back icon programs' desktops that hide the wallpaper.
+    IconDesktopAdvisor* iconDesktops() const { return iconDesktops_.get(); }
+
 private:
     bool buildWallpaperWindow();
     void buildWallpaperWebView();
     // The screen-saver bundle beside the application, else in its resources.
     std::optional<std::string> screensaverBundleURL() const;
     void promptScreensaverInstallIfNeeded();
+    void watchIconDesktops();
+    // The menu offers to bring back an icon desktop for as long as one is turned off.
+    void updateShowDesktopAgainItem();
 
     platform::Platform& platform_;
     SettingsStore& settings_;
@@ -65,6 +73,11 @@ private:
     // Owned by the status item's menu, which the status item holds.
     platform::MenuItem* wallpaperMenuItem_ = nullptr;
     std::unique_ptr<platform::StatusItem> statusItem_;
+    // Owned by the status item, as the menu's items are.
+    platform::Menu* menu_ = nullptr;
+    platform::MenuItem* showDesktopAgainItem_ = nullptr;
+    std::unique_ptr<IconDesktopChoices> iconDesktopChoices_;
+    std::unique_ptr<IconDesktopAdvisor> iconDesktops_;
     bool wallpaperVisible_ = true;
     // Owns the settings window.
     std::unique_ptr<SettingsViewController> settingsViewController_;

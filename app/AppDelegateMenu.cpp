@@ -23,6 +23,9 @@ void AppDelegate::setupMenuBar() {
     menu->addItem("Settings", "c", action(&AppDelegate::openSettingsWindow));
     menu->addItem("Install Screen Saver\u2026", "", action(&AppDelegate::installScreensaver));
     menu->addItem("Open Screen Saver Preferences", "s", action(&AppDelegate::openScreenSaverPreferences));
+    menu_ = menu.get();
+    showDesktopAgainItem_ = nullptr;
+    updateShowDesktopAgainItem();
     menu->addSeparator();
     // Quitting belongs to the application object, not to the delegate.
     menu->addItem("Quit", "q", [&application = platform_.application()] { application.terminate(0); });

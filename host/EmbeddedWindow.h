@@ -44,6 +44,8 @@ public:
     void makeKeyAndOrderFront() override;
     void orderFrontRegardless() override { makeKeyAndOrderFront(); }
     void orderOut() override;
+    // The screen saver covers every desktop: no icon desktop is ever over it.
+    void onHiddenByIconDesktop(std::function<void(const platform::IconDesktopSighting&)> /*hidden*/) override {}
 
 private:
     EmbeddedWindow(GdkWindow* target, const platform::Rect& frame);

@@ -6,6 +6,7 @@
 #include "platform/LoginItem.h"
 #include "platform/MainQueue.h"
 #include "platform/NotificationCenter.h"
+#include "platform/ProgramRunner.h"
 #include "platform/Rect.h"
 #include "platform/SettingsWindow.h"
 #include "platform/StatusItem.h"
@@ -49,6 +50,8 @@ public:
     virtual std::unique_ptr<StatusItem> makeStatusItem(double length) = 0;
     virtual std::unique_ptr<Menu> makeMenu() = 0;
     virtual AlertPresenter& alerts() = 0;
+    // The desktop's other programs (an icon program's own switches).
+    virtual ProgramRunner& programs() = 0;
 };
 
 }  // namespace platform

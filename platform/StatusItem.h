@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -12,7 +13,8 @@ namespace platform {
 // The length that asks the status bar for a square item.
 inline constexpr double squareStatusItemLength = -2.0;
 
-// One entry of a menu. Only its title ever changes after the menu is built.
+// One entry of a menu. Only its title changes after the menu is built, except for
+// an entry that offers to undo something done later (inserted, then removed).
 class MenuItem {
 public:
     virtual ~MenuItem() = default;
@@ -26,6 +28,10 @@ public:
     virtual ~Menu() = default;
     virtual MenuItem& addItem(std::string_view title, std::string_view keyEquivalent, std::function<void()> action) = 0;
     virtual void addSeparator() = 0;
+    // An item at `position` (0 for the first, counting separators); the menu keeps it
+    // until it is removed.
+    virtual MenuItem& insertItem(std::size_t position, std::string_view title, std::function<void()> action) = 0;
+    virtual void removeItem(MenuItem& item) = 0;
 };
 
 // What the status item shows in the status bar.

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
 
 namespace platform {
 
@@ -21,6 +24,15 @@ inline constexpr std::uint32_t desktopPlacement = canJoinAllSpaces | stationary 
 
 enum class Color { black, clear };
 
+// A desktop-icon program's window that paints an opaque desktop over the wallpaper:
+// its X11 class ("instance", "Class") and, where the program said which process it
+// is, that process's command line (empty when unknown).
+struct IconDesktopSighting {
+    std::string instance;
+    std::string windowClass;
+    std::vector<std::string> commandLine;
+};
+
 // A top-level window. Attribute setters take effect when the window is next
 // ordered in, so they are set before it is shown. How levels and collection behaviour
 // map onto X11 and Wayland: docs/ARCHITECTURE.md.
@@ -40,6 +52,11 @@ public:
     virtual void makeKeyAndOrderFront() = 0;
     virtual void orderFrontRegardless() = 0;
     virtual void orderOut() = 0;
+
+    // Called with each icon-program desktop window that hides this desktop-level
+    // window, once per such window. A window no icon program can cover (the screen
+    // saver's, a Wayland background surface) never calls it.
+    virtual void onHiddenByIconDesktop(std::function<void(const IconDesktopSighting&)> hidden) = 0;
 };
 
 }  // namespace platform

@@ -1,5 +1,7 @@
 #include "platform/fake/FakeStatusItem.h"
 
+#include <algorithm>
+
 namespace platform::fake {
 
 FakeMenuItem::FakeMenuItem(CallRecord& record, std::string title, std::string keyEquivalent,
@@ -29,6 +31,23 @@ void FakeMenu::addSeparator() {
     record_.add("menu.addSeparator");
     items.push_back(std::make_unique<FakeMenuItem>(record_, "", "", nullptr));
     items.back()->isSeparator = true;
+}
+
+MenuItem& FakeMenu::insertItem(std::size_t position, std::string_view title, std::function<void()> action) {
+    record_.add("menu.insertItem " + std::to_string(position) + " " + std::string(title));
+    const auto at = items.begin() + static_cast<std::ptrdiff_t>(std::min(position, items.size()));
+    return **items.insert(at, std::make_unique<FakeMenuItem>(record_, std::string(title), "", std::move(action)));
+}
+
+void FakeMenu::removeItem(MenuItem& item) {
+    for (auto it = items.begin(); it != items.end(); ++it) {
+        if (it->get() == &item) {
+            record_.add("menu.removeItem " + (*it)->title());
+            removed.push_back(std::move(*it));
+            items.erase(it);
+            return;
+        }
+    }
 }
 
 FakeMenuItem* FakeMenu::itemTitled(std::string_view title) {

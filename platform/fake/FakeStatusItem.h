@@ -32,10 +32,14 @@ public:
     explicit FakeMenu(CallRecord& record) : record_(record) {}
     MenuItem& addItem(std::string_view title, std::string_view keyEquivalent, std::function<void()> action) override;
     void addSeparator() override;
+    MenuItem& insertItem(std::size_t position, std::string_view title, std::function<void()> action) override;
+    void removeItem(MenuItem& item) override;
 
     // The item with this title, or null.
     FakeMenuItem* itemTitled(std::string_view title);
     std::vector<std::unique_ptr<FakeMenuItem>> items;
+    // Removed items live on: an item may be removed by its own action.
+    std::vector<std::unique_ptr<FakeMenuItem>> removed;
 
 private:
     CallRecord& record_;

@@ -22,6 +22,18 @@ void FakeWindow::setIgnoresMouseEvents(bool ignores) {
     record_.add(name_ + ".setIgnoresMouseEvents " + (ignores ? "true" : "false"));
 }
 
+void FakeWindow::onHiddenByIconDesktop(std::function<void(const IconDesktopSighting&)> hidden) {
+    record_.add(name_ + ".onHiddenByIconDesktop");
+    hiddenByIconDesktop_ = std::move(hidden);
+}
+
+void FakeWindow::hideByIconDesktop(const IconDesktopSighting& sighting) {
+    record_.add(name_ + ".hiddenByIconDesktop " + sighting.windowClass);
+    if (hiddenByIconDesktop_) {
+        hiddenByIconDesktop_(sighting);
+    }
+}
+
 void FakeWindow::addSubview(WebView&) { record_.add(name_ + ".addSubview webView"); }
 
 void FakeWindow::makeKeyAndOrderFront() { orderIn("makeKeyAndOrderFront"); }

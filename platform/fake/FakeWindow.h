@@ -21,9 +21,13 @@ public:
     void makeKeyAndOrderFront() override;
     void orderFrontRegardless() override;
     void orderOut() override;
+    void onHiddenByIconDesktop(std::function<void(const IconDesktopSighting&)> hidden) override;
     bool isVisible() const { return visible_; }
 
     bool hasContentView_ = true;
+    // An icon program's desktop is seen over the window, as the desktop would tell.
+    void hideByIconDesktop(const IconDesktopSighting& sighting);
+
     // Runs each time the window is ordered in, to look at the world at that moment.
     std::function<void()> onOrderIn;
 
@@ -33,6 +37,7 @@ private:
     CallRecord& record_;
     std::string name_;
     bool visible_ = false;
+    std::function<void(const IconDesktopSighting&)> hiddenByIconDesktop_;
 };
 
 }  // namespace platform::fake

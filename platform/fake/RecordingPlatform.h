@@ -6,6 +6,7 @@
 #include "platform/fake/FakeAlertPresenter.h"
 #include "platform/fake/FakeLoginItem.h"
 #include "platform/fake/FakeMainQueue.h"
+#include "platform/fake/FakeProgramRunner.h"
 #include "platform/fake/FakeSettingsWindow.h"
 #include "platform/fake/FakeStatusItem.h"
 #include "platform/fake/FakeWebView.h"
@@ -52,6 +53,7 @@ public:
     std::unique_ptr<StatusItem> makeStatusItem(double length) override;
     std::unique_ptr<Menu> makeMenu() override;
     AlertPresenter& alerts() override { return alerts_; }
+    ProgramRunner& programs() override { return programs_; }
 
     CallRecord record;
     std::optional<Rect> screenFrame = Rect{0, 0, 1920, 1080};
@@ -62,6 +64,7 @@ public:
     Bundle bundle_;
     FakeWorkspace workspace_{record};
     FakeAlertPresenter alerts_{record};
+    FakeProgramRunner programs_{record};
     // Whether the status items made from now on have a button.
     bool statusItemsHaveButton = true;
     std::vector<FakeStatusItem*> statusItems;

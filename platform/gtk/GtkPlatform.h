@@ -3,6 +3,7 @@
 #include "platform/Platform.h"
 #include "platform/gtk/GtkAlertPresenter.h"
 #include "platform/gtk/GtkMainQueue.h"
+#include "platform/gtk/GtkProgramRunner.h"
 #include "platform/gtk/GtkWorkspace.h"
 #include "platform/gtk/WebEngineTuning.h"
 #include "platform/linux/XdgAutostartLoginItem.h"
@@ -40,6 +41,7 @@ public:
     std::unique_ptr<StatusItem> makeStatusItem(double length) override;
     std::unique_ptr<Menu> makeMenu() override;
     AlertPresenter& alerts() override { return alerts_; }
+    ProgramRunner& programs() override { return programs_; }
 
     GtkApplicationObject& applicationObject() { return application_; }
 
@@ -51,6 +53,7 @@ private:
     GtkAlertPresenter alerts_;
     GtkApplicationObject application_{alerts_};
     GtkWorkspace workspace_{alerts_, engine_};
+    GtkProgramRunner programs_{engine_};
 };
 
 }  // namespace platform::gtk

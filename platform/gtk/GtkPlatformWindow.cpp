@@ -128,4 +128,11 @@ void GtkPlatformWindow::orderFrontRegardless() {
 
 void GtkPlatformWindow::orderOut() { gtk_widget_hide(window_.get()); }
 
+void GtkPlatformWindow::onHiddenByIconDesktop(std::function<void(const IconDesktopSighting&)> hidden) {
+    // Only an X11 desktop has icon programs that paint over the wallpaper.
+    if (desktopLayer_) {
+        desktopLayer_->onHiddenByIconDesktop(std::move(hidden));
+    }
+}
+
 }  // namespace platform::gtk

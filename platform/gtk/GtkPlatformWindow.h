@@ -28,6 +28,7 @@ public:
     void makeKeyAndOrderFront() override;
     void orderFrontRegardless() override;
     void orderOut() override;
+    void onHiddenByIconDesktop(std::function<void(const IconDesktopSighting&)> hidden) override;
 
     GtkWindow* gtkWindow() const { return GTK_WINDOW(window_.get()); }
 

@@ -126,6 +126,26 @@ MenuItem& GtkStatusMenu::addItem(std::string_view title, std::string_view keyEqu
     return *items_.back();
 }
 
+MenuItem& GtkStatusMenu::insertItem(std::size_t position, std::string_view title, std::function<void()> action) {
+    GtkWidget* item = gtk_menu_item_new_with_label(std::string(title).c_str());
+    gtk_menu_shell_insert(GTK_MENU_SHELL(menu_.get()), item, static_cast<gint>(position));
+    gtk_widget_show(item);
+    items_.push_back(std::make_unique<GtkStatusMenuItem>(item, std::move(action)));
+    return *items_.back();
+}
+
+void GtkStatusMenu::removeItem(MenuItem& item) {
+    for (auto it = items_.begin(); it != items_.end(); ++it) {
+        if (it->get() == &item) {
+            // Out of the menu (and the tray's copy of it); a click already on its way
+            // runs a copy of the action.
+            gtk_container_remove(GTK_CONTAINER(menu_.get()), (*it)->widget());
+            items_.erase(it);
+            return;
+        }
+    }
+}
+
 void GtkStatusMenu::addSeparator() {
     GtkWidget* separator = gtk_separator_menu_item_new();
     gtk_menu_shell_append(GTK_MENU_SHELL(menu_.get()), separator);

@@ -20,6 +20,7 @@ public:
     GtkStatusMenuItem(const GtkStatusMenuItem&) = delete;
     GtkStatusMenuItem& operator=(const GtkStatusMenuItem&) = delete;
     void setTitle(std::string_view title) override;
+    GtkWidget* widget() const { return item_.get(); }
 
 private:
     static void onActivate(GtkMenuItem* item, gpointer self);
@@ -38,6 +39,8 @@ public:
     GtkStatusMenu& operator=(const GtkStatusMenu&) = delete;
     MenuItem& addItem(std::string_view title, std::string_view keyEquivalent, std::function<void()> action) override;
     void addSeparator() override;
+    MenuItem& insertItem(std::size_t position, std::string_view title, std::function<void()> action) override;
+    void removeItem(MenuItem& item) override;
 
     GtkMenu* gtkMenu() const { return GTK_MENU(menu_.get()); }
 

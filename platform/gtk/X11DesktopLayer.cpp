@@ -2,6 +2,7 @@
 
 #include "platform/DesktopStacking.h"
 #include "platform/Log.h"
+#include "platform/linux/ProcessCommandLine.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -87,18 +88,30 @@ bool isDesktopType(XWindow window) {
     return false;
 }
 
-// The program's name, reduced to characters that are safe in a log line. WM_CLASS
-// holds "instance\0Class\0"; the class names the program (caja calls its desktop's
-// instance "desktop_window"), capitalised as X11 classes are.
-std::string programName(XWindow window) {
+// WM_CLASS holds "instance\0Class\0".
+IconDesktopSighting sightingOf(XWindow window) {
     const auto wmClass = readProperty<char>(window, "WM_CLASS", XA_STRING);
     const std::string both(wmClass.begin(), wmClass.end());
     const auto instanceEnd = both.find('\0');
-    std::string name = instanceEnd == std::string::npos ? both : both.substr(instanceEnd + 1);
-    name = name.substr(0, name.find('\0'));
-    if (name.empty()) {
-        name = both.substr(0, instanceEnd);
+    IconDesktopSighting sighting;
+    sighting.instance = both.substr(0, instanceEnd);
+    if (instanceEnd != std::string::npos) {
+        sighting.windowClass = both.substr(instanceEnd + 1);
+        sighting.windowClass = sighting.windowClass.substr(0, sighting.windowClass.find('\0'));
     }
+    // The process that says it owns the window, if it runs here.
+    const auto pid = readProperty<unsigned long>(window, "_NET_WM_PID", XA_CARDINAL);
+    if (!pid.empty()) {
+        sighting.commandLine = processCommandLine(static_cast<pid_t>(pid.front()));
+    }
+    return sighting;
+}
+
+// The program's name, reduced to characters that are safe in a log line: the class
+// names the program (caja calls its desktop's instance "desktop_window"), capitalised
+// as X11 classes are.
+std::string programName(const IconDesktopSighting& sighting) {
+    std::string name = sighting.windowClass.empty() ? sighting.instance : sighting.windowClass;
     std::string safe;
     for (char c : name) {
         const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
@@ -598,7 +611,14 @@ void X11DesktopLayer::showAgainIfUnmappedBehindOurBack() {
 
 void X11DesktopLayer::reportOpaqueIconLayers() {
     const XWindow ours = GDK_WINDOW_XID(gtk_widget_get_window(GTK_WIDGET(window_)));
-    for (XWindow client : readProperty<XWindow>(DefaultRootWindow(xdisplay()), "_NET_CLIENT_LIST", XA_WINDOW)) {
+    const auto clients = readProperty<XWindow>(DefaultRootWindow(xdisplay()), "_NET_CLIENT_LIST", XA_WINDOW);
+    // A window that left the list is forgotten: the X server hands a closed client's
+    // window ids to the next client, so an icon program started again may paint its
+    // desktop in a window of the same id.
+    std::erase_if(reportedLayers_, [&clients](std::uint64_t reported) {
+        return std::find(clients.begin(), clients.end(), reported) == clients.end();
+    });
+    for (XWindow client : clients) {
         if (client == ours || reportedLayers_.count(client) != 0 || !isDesktopType(client)) {
             continue;
         }
@@ -608,9 +628,13 @@ void X11DesktopLayer::reportOpaqueIconLayers() {
             continue;
         }
         reportedLayers_.insert(client);
-        systemLog("⚠️ The desktop icons of " + programName(client) +
+        const auto sighting = sightingOf(client);
+        systemLog("⚠️ The desktop icons of " + programName(sighting) +
                   " paint an opaque desktop that hides the wallpaper; the wallpaper stays beneath them so that "
                   "no hidden icon can be clicked.");
+        if (hidden_) {
+            hidden_(sighting);
+        }
     }
 }
 

@@ -4,10 +4,12 @@
 #include "platform/DesktopWindowTreatment.h"
 #include "platform/Rect.h"
 #include "platform/RestackBudget.h"
+#include "platform/Window.h"
 
 #include <gtk/gtk.h>
 
 #include <cstdint>
+#include <functional>
 #include <set>
 #include <string>
 
@@ -33,6 +35,9 @@ public:
 
     // The window was mapped: take its place at the bottom.
     void windowMapped();
+
+    // Told of each opaque icon desktop over the window, once per desktop window.
+    void onHiddenByIconDesktop(std::function<void(const IconDesktopSighting&)> hidden) { hidden_ = std::move(hidden); }
 
 private:
     static GdkFilterReturn onRootEvent(GdkXEvent* xevent, GdkEvent* event, gpointer self);
@@ -65,6 +70,7 @@ private:
     guint pendingLook_ = 0;
     RestackBudget budget_{20, std::chrono::seconds(10)};
     std::set<std::uint64_t> reportedLayers_;
+    std::function<void(const IconDesktopSighting&)> hidden_;
 };
 
 }  // namespace platform::gtk

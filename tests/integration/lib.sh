@@ -51,11 +51,22 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 note() { echo "-- $*"; }
 track() { _pids+=("$1"); }
 
+# Where a shared machine gives each developer ten displays from TAVELO_TEST_FIRST_DISPLAY
+# on: the first of them that no server holds (by its lock or its socket; a server given
+# -displayfd takes no lock). Otherwise nothing, and Xvfb picks a free one.
+display_in_range() {
+  local first=${TAVELO_TEST_FIRST_DISPLAY:-} n
+  [[ -n "$first" ]] || return 0
+  for ((n = first; n < first + 10; n++)); do
+    [[ -e "/tmp/.X$n-lock" || -e "/tmp/.X11-unix/X$n" ]] || { echo ":$n"; return 0; }
+  done
+}
+
 # Starts Xvfb on a free display and points DISPLAY at it.
 start_display() {
   local size=${1:-1920x1080x24}
   exec {fd}<> <(:)
-  Xvfb -displayfd "$fd" -screen 0 "$size" -nolisten tcp -noreset >"$WORK/xvfb.log" 2>&1 &
+  Xvfb $(display_in_range) -displayfd "$fd" -screen 0 "$size" -nolisten tcp -noreset >"$WORK/xvfb.log" 2>&1 &
   track $!
   local number="" deadline=$((SECONDS + 30))
   # Xvfb writes the display number once it listens; a busy machine may take a while.

@@ -390,10 +390,13 @@ icon_program_state() {
 # check_icon_layer CLASS START_COMMAND...: the icon program paints an opaque desktop.
 # In either start order the wallpaper lies beneath it, the screen shows the icons
 # exactly as without the wallpaper, a right click opens the icon program's menu
-# (nothing hidden takes it), and the wallpaper says once why it cannot be seen.
+# (nothing hidden takes it), and the wallpaper says once why it cannot be seen. The
+# user answered "Later" to turning that desktop off at an earlier start, so no
+# question stands in front of the icons (check_icon_desktop_turned_off asks it).
 check_icon_layer() {
   local class=$1 icons layer
   shift
+  answered_later "$class"
   "$@" >"$WORK/icons.log" 2>&1 &
   icons=$!
   track $icons
@@ -431,11 +434,18 @@ check_icon_layer() {
   note "$class started after the wallpaper: its icons show above it"
 }
 
+# answered_later PROGRAM: the application remembers "Later" for PROGRAM's desktop.
+answered_later() {
+  mkdir -p "$(dirname "$(settings_file)")"
+  printf '{"%s": {"choice": "keep"}}\n' "$1" >"$(dirname "$(settings_file)")/icon-desktops.json"
+}
+
 # The page is hidden under an opaque icon layer: wait for the window only.
 start_wallpaper_beside_icons() {
   settle_first_launch
   "$APP" 2>"$WORK/app.log" &
-  track $!
+  app=$!
+  track $app
   wallpaper=$(settled 20 wallpaper_window) || fail "no wallpaper window: $(cat "$WORK/app.log")"
   wait_for 20 viewable "$wallpaper" || fail "the wallpaper was never mapped"
   wait_for 20 log_has_line_ending "$WORK/app.log" "App did finish launching" || fail "no launch"
@@ -477,4 +487,61 @@ expect_alone_below_bars() {
   for bar in $(xdotool search --class "$1" 2>/dev/null); do
     viewable "$bar" && expect_below "$wallpaper" "$bar" "$2"
   done
+}
+
+# start_desktop_with_a_note MANAGER: a display, the view site, a home folder with one
+# file on its desktop (for an icon program to show), and the window manager MANAGER.
+start_desktop_with_a_note() {
+  start_display
+  start_site
+  use_temporary_home
+  mkdir -p "$HOME/Desktop"
+  echo "a note" >"$HOME/Desktop/notes.txt"
+  start_named_window_manager "$1"
+}
+
+# check_icon_desktop_turned_off CLASS PROGRAM START_COMMAND...: the icon program (its
+# windows of class CLASS) paints an opaque desktop over the wallpaper. The application
+# asks once, on screen, naming PROGRAM; the answer turns that desktop off and the live
+# view shows; the tray menu's entry brings the desktop back as it was, and its return
+# is not asked about again. Needs a session bus (the tray menu is read over it).
+check_icon_desktop_turned_off() {
+  local class=$1 program=$2 dialog bus entries
+  shift 2
+  "$@" >"$WORK/icons.log" 2>&1 &
+  track $!
+  wait_for 30 stable_icon_layer "$class" || fail "$class drew no lasting desktop: $(tail -5 "$WORK/icons.log")"
+  settled_screen_shot "icons-of-$class-before"
+
+  start_wallpaper_beside_icons
+  dialog=$(settled 20 alert_window) || fail "no question on screen: $(cat "$WORK/app.log")"
+  grep -q "$program's desktop hides the live wallpaper; asking whether to turn it off" "$WORK/app.log" ||
+    fail "the question does not name $program: $(cat "$WORK/app.log")"
+  screen_shot "icons-of-$class-question"
+  # The question comes up focused, its action the default answer.
+  xdotool windowactivate --sync "$dialog" key Return
+  wait_for 20 grep -q "✅ Told $program to turn its desktop off" "$WORK/app.log" || fail "the desktop was not turned off: $(cat "$WORK/app.log")"
+  dialog_gone() { ! viewable "$dialog"; }
+  wait_for 20 dialog_gone || fail "the question stayed on screen"
+  wait_for 30 screen_shows_content || fail "the live view does not show once $program's desktop is off"
+  settled_screen_shot "icons-of-$class-turned-off"
+  note "$program: asked on screen; its desktop is off and the live view shows (icons-of-$class-turned-off.png)"
+
+  bus=$(settled 20 bus_name_of "$app") || fail "the status item is not on the bus"
+  entries=$(menu_entries "$bus" | cut -f2)
+  [[ "$entries" == *$'Open Screen Saver Preferences\n'"Show $program's Desktop Again"$'\n---\nQuit' ]] ||
+    fail "the menu offers no way back: $entries"
+  click_entry "$bus" "Show $program's Desktop Again" || fail "the menu entry cannot be clicked"
+  wait_for 30 stable_icon_layer "$class" || fail "$program's desktop did not come back: $(cat "$WORK/app.log")"
+  # The wallpaper has seen it over itself again once it says so a second time.
+  seen_twice() { (($(grep -c "The desktop icons of .* paint an opaque desktop" "$WORK/app.log") >= 2)); }
+  wait_for 20 seen_twice ||
+    fail "the wallpaper did not see the desktop come back ($(xwininfo -id "$(icon_layer_window "$class")" | grep -E 'Depth|Map State' | tr -s ' \n' ' ')): $(cat "$WORK/app.log")"
+  settled_screen_shot "icons-of-$class-back"
+  pictures_alike "$WORK/icons-of-$class-before.png" "$WORK/icons-of-$class-back.png" ||
+    fail "$program's desktop did not come back as it was (difference $(picture_difference "$WORK/icons-of-$class-before.png" "$WORK/icons-of-$class-back.png"))"
+  (($(grep -c "asking whether to turn it off" "$WORK/app.log") == 1)) || fail "asked again: $(cat "$WORK/app.log")"
+  ! alert_window >/dev/null || fail "a question is on screen again"
+  [[ "$(menu_entries "$bus" | cut -f2)" != *"Desktop Again"* ]] || fail "the menu still offers to bring the desktop back"
+  note "$program: the tray menu brought its desktop back as it was, and nothing asks again"
 }

@@ -9,7 +9,9 @@ for match in re.finditer(r"<\((\d+), \{(.*?)\}, @av \[\]\)>", layout):
     if "'separator'" in props:
         print(f"{ident}\t---")
         continue
-    label = re.search(r"'label': <'(.*?)'>", props)
+    # gdbus quotes a string that holds an apostrophe with double quotes.
+    label = re.search(r"""'label': <(?:'(.*?)'|"(.*?)")>""", props)
     keys = re.findall(r"\['(\w+)', '(\w+)'\]", props)
     shortcut = "+".join(key for pair in keys for key in pair)
-    print(f"{ident}\t{label.group(1) if label else ''}\t{shortcut}")
+    text = (label.group(1) if label.group(1) is not None else label.group(2)) if label else ""
+    print(f"{ident}\t{text}\t{shortcut}")
