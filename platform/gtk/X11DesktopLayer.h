@@ -4,10 +4,12 @@
 #include "platform/DesktopWindowTreatment.h"
 #include "platform/Rect.h"
 #include "platform/RestackBudget.h"
+#include "platform/gtk/X11CompositorWatch.h"
 
 #include <gtk/gtk.h>
 
 #include <cstdint>
+#include <memory>
 #include <set>
 #include <string>
 
@@ -65,6 +67,7 @@ private:
     guint pendingLook_ = 0;
     RestackBudget budget_{20, std::chrono::seconds(10)};
     std::set<std::uint64_t> reportedLayers_;
+    std::unique_ptr<X11CompositorWatch> compositorWatch_;
 };
 
 }  // namespace platform::gtk
