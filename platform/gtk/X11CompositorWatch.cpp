@@ -70,13 +70,12 @@ GdkFilterReturn X11CompositorWatch::onRootEvent(GdkXEvent* xevent, GdkEvent*, gp
 }
 
 gboolean X11CompositorWatch::onCompositorSettled(gpointer self) {
-    auto* watch = static_cast<X11CompositorWatch*>(self);
-    watch->pendingDraw_ = 0;
-    watch->drawAgain();
+    static_cast<X11CompositorWatch*>(self)->drawAgain();
     return G_SOURCE_REMOVE;
 }
 
 void X11CompositorWatch::drawAgain() {
+    pendingDraw_ = 0;
     GtkWidget* widget = GTK_WIDGET(window_);
     GdkWindow* surface = gtk_widget_get_window(widget);
     if (surface == nullptr || !gtk_widget_get_mapped(widget)) {
