@@ -7,10 +7,10 @@ packages=(
   # build
   build-essential cmake pkg-config clang libclang-rt-14-dev
   libgtk-3-dev libwebkit2gtk-4.1-dev libgtk-layer-shell-dev libayatana-appindicator3-dev
-  nlohmann-json3-dev libboost-url1.81-dev libsystemd-dev libx11-dev libepoxy-dev libegl-dev libglvnd-core-dev
+  nlohmann-json3-dev libboost-url1.81-dev libsystemd-dev libx11-dev libxfixes-dev libepoxy-dev libegl-dev libglvnd-core-dev
   libgtest-dev libgmock-dev libsoup-3.0-dev
   # run and test on a virtual display
-  xvfb xauth x11-utils xdotool imagemagick openbox dbus dbus-x11 procps
+  xvfb xauth x11-utils x11-xserver-utils xdotool imagemagick openbox dbus dbus-x11 procps
   xscreensaver xscreensaver-data xsettingsd fonts-dejavu-core fonts-noto-color-emoji sway grim weston xwayland curl
   nodejs python3 python3-gi desktop-file-utils libglib2.0-bin util-linux passwd
   # the view site: loopback-only test namespaces (ip, ss), the HTTPS recipe's web server

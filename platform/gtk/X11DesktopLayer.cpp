@@ -169,6 +169,7 @@ X11DesktopLayer::X11DesktopLayer(GtkWindow* window, const Rect& place)
     gdk_window_set_events(root_, static_cast<GdkEventMask>(gdk_window_get_events(root_) | GDK_SUBSTRUCTURE_MASK |
                                                            GDK_STRUCTURE_MASK | GDK_PROPERTY_CHANGE_MASK));
     gdk_window_add_filter(root_, &X11DesktopLayer::onRootEvent, this);
+    compositorWatch_ = std::make_unique<X11CompositorWatch>(window_);
 }
 
 // The window manager reads the override-redirect flag and the initial states only

@@ -5,11 +5,13 @@
 #include "platform/Rect.h"
 #include "platform/RestackBudget.h"
 #include "platform/Window.h"
+#include "platform/gtk/X11CompositorWatch.h"
 
 #include <gtk/gtk.h>
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <set>
 #include <string>
 
@@ -71,6 +73,7 @@ private:
     RestackBudget budget_{20, std::chrono::seconds(10)};
     std::set<std::uint64_t> reportedLayers_;
     std::function<void(const IconDesktopSighting&)> hidden_;
+    std::unique_ptr<X11CompositorWatch> compositorWatch_;
 };
 
 }  // namespace platform::gtk
