@@ -43,6 +43,11 @@ protected:
     // The same home, a new run of the application.
     void relaunch() {
         delegate.reset();
+        // The windows and the status item of the run that ended are gone with it.
+        fake.windows.clear();
+        fake.statusItems.clear();
+        fake.webViews.clear();
+        fake.settingsWindows.clear();
         fake.alerts_.shown.clear();
         fake.programs_.ran.clear();
         fake.programs_.launched.clear();
