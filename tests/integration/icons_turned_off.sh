@@ -3,7 +3,9 @@
 # or xfdesktop, Xfce's, under xfwm4) paints an opaque desktop over the wallpaper. The
 # application asks on screen whether to turn it off, does so with the program's own
 # switch when told, and from the tray menu starts it again as it had been started.
-if [[ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ]]; then exec dbus-run-session -- bash "$0" "$@"; fi
+# A session bus of its own: xfdesktop (and xfconf) are one per bus, and other tests
+# run theirs beside this one.
+[[ -n "${TAVELO_OWN_BUS:-}" ]] || TAVELO_OWN_BUS=1 exec dbus-run-session -- bash "$0" "$@"
 source "$(dirname "$0")/wm_lib.sh"
 source "$(dirname "$0")/tray_lib.sh"
 export GDK_BACKEND=x11 NO_AT_BRIDGE=1
