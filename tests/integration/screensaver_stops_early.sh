@@ -8,9 +8,21 @@ HOST="$BUILD_DIR/bin/$TAVELO_HOST_PROGRAM_NAME"
 start_display
 use_temporary_home
 
+# The process holds back or handles SIGTERM (bit 15 of the blocked or caught signal
+# masks): it runs our code. Before that, a stop ends any program by the signal's
+# default action, and on a busy machine the shell's child can take longer than the
+# shortest delays below just to become the program.
+takes_its_stops() {
+  local blocked caught
+  blocked=$(awk '/^SigBlk:/ { print $2 }' "/proc/$1/status") || return 1
+  caught=$(awk '/^SigCgt:/ { print $2 }' "/proc/$1/status") || return 1
+  (((0x$blocked | 0x$caught) & 0x4000))
+}
+
 stop_after() {
   "$HOST" -root 2>>"$WORK/host.log" &
   local pid=$!
+  wait_for 10 takes_its_stops "$pid" || fail "the host never took SIGTERM in hand"
   sleep "$1"
   kill -TERM "$pid"
   if ! wait_for 10 bash -c "! kill -0 $pid"; then
