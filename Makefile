@@ -28,9 +28,13 @@ test: build
 # processes' memory hardest: the web processes are not instrumented), built with
 # AddressSanitizer and UndefinedBehaviorSanitizer. The fuzzer is always built with both
 # and runs in the plain suite, so this build neither builds nor runs it again.
+# It is a unity build (each target's sources compiled a few at a time as one file): it
+# builds in about half the CPU time, and its compile database is read by no one, whereas
+# clang-tidy reads the plain build's file by file.
 SANITIZE_BUILD_DIR ?= build-sanitize
 build-sanitized:
-	@$(MAKE) --no-print-directory build BUILD_DIR=$(SANITIZE_BUILD_DIR) CMAKE_ARGS="$(CMAKE_ARGS) -DTAVELO_SANITIZE=ON"
+	@$(MAKE) --no-print-directory build BUILD_DIR=$(SANITIZE_BUILD_DIR) \
+	  CMAKE_ARGS="$(CMAKE_ARGS) -DTAVELO_SANITIZE=ON -DCMAKE_UNITY_BUILD=ON"
 
 test-sanitized: build-sanitized
 	@BUILD_DIR=$(SANITIZE_BUILD_DIR) TAVELO_TEST_ACCOUNT_PREFIX=tavelo-san bash scripts/test.sh \

@@ -47,17 +47,17 @@ AccelerationChoice chooseAcceleration(const GraphicsReport& report) {
         const std::string name = printable(*report.renderer);
         if (isSoftwareRasteriser(*report.renderer)) {
             return {
-                AccelerationPolicy::Never,
+                AccelerationPolicy::never,
                 "⚠️ Graphics: " + name + " is a software rasteriser; web pages are drawn without GL compositing"};
         }
-        return {AccelerationPolicy::Always, "✅ Graphics: " + name + "; web pages are composited with GL"};
+        return {AccelerationPolicy::always, "✅ Graphics: " + name + "; web pages are composited with GL"};
     }
     if (report.gpuDevicePresent) {
         // A GPU we could not open a context on from here: leave it to the engine.
-        return {AccelerationPolicy::Always,
+        return {AccelerationPolicy::always,
                 "⚠️ Graphics: no GL renderer reported; a GPU is present, web pages are composited with GL"};
     }
-    return {AccelerationPolicy::Never,
+    return {AccelerationPolicy::never,
             "⚠️ Graphics: no GPU device, so GL could only be a software rasteriser; web pages are drawn without GL "
             "compositing"};
 }

@@ -14,10 +14,10 @@ struct GraphicsReport {
     std::optional<std::string> renderer;
 };
 
-enum class AccelerationPolicy { Always, Never };
+enum class AccelerationPolicy { always, never };
 
 struct AccelerationChoice {
-    AccelerationPolicy policy = AccelerationPolicy::Always;
+    AccelerationPolicy policy = AccelerationPolicy::always;
     // The log line that explains the choice.
     std::string logLine;
 };

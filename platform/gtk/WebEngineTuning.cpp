@@ -55,7 +55,7 @@ WebEngineTuning::WebEngineTuning(const Setup& setup) : choice_(chooseAcceleratio
     // compiling them buys no CPU (measured: the same or less over the first minute) and
     // its code and memory cost the web process some 11 MiB.
     setForEngineUnlessSet("JSC_useJIT", "0");
-    if (choice_.policy != AccelerationPolicy::Never) {
+    if (choice_.policy != AccelerationPolicy::never) {
         return;
     }
     if (setup.keepGLOutWhereUnused) {
@@ -150,7 +150,7 @@ void WebEngineTuning::applyTo(WebKitSettings* settings) {
         systemLog(choice_.logLine);
     }
     if (!accelerationLeftToEngine_) {
-        const bool never = choice_.policy == AccelerationPolicy::Never;
+        const bool never = choice_.policy == AccelerationPolicy::never;
         webkit_settings_set_hardware_acceleration_policy(
             settings, never ? WEBKIT_HARDWARE_ACCELERATION_POLICY_NEVER : WEBKIT_HARDWARE_ACCELERATION_POLICY_ALWAYS);
     }

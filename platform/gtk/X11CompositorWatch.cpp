@@ -1,6 +1,7 @@
 #include "platform/gtk/X11CompositorWatch.h"
 
 #include "platform/Log.h"
+#include "platform/gtk/X11Display.h"
 
 #include <X11/Xlib.h>
 #include <X11/extensions/Xfixes.h>
@@ -11,8 +12,6 @@
 namespace platform::gtk {
 
 namespace {
-
-Display* xdisplay() { return GDK_DISPLAY_XDISPLAY(gdk_display_get_default()); }
 
 // Long enough for a compositor that has just taken the selection to look at the
 // windows already on the screen; short enough to draw again well within 2 s.

@@ -2,6 +2,7 @@
 
 #include "platform/DesktopStacking.h"
 #include "platform/Log.h"
+#include "platform/gtk/X11Display.h"
 #include "platform/linux/ProcessCommandLine.h"
 
 #include <X11/Xatom.h>
@@ -23,8 +24,6 @@ namespace platform::gtk {
 using XWindow = ::Window;
 
 namespace {
-
-Display* xdisplay() { return GDK_DISPLAY_XDISPLAY(gdk_display_get_default()); }
 
 Atom atom(const char* name) { return gdk_x11_get_xatom_by_name_for_display(gdk_display_get_default(), name); }
 

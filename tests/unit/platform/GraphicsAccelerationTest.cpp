@@ -21,7 +21,7 @@ TEST(GraphicsAcceleration, CpuRasterisersAsDriversNameThemTurnCompositingOff) {
         SCOPED_TRACE(renderer);
         EXPECT_TRUE(isSoftwareRasteriser(renderer));
         const auto choice = chooseAcceleration(withRenderer(renderer));
-        EXPECT_EQ(choice.policy, AccelerationPolicy::Never);
+        EXPECT_EQ(choice.policy, AccelerationPolicy::never);
         EXPECT_EQ(choice.logLine.rfind("⚠️ Graphics: ", 0), 0u) << choice.logLine;
         EXPECT_NE(choice.logLine.find(renderer), std::string::npos) << choice.logLine;
     }
@@ -35,22 +35,22 @@ TEST(GraphicsAcceleration, RealGpusKeepCompositingEvenWhenTheirDriverMentionsLlv
         SCOPED_TRACE(renderer);
         EXPECT_FALSE(isSoftwareRasteriser(renderer));
         const auto choice = chooseAcceleration(withRenderer(renderer));
-        EXPECT_EQ(choice.policy, AccelerationPolicy::Always);
+        EXPECT_EQ(choice.policy, AccelerationPolicy::always);
         EXPECT_EQ(choice.logLine.rfind("✅ Graphics: ", 0), 0u) << choice.logLine;
         EXPECT_NE(choice.logLine.find(renderer), std::string::npos);
     }
 }
 
 TEST(GraphicsAcceleration, WithoutARendererTheDeviceDecides) {
-    EXPECT_EQ(chooseAcceleration(GraphicsReport{true, std::nullopt}).policy, AccelerationPolicy::Always);
+    EXPECT_EQ(chooseAcceleration(GraphicsReport{true, std::nullopt}).policy, AccelerationPolicy::always);
     const auto noDevice = chooseAcceleration(GraphicsReport{false, std::nullopt});
-    EXPECT_EQ(noDevice.policy, AccelerationPolicy::Never);
+    EXPECT_EQ(noDevice.policy, AccelerationPolicy::never);
     EXPECT_EQ(noDevice.logLine.rfind("⚠️ Graphics: no GPU device", 0), 0u) << noDevice.logLine;
     // An empty answer is no answer, not a hardware renderer.
-    EXPECT_EQ(chooseAcceleration(withRenderer("", false)).policy, AccelerationPolicy::Never);
-    EXPECT_EQ(chooseAcceleration(withRenderer("", true)).policy, AccelerationPolicy::Always);
+    EXPECT_EQ(chooseAcceleration(withRenderer("", false)).policy, AccelerationPolicy::never);
+    EXPECT_EQ(chooseAcceleration(withRenderer("", true)).policy, AccelerationPolicy::always);
     // A software renderer wins over a device node: the GPU is not what would draw.
-    EXPECT_EQ(chooseAcceleration(withRenderer("llvmpipe", true)).policy, AccelerationPolicy::Never);
+    EXPECT_EQ(chooseAcceleration(withRenderer("llvmpipe", true)).policy, AccelerationPolicy::never);
 }
 
 TEST(GraphicsAcceleration, DriverTextStaysOneShortLogLine) {
@@ -61,7 +61,7 @@ TEST(GraphicsAcceleration, DriverTextStaysOneShortLogLine) {
     EXPECT_NE(forged.logLine.find("Evil GPU?✅ Finished loading."), std::string::npos) << forged.logLine;
 
     const auto longName = chooseAcceleration(withRenderer("llvmpipe " + std::string(5000, 'x')));
-    EXPECT_EQ(longName.policy, AccelerationPolicy::Never);
+    EXPECT_EQ(longName.policy, AccelerationPolicy::never);
     EXPECT_LT(longName.logLine.size(), 300u);
 }
 

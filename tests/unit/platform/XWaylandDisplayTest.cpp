@@ -9,8 +9,8 @@
 namespace fs = std::filesystem;
 using platform::xwaylandDisplayOf;
 
-namespace {
-
+// Not in an anonymous namespace: the tests GoogleTest derives from it are not in one, and
+// GCC warns about such a base when a unity build includes this file.
 class LockFolder : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -24,8 +24,6 @@ protected:
 
     fs::path folder_;
 };
-
-}  // namespace
 
 TEST_F(LockFolder, FindsTheDisplayWhoseLockNamesTheCompositor) {
     // X servers pad the id to ten characters and end the line.
