@@ -94,6 +94,10 @@ void IconDesktopAdvisor::askPending() {
 
 void IconDesktopAdvisor::ask(const Pending& pending) {
     const auto& name = pending.program.name;
+    if (pending.program.fix.apply.empty()) {
+        tellOnce(pending.program);
+        return;
+    }
     platform::systemLog("⚠️ " + name + "'s desktop hides the live wallpaper; asking whether to turn it off");
     const int answer = alerts_.runModal(platform::Alert{
         name + "'s desktop hides the live wallpaper",
@@ -110,6 +114,18 @@ void IconDesktopAdvisor::ask(const Pending& pending) {
     } else {
         platform::systemLog(name + "'s desktop stays over the live wallpaper: the question was closed unanswered");
     }
+}
+
+void IconDesktopAdvisor::tellOnce(const IconDesktopProgram& program) {
+    platform::systemLog("⚠️ " + program.name +
+                        "'s desktop hides the live wallpaper and cannot be turned off; telling the user once");
+    alerts_.runModal(platform::Alert{
+        program.name + "'s desktop hides the live wallpaper",
+        program.fix.explanation,
+        platform::AlertStyle::informational,
+        {},
+    });
+    choices_.remember(program.name, {});
 }
 
 void IconDesktopAdvisor::turnOff(const IconDesktopProgram& program, const std::vector<std::string>& commandLine) {

@@ -43,6 +43,8 @@ private:
     };
     void askPending();
     void ask(const Pending& pending);
+    // For a desktop nothing here can change: one notice, remembered so it is not repeated.
+    void tellOnce(const IconDesktopProgram& program);
     void turnOff(const IconDesktopProgram& program, const std::vector<std::string>& commandLine);
     void applyFix(const IconDesktopProgram& program, const IconDesktopChoices::Choice& choice, bool userAsked);
     void failed(const std::string& what, const std::string& program, const std::vector<std::string>& command,

@@ -38,6 +38,10 @@ IconDesktopFix switchFix(const std::string& name, std::vector<std::string> off, 
     };
 }
 
+// A desktop that cannot be turned off without taking the whole session with it, and
+// that cannot be seen through: the user is told why the live view does not show.
+IconDesktopFix noticeOnly(std::string explanation) { return {"", std::move(explanation), {}, {}, {}, false}; }
+
 struct KnownProgram {
     // WM_CLASS names, compared without regard to case: the class, or the instance
     // where the class is shared (caja's desktop is instance "desktop_window", class "Caja").
@@ -52,6 +56,12 @@ const std::vector<KnownProgram>& knownPrograms() {
         {"pcmanfm", {"pcmanfm", switchFix("pcmanfm", {"pcmanfm", "--desktop-off"}, {"pcmanfm", "--desktop"})}},
         {"pcmanfm-qt",
          {"pcmanfm-qt", switchFix("pcmanfm-qt", {"pcmanfm-qt", "--desktop-off"}, {"pcmanfm-qt", "--desktop"})}},
+        // Plasma's shell draws its panels too, and KWin draws its desktop opaque.
+        {"plasmashell",
+         {"plasmashell",
+          noticeOnly("KDE Plasma paints its own desktop, its wallpaper and icons, over every window beneath it, so "
+                     "the live wallpaper cannot be seen in a Plasma session yet. Tavelo keeps running in the tray, "
+                     "where you can switch views or quit it.")}},
         // xfdesktop has no switch for no desktop: it is asked to quit.
         {"xfdesktop", {"xfdesktop", switchFix("xfdesktop", {"xfdesktop", "--quit"}, {"xfdesktop"})}},
     };

@@ -16,7 +16,8 @@ struct IconDesktopFix {
     // Read first when the fix replaces a value of the user's own (a setting): its
     // output is kept for the undo. Empty when there is nothing to keep.
     std::vector<std::string> readPrevious;
-    // Run to its end; the fix holds when it succeeds.
+    // Run to its end; the fix holds when it succeeds. Empty for a desktop that nothing
+    // here can turn off or see through: the user is only told, once.
     std::vector<std::string> apply;
     // Brings the desktop back: "{previous}" stands for what readPrevious printed.
     std::vector<std::string> undo;

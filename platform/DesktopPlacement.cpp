@@ -40,6 +40,10 @@ DesktopWindowStyle desktopWindowStyleFor(std::optional<std::string_view> windowM
     return DesktopWindowStyle::managedDesktopType;
 }
 
+bool managerDrawsDesktopWindowsOpaque(std::optional<std::string_view> windowManagerName) {
+    return windowManagerName && lowered(*windowManagerName) == "kwin";
+}
+
 namespace {
 
 // A manager's name comes from another program: only plain characters reach the log.

@@ -20,6 +20,11 @@ enum class DesktopWindowStyle {
 // (_NET_WM_NAME of its supporting window); no name means no manager is running.
 DesktopWindowStyle desktopWindowStyleFor(std::optional<std::string_view> windowManagerName);
 
+// Whether the window manager announcing itself by this name draws every DESKTOP window
+// opaque, 32-bit ones included. KWin does (a 32-bit DESKTOP window filled with alpha 0
+// shows black there), so under it any icon layer hides the wallpaper beneath.
+bool managerDrawsDesktopWindowsOpaque(std::optional<std::string_view> windowManagerName);
+
 // Follows the window manager of a session as it starts, ends or is replaced (a
 // session that starts the wallpaper before its manager, `mutter --replace`…): the
 // style the wallpaper window has, and when it has to change.
@@ -28,6 +33,8 @@ public:
     explicit DesktopStyleFollower(std::optional<std::string_view> windowManagerName);
 
     DesktopWindowStyle style() const { return style_; }
+    // The name the running manager announces; none when no manager runs.
+    const std::optional<std::string>& manager() const { return manager_; }
 
     struct Change {
         DesktopWindowStyle style;

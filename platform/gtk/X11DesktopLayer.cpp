@@ -623,8 +623,10 @@ void X11DesktopLayer::reportOpaqueIconLayers() {
             continue;
         }
         const auto attributes = attributesOf(client);
-        // A 32-bit window can be see-through; any other depth paints every pixel.
-        if (!attributes.viewable || attributes.depth == 32) {
+        // A 32-bit window can be see-through, where the manager lets it be; any other
+        // depth paints every pixel.
+        const bool seeThrough = attributes.depth == 32 && !managerDrawsDesktopWindowsOpaque(follower_.manager());
+        if (!attributes.viewable || seeThrough) {
             continue;
         }
         reportedLayers_.insert(client);

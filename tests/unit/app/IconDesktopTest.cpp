@@ -116,6 +116,27 @@ TEST_F(IconDesktopTest, LaterIsRememberedAndAClosedQuestionComesBackOnlyAtTheNex
     EXPECT_EQ(menuTitles().size(), 6u);
 }
 
+TEST_F(IconDesktopTest, ADesktopNothingCanTurnOffIsExplainedOnceAndNothingIsRun) {
+    const IconDesktopSighting plasmaDesktop{"plasmashell", "plasmashell", {"/usr/bin/plasmashell"}};
+    launch();
+    seen(plasmaDesktop);
+    ASSERT_EQ(fake.alerts_.shown.size(), 1u);
+    const auto& notice = fake.alerts_.shown.front();
+    EXPECT_EQ(notice.messageText, "plasmashell's desktop hides the live wallpaper");
+    EXPECT_NE(notice.informativeText.find("KDE Plasma"), std::string::npos) << notice.informativeText;
+    // No action to offer: the platform's single button only acknowledges.
+    EXPECT_TRUE(notice.buttons.empty());
+    EXPECT_TRUE(fake.programs_.ran.empty());
+    EXPECT_TRUE(fake.programs_.launched.empty());
+    EXPECT_EQ(menuTitles().size(), 6u);
+
+    // Told once: neither later in this run nor at the next start.
+    seen(plasmaDesktop);
+    relaunch();
+    seen(plasmaDesktop);
+    EXPECT_TRUE(fake.alerts_.shown.empty());
+}
+
 TEST_F(IconDesktopTest, AProgramAskedToStopIsStartedAgainWithItsOwnCommandLine) {
     launch();
     seen(pcmanfmDesktop);
@@ -168,7 +189,8 @@ TEST(IconDesktopProgramsTest, EachIconProgramIsKnownByItsWindowClass) {
     EXPECT_EQ(named({"pcmanfm", "Pcmanfm", {}}), "pcmanfm");
     EXPECT_EQ(named({"xfdesktop", "Xfdesktop", {}}), "xfdesktop");
     EXPECT_EQ(named({"nemo-desktop", "Nemo-desktop", {}}), "nemo");
-    EXPECT_EQ(named({"plasmashell", "plasmashell", {}}), "unknown");
+    EXPECT_EQ(named({"plasmashell", "plasmashell", {}}), "plasmashell");
+    EXPECT_EQ(named({"nautilus-desktop", "Nautilus-desktop", {}}), "unknown");
 
     // Only the program's own command line starts it again, never the one that stopped it.
     const auto xfdesktop = *iconDesktopProgramNamed("xfdesktop");

@@ -28,6 +28,15 @@ TEST(DesktopWindowStyle, OtherManagersGetTheStandardDesktopWindow) {
     }
 }
 
+TEST(DesktopWindowStyle, OnlyKWinDrawsSeeThroughDesktopWindowsOpaque) {
+    EXPECT_TRUE(platform::managerDrawsDesktopWindowsOpaque("KWin"));
+    EXPECT_TRUE(platform::managerDrawsDesktopWindowsOpaque("kwin"));
+    for (const char* name : {"GNOME Shell", "Mutter", "Xfwm4", "KWin-like", ""}) {
+        EXPECT_FALSE(platform::managerDrawsDesktopWindowsOpaque(name)) << name;
+    }
+    EXPECT_FALSE(platform::managerDrawsDesktopWindowsOpaque(std::nullopt));
+}
+
 TEST(DesktopStyleFollower, ChangesTheWindowOnlyWhenTheNewManagerNeedsTheOtherStyle) {
     // The wallpaper started before any manager.
     DesktopStyleFollower follower(std::nullopt);
