@@ -142,7 +142,8 @@ expect_below() {
   wait_for 10 is_below "$1" "$2" || true
   lower=$(stacking_position "$1") || fail "$3: window $1 is gone"
   upper=$(stacking_position "$2") || fail "$3: window $2 is gone"
-  ((lower > upper)) || fail "the wallpaper is not below $3 (positions from the top: wallpaper $lower, $3 $upper)"
+  ((lower > upper)) ||
+    fail "the wallpaper is not below $3 (positions from the top: wallpaper $lower, $3 $upper; windows $1 and $2 in $(toplevel_of "$1") and $(toplevel_of "$2"))"
 }
 
 expect_covers_screen() {
