@@ -45,7 +45,10 @@ for pid in "${pids[@]}"; do
   fi
 done
 [[ $ended == 2 ]] || fail "$((3 - ended)) instances run on one server"
-[[ $(count_wallpapers) == 1 ]] || fail "$(count_wallpapers) wallpaper windows on one server"
+# A launch that lost may have made its window before it learned so: the window goes when
+# the server has seen that client leave, a moment after its process ended.
+one_wallpaper() { [[ $(count_wallpapers) == 1 ]]; }
+wait_for 5 one_wallpaper || fail "$(count_wallpapers) wallpaper windows on one server"
 grep -h "already running" "$WORK"/app-*.log | grep -q . || fail "the later launches said nothing"
 note "three DISPLAY spellings, started together: one instance (pid $running), one wallpaper window"
 
