@@ -29,7 +29,7 @@ test: build
 # AddressSanitizer and UndefinedBehaviorSanitizer. The fuzzer is always built with both
 # and runs in the plain suite, so this build neither builds nor runs it again.
 # It is a unity build (each target's sources compiled a few at a time as one file): it
-# builds in about half the CPU time, and its compile database is read by no one, whereas
+# builds in about two thirds of the CPU time, and its compile database is read by no one, whereas
 # clang-tidy reads the plain build's file by file.
 SANITIZE_BUILD_DIR ?= build-sanitize
 build-sanitized:
