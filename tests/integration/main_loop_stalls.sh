@@ -25,8 +25,15 @@ record="$XDG_RUNTIME_DIR/$TAVELO_PROGRAM_NAME/view-site.json"
 TAVELO_MAIN_LOOP_PROBE=1 "$APP" >"$WORK/app.log" 2>&1 &
 app_pid=$!
 track $app_pid
-fail() { echo "FAIL: $*" >&2; echo "--- application log:" >&2; cat "$WORK/app.log" >&2 || true; exit 1; }
+fail() {
+  echo "FAIL: $*" >&2
+  echo "--- application log:" >&2; cat "$WORK/app.log" >&2 || true
+  if [[ -s "$WORK/second.log" ]]; then echo "--- second launch:" >&2; cat "$WORK/second.log" >&2; fi
+  exit 1
+}
 settings_window() { xdotool search --onlyvisible --name "^$TAVELO_SETTINGS_WINDOW_TITLE\$" 2>/dev/null | head -1; }
+# Asked again at every try: the window maps a moment after the second launch has ended.
+settings_window_shown() { test -n "$(settings_window)"; }
 
 wait_for 30 grep -q "App did finish launching" "$WORK/app.log" || fail "the application did not start"
 wait_for 30 screen_shows_content || fail "the wallpaper did not draw its page"
@@ -34,10 +41,12 @@ wait_for 30 screen_shows_content || fail "the wallpaper did not draw its page"
 wait_for 30 grep -q "View site started at" "$WORK/app.log" || fail "the application started no view site"
 wait_for 10 test -s "$record" || fail "the site recorded nothing"
 site=$(python3 -c 'import json,sys; print(json.load(open(sys.argv[1]))["pid"])' "$record")
+# The site runs apart from the application: a test that ends early must not leave it stopped.
+track "$site"
 kill -STOP "$site"
 
 "$APP" >>"$WORK/second.log" 2>&1 || fail "launching again failed"
-wait_for 30 test -n "$(settings_window)" || fail "the settings window did not open"
+wait_for 30 settings_window_shown || fail "the settings window did not open"
 # The S&P 500 card: a page of the view site.
 xdotool mousemove --window "$(settings_window)" $(settings_card_point 2) click 1
 wait_for 20 grep -q '"selectedViewID": "sp500_heatmap"' "$config" || fail "the click stored nothing: $(cat "$config")"
