@@ -56,8 +56,7 @@ note "GNOME Shell: the desktop icons show on their see-through desktop window"
 start_wallpaper
 ! grep -q "becomes" "$WORK/app.log" || fail "the wallpaper changed its style under one manager: $(cat "$WORK/app.log")"
 xprop -root _NET_CLIENT_LIST | grep -qi "$(printf '0x%x' "$wallpaper")" || fail "GNOME Shell does not manage the wallpaper"
-beneath_icons() { (($(stacking_position "$wallpaper") > $(stacking_position "$layer"))); }
-wait_for 10 beneath_icons || expect_below "$wallpaper" "$layer" "the icons' desktop"
+expect_below "$wallpaper" "$layer" "the icons' desktop"
 settled_screen_shot desktop-under-gnome-shell-with-wallpaper
 convert "$WORK/desktop-under-gnome-shell-with-wallpaper.png" -crop 1620x1000+300+80 "$WORK/beside-icons.png"
 picture_shows_content "$WORK/beside-icons.png" || fail "the live view does not show through the icons' desktop"

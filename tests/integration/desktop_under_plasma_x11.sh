@@ -29,7 +29,7 @@ grep -q "plasmashell's desktop hides the live wallpaper and cannot be turned off
 layer=$(settled 5 icon_layer_window plasmashell) || fail "Plasma's desktop went away"
 expect_below "$wallpaper" "$layer" "Plasma's desktop"
 wait_for 10 is_below "$layer" "$dialog" ||
-  fail "the notice lies under Plasma's desktop (positions from the top: notice $(stacking_position "$dialog"), desktop $(stacking_position "$layer"))"
+  fail "the notice lies under Plasma's desktop (positions from the top of notice and desktop: $(stacking_positions "$dialog" "$layer"))"
 # What the screen shows where the notice is, with and without it.
 notice_area() {
   xwininfo -id "$dialog" | awk '/Absolute upper-left X/ {x = $4} /Absolute upper-left Y/ {y = $4}

@@ -35,8 +35,7 @@ note "no manager: a wallpaper unmapped by another program is shown again"
 fight_word() { grep -q "Another program keeps putting its window beneath the wallpaper" "$WORK/app.log"; }
 lower_again_unless_yielded() { tell_client_window after lower; fight_word; }
 wait_for 20 lower_again_unless_yielded || fail "no word of the fight: $(cat "$WORK/app.log")"
-below_both() { (($(stacking_position "$wallpaper") > $(stacking_position "$after"))); }
-wait_for 15 below_both || fail "the wallpaper did not take the bottom again after the fight"
+wait_for 15 is_below "$wallpaper" "$after" || fail "the wallpaper did not take the bottom again after the fight"
 note "no manager: a window fighting for the bottom makes the wallpaper yield, then it takes the bottom again"
 
 listen_on_root

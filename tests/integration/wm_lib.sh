@@ -126,24 +126,42 @@ toplevel_of() {
   done
 }
 
-# Position in the root's stacking order, 1 for the topmost.
-stacking_position() {
-  local top
-  top=$(toplevel_of "$1") || return 1
-  xwininfo -root -children | grep -oE '^ +0x[0-9a-f]+' | tr -d ' ' | grep -n -x -i "$top" | cut -d: -f1
+# Positions in the root's stacking order, 1 for the topmost, of the windows' toplevels,
+# read from one listing: two listings may straddle a window mapped above both (a manager
+# starting up maps many), which shifts one window and not the other.
+stacking_positions() {
+  local id top listing position positions=() tops=()
+  for id; do
+    top=$(toplevel_of "$id") || return 1
+    tops+=("$top")
+  done
+  listing=$(xwininfo -root -children | grep -oE '^ +0x[0-9a-f]+' | tr -d ' ')
+  for top in "${tops[@]}"; do
+    position=$(grep -n -x -i "$top" <<<"$listing" | cut -d: -f1)
+    [[ -n "$position" ]] || return 1
+    positions+=("$position")
+  done
+  echo "${positions[*]}"
 }
+stacking_position() { stacking_positions "$1"; }
 
-# expect_below LOWER UPPER WHAT: LOWER lies under UPPER in the root's stacking order.
+# is_below LOWER UPPER: LOWER lies under UPPER in the root's stacking order.
+is_below() {
+  local positions lower upper
+  positions=$(stacking_positions "$1" "$2") || return 1
+  read -r lower upper <<<"$positions"
+  ((lower > upper))
+}
 # expect_below LOWER UPPER WHAT: LOWER lies below UPPER, or comes to within a few seconds
 # (the wallpaper restacks itself once it learns of a new or lowered window).
-is_below() { (($(stacking_position "$1") > $(stacking_position "$2"))); }
 expect_below() {
-  local lower upper
-  wait_for 10 is_below "$1" "$2" || true
-  lower=$(stacking_position "$1") || fail "$3: window $1 is gone"
-  upper=$(stacking_position "$2") || fail "$3: window $2 is gone"
-  ((lower > upper)) ||
-    fail "the wallpaper is not below $3 (positions from the top: wallpaper $lower, $3 $upper; windows $1 and $2 in $(toplevel_of "$1") and $(toplevel_of "$2"))"
+  local positions lower upper
+  wait_for 10 is_below "$1" "$2" && return 0
+  viewable "$1" || fail "$3: window $1 is gone"
+  viewable "$2" || fail "$3: window $2 is gone"
+  positions=$(stacking_positions "$1" "$2") || fail "$3: the windows left the stacking order"
+  read -r lower upper <<<"$positions"
+  fail "the wallpaper is not below $3 (positions from the top: wallpaper $lower, $3 $upper; windows $1 and $2 in $(toplevel_of "$1") and $(toplevel_of "$2"))"
 }
 
 expect_covers_screen() {
