@@ -4,7 +4,7 @@
 # start order, so no hidden icon can be clicked, and says once why it is hidden.
 # caja runs on a session bus of the test's own, which ends with the test.
 source "$(dirname "$0")/wm_lib.sh"
-needs_program xfwm4 caja dbus-launch
+needs_program marco caja dbus-launch
 
 start_display
 start_site
@@ -13,7 +13,8 @@ mkdir -p "$HOME/Desktop"
 echo "a note" >"$HOME/Desktop/notes.txt"
 eval "$(dbus-launch --sh-syntax)"
 track "$DBUS_SESSION_BUS_PID"
-start_named_window_manager xfwm4
+# caja under MATE's own manager, as a MATE session runs it.
+start_named_window_manager marco
 # MATE's switch for painting no background changes nothing about that.
 gsettings set org.mate.background draw-background false
 check_icon_layer caja caja -n --force-desktop

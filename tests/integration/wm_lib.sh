@@ -14,7 +14,7 @@ needs_program() {
 
 wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; }
 
-# start_named_window_manager NAME: openbox, xfwm4, i3, fluxbox, mutter, kwin_x11, icewm, awesome
+# start_named_window_manager NAME: openbox, xfwm4, i3, fluxbox, mutter, marco, kwin_x11, icewm, awesome
 # or dwm.
 start_named_window_manager() {
   local name=$1
@@ -40,6 +40,8 @@ I3
       fluxbox >"$WORK/wm.log" 2>&1 &
       ;;
     mutter) mutter --x11 --replace --sm-disable >"$WORK/wm.log" 2>&1 & ;;
+    # MATE's own manager, compositing as MATE ships it.
+    marco) marco --sm-disable >"$WORK/wm.log" 2>&1 & ;;
     kwin_x11)
       # Two workspaces, as a Plasma session has (KWin starts with one); KWin wants a
       # session bus of its own for its shortcuts service.
