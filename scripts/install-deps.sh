@@ -18,7 +18,7 @@ packages=(
   # check the Debian package
   lintian file
   # window managers and desktop-icon programs the wallpaper is tested under
-  i3-wm fluxbox xfwm4 xfdesktop4 pcmanfm pcmanfm-qt mutter nemo caja marco mate-settings-daemon-common kwin-x11 kwin-wayland icewm awesome dwm
+  i3-wm fluxbox xfwm4 xfdesktop4 xfce4-panel pcmanfm pcmanfm-qt mutter nemo caja marco mate-settings-daemon-common mate-session-manager mate-settings-daemon mate-panel kwin-x11 kwin-wayland icewm awesome dwm
   gnome-shell gnome-shell-extension-desktop-icons-ng plasma-desktop
   # the gates CI runs besides the tests
   clang-format clang-tidy

@@ -74,8 +74,11 @@ void GtkProgramRunner::run(const std::vector<std::string>& arguments,
 }
 
 bool GtkProgramRunner::launch(const std::vector<std::string>& arguments) {
-    // GIO reaps it whenever it ends; nothing here waits for it.
-    return static_cast<bool>(startSubprocess(arguments, engine_, G_SUBPROCESS_FLAGS_STDOUT_SILENCE));
+    // GIO reaps it whenever it ends; nothing here waits for it. What it prints is its
+    // own: in our log it would break our lines (xfdesktop --quit warns without a newline).
+    return static_cast<bool>(startSubprocess(
+        arguments, engine_,
+        static_cast<GSubprocessFlags>(G_SUBPROCESS_FLAGS_STDOUT_SILENCE | G_SUBPROCESS_FLAGS_STDERR_SILENCE)));
 }
 
 }  // namespace platform::gtk

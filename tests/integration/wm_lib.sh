@@ -461,10 +461,11 @@ answered_later() {
   printf '{"%s": {"choice": "keep"}}\n' "$1" >"$(dirname "$(settings_file)")/icon-desktops.json"
 }
 
-# The page is hidden under an opaque icon layer: wait for the window only.
+# The page is hidden under an opaque icon layer: wait for the window only. A test whose
+# application runs as another account names, in APP_RUNNER, a function that execs it so.
 start_wallpaper_beside_icons() {
   settle_first_launch
-  "$APP" 2>"$WORK/app.log" &
+  ${APP_RUNNER:-} "$APP" 2>"$WORK/app.log" &
   app=$!
   track $app
   wallpaper=$(settled 20 wallpaper_window) || fail "no wallpaper window: $(cat "$WORK/app.log")"
@@ -525,7 +526,8 @@ start_desktop_with_a_note() {
 # windows of class CLASS) paints an opaque desktop over the wallpaper. The application
 # asks once, on screen, naming PROGRAM; the answer turns that desktop off and the live
 # view shows; the tray menu's entry brings the desktop back as it was, and its return
-# is not asked about again. Needs a session bus (the tray menu is read over it).
+# is not asked about again. Needs a session bus (the tray menu is read over it). A
+# function while_icon_desktop_off, when the test has one, runs while the desktop is off.
 check_icon_desktop_turned_off() {
   local class=$1 program=$2 dialog bus entries
   shift 2
@@ -547,6 +549,8 @@ check_icon_desktop_turned_off() {
   wait_for 30 screen_shows_content || fail "the live view does not show once $program's desktop is off"
   settled_screen_shot "icons-of-$class-turned-off"
   note "$program: asked on screen; its desktop is off and the live view shows (icons-of-$class-turned-off.png)"
+  # A session test checks the rest of its desktop here, while the live view is seen.
+  if declare -F while_icon_desktop_off >/dev/null; then while_icon_desktop_off; fi
 
   bus=$(settled 20 bus_name_of "$app") || fail "the status item is not on the bus"
   entries=$(menu_entries "$bus" | cut -f2)
